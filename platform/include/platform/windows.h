@@ -6,3 +6,4 @@
 #include "platform/winreg.h"
 #include "platform/wingdi.h"
 #include "platform/winuser.h"
+#include "platform/winresource.h"

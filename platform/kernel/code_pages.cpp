@@ -1,0 +1,135 @@
+// Code page conversion over iconv. Invalid input bytes become U+FFFD (one per
+// byte that could not start a character), so a damaged line still converts.
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/utf.h"
+#include "platform/winbase.h"
+
+namespace {
+
+const char* IconvName(UINT codePage) {
+  switch (codePage) {
+    case 936: return "CP936";
+    case 950: return "CP950";
+    case 1252: return "CP1252";
+    case CP_ACP:
+    case CP_UTF8: return "UTF-8";
+    default: return nullptr;
+  }
+}
+
+// One converter per code page and thread, reused: opening iconv per line is slow.
+iconv_t Converter(UINT codePage, bool toWide) {
+  struct Entry {
+    UINT codePage;
+    bool toWide;
+    iconv_t cd;
+  };
+  thread_local std::vector<Entry> cache;
+  for (const Entry& e : cache)
+    if (e.codePage == codePage && e.toWide == toWide) return e.cd;
+  const char* name = IconvName(codePage);
+  if (!name) return reinterpret_cast<iconv_t>(-1);
+  iconv_t cd = toWide ? iconv_open("UTF-16LE", name) : iconv_open(name, "UTF-16LE");
+  if (cd != reinterpret_cast<iconv_t>(-1)) cache.push_back({codePage, toWide, cd});
+  return cd;
+}
+
+}  // namespace
+
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLength, LPWSTR dest,
+                        int destLength) {
+  if (!source || sourceLength == 0 || destLength < 0 || (destLength > 0 && !dest)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  size_t length = sourceLength < 0 ? std::strlen(source) + 1 : static_cast<size_t>(sourceLength);
+  iconv_t cd = Converter(codePage, true);
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  // Converts into a scratch buffer first: callers asking for the size pass no buffer.
+  thread_local std::vector<char> scratch;
+  scratch.resize(length * 4 + 8);
+  char* in = const_cast<char*>(source);
+  size_t inLeft = length;
+  char* out = scratch.data();
+  size_t outLeft = scratch.size();
+  while (inLeft > 0) {
+    if (iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1)) break;
+    if (errno == EILSEQ || errno == EINVAL) {
+      if (flags & MB_ERR_INVALID_CHARS) {
+        SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+        return 0;
+      }
+      *out++ = static_cast<char>(0xFD);
+      *out++ = static_cast<char>(0xFF);
+      outLeft -= 2;
+      ++in;
+      --inLeft;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    } else {
+      SetLastError(ERROR_INSUFFICIENT_BUFFER);
+      return 0;
+    }
+  }
+  int units = static_cast<int>((out - scratch.data()) / 2);
+  if (destLength == 0) return units;
+  if (units > destLength) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  std::memcpy(dest, scratch.data(), static_cast<size_t>(units) * 2);
+  return units;
+}
+
+int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR source, int sourceLength, LPSTR dest,
+                        int destLength, LPCSTR defaultChar, BOOL* usedDefault) {
+  if (usedDefault) *usedDefault = FALSE;
+  if (!source || sourceLength == 0 || destLength < 0 || (destLength > 0 && !dest)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  size_t length = sourceLength < 0 ? std::char_traits<char16_t>::length(source) + 1
+                                   : static_cast<size_t>(sourceLength);
+  iconv_t cd = Converter(codePage, false);
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  std::string result;
+  std::vector<char> buffer(length * 4 + 8);
+  char* in = reinterpret_cast<char*>(const_cast<char16_t*>(source));
+  size_t inLeft = length * 2;
+  const char* fallback = defaultChar ? defaultChar : "?";
+  while (true) {
+    char* out = buffer.data();
+    size_t outLeft = buffer.size();
+    size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
+    result.append(buffer.data(), static_cast<size_t>(out - buffer.data()));
+    if (r != static_cast<size_t>(-1) || inLeft == 0) break;
+    if (errno == E2BIG) continue;
+    // An unmappable unit (or a lone surrogate): the default character stands in.
+    result += fallback;
+    if (usedDefault) *usedDefault = TRUE;
+    size_t skip = inLeft >= 4 && (reinterpret_cast<const char16_t*>(in)[0] & 0xFC00) == 0xD800 ? 4 : 2;
+    in += skip;
+    inLeft -= skip < inLeft ? skip : inLeft;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  if (destLength == 0) return static_cast<int>(result.size());
+  if (static_cast<int>(result.size()) > destLength) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  std::memcpy(dest, result.data(), result.size());
+  return static_cast<int>(result.size());
+}

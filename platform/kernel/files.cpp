@@ -1,0 +1,241 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <mutex>
+
+#include "kernel/kernel_object.h"
+#include "platform/file_faults.h"
+#include "platform/utf.h"
+
+namespace platform {
+namespace {
+
+std::mutex g_faultMutex;
+FileFaults g_faults;
+bool g_faultsActive = false;
+
+class File : public KernelObject {
+ public:
+  File(int fd, std::string path, bool faulty) : KernelObject(Kind::File), fd(fd), path(std::move(path)), faulty(faulty) {}
+  ~File() override {
+    if (fd >= 0) ::close(fd);
+  }
+  int fd;
+  std::string path;
+  bool faulty;
+};
+
+File* AsFile(HANDLE h) { return static_cast<File*>(LookUpHandle(h, KernelObject::Kind::File)); }
+
+// How many of `want` bytes the injected faults let through; -1 budgets mean no limit.
+DWORD Allowance(File* f, DWORD want, bool write) {
+  if (!f->faulty) return want;
+  std::lock_guard<std::mutex> lock(g_faultMutex);
+  long long& budget = write ? g_faults.writeBudget : g_faults.readBudget;
+  if (budget < 0) return want;
+  DWORD allowed = budget < static_cast<long long>(want) ? static_cast<DWORD>(budget) : want;
+  budget -= allowed;
+  return allowed;
+}
+
+}  // namespace
+
+void SetFileFaults(const FileFaults& faults) {
+  std::lock_guard<std::mutex> lock(g_faultMutex);
+  g_faults = faults;
+  g_faultsActive = true;
+}
+
+void ClearFileFaults() {
+  std::lock_guard<std::mutex> lock(g_faultMutex);
+  g_faults = FileFaults();
+  g_faultsActive = false;
+}
+
+}  // namespace platform
+
+using namespace platform;
+
+HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD creation,
+                   DWORD, HANDLE) {
+  (void)share;  // Linux has no share modes; every open is shared.
+  if (!name || !*name) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  std::string path = NativePath(name);
+  int flags = O_CLOEXEC;
+  bool read = access & GENERIC_READ, write = access & GENERIC_WRITE;
+  flags |= read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+  switch (creation) {
+    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
+    case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
+    case OPEN_EXISTING: break;
+    case OPEN_ALWAYS: flags |= O_CREAT; break;
+    case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
+    default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
+  }
+  int fd = ::open(path.c_str(), flags, 0644);
+  if (fd < 0) {
+    SetLastErrorFromErrno(errno);
+    return INVALID_HANDLE_VALUE;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  bool faulty;
+  {
+    std::lock_guard<std::mutex> lock(g_faultMutex);
+    faulty = g_faultsActive && (g_faults.pathContains.empty() ||
+                                path.find(g_faults.pathContains) != std::string::npos);
+  }
+  SetLastError(ERROR_SUCCESS);
+  return new File(fd, path, faulty);
+}
+
+BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD readOut, LPOVERLAPPED) {
+  if (readOut) *readOut = 0;
+  File* f = AsFile(h);
+  if (!f || (!buffer && toRead)) return FALSE;
+  DWORD allowed = Allowance(f, toRead, false);
+  DWORD total = 0;
+  while (total < allowed) {
+    ssize_t n = ::read(f->fd, static_cast<char*>(buffer) + total, allowed - total);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      SetLastErrorFromErrno(errno);
+      if (readOut) *readOut = total;
+      return FALSE;
+    }
+    if (n == 0) break;
+    total += static_cast<DWORD>(n);
+  }
+  if (readOut) *readOut = total;
+  if (allowed < toRead && total == allowed) {
+    SetLastError(ERROR_READ_FAULT);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD writtenOut, LPOVERLAPPED) {
+  if (writtenOut) *writtenOut = 0;
+  File* f = AsFile(h);
+  if (!f || (!buffer && toWrite)) return FALSE;
+  DWORD allowed = Allowance(f, toWrite, true);
+  DWORD total = 0;
+  while (total < allowed) {
+    ssize_t n = ::write(f->fd, static_cast<const char*>(buffer) + total, allowed - total);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      SetLastErrorFromErrno(errno);
+      if (writtenOut) *writtenOut = total;
+      return FALSE;
+    }
+    total += static_cast<DWORD>(n);
+  }
+  if (writtenOut) *writtenOut = total;
+  if (allowed < toWrite) {
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+DWORD SetFilePointer(HANDLE h, LONG distance, LPLONG distanceHigh, DWORD method) {
+  File* f = AsFile(h);
+  if (!f) return INVALID_SET_FILE_POINTER;
+  off_t offset = distanceHigh ? static_cast<off_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
+                                                   static_cast<uint32_t>(distance))
+                              : static_cast<off_t>(distance);
+  int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : SEEK_END;
+  off_t r = ::lseek(f->fd, offset, whence);
+  if (r < 0) {
+    SetLastErrorFromErrno(errno);
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (distanceHigh) *distanceHigh = static_cast<LONG>(static_cast<uint64_t>(r) >> 32);
+  SetLastError(ERROR_SUCCESS);
+  return static_cast<DWORD>(r);
+}
+
+DWORD GetFileSize(HANDLE h, LPDWORD sizeHigh) {
+  File* f = AsFile(h);
+  if (!f) return INVALID_FILE_SIZE;
+  struct stat st;
+  if (::fstat(f->fd, &st) != 0) {
+    SetLastErrorFromErrno(errno);
+    return INVALID_FILE_SIZE;
+  }
+  if (sizeHigh) *sizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
+  SetLastError(ERROR_SUCCESS);
+  return static_cast<DWORD>(st.st_size);
+}
+
+BOOL FlushFileBuffers(HANDLE h) {
+  File* f = AsFile(h);
+  if (!f) return FALSE;
+  if (::fsync(f->fd) != 0) {
+    SetLastErrorFromErrno(errno);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL DeleteFileW(LPCWSTR name) {
+  if (::unlink(NativePath(name).c_str()) != 0) {
+    SetLastErrorFromErrno(errno);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
+  std::string target = NativePath(to);
+  if (!(flags & MOVEFILE_REPLACE_EXISTING) && ::access(target.c_str(), F_OK) == 0) {
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return FALSE;
+  }
+  if (std::rename(NativePath(from).c_str(), target.c_str()) != 0) {
+    SetLastErrorFromErrno(errno);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CreateDirectoryW(LPCWSTR name, LPSECURITY_ATTRIBUTES) {
+  if (::mkdir(NativePath(name).c_str(), 0755) != 0) {
+    SetLastError(errno == EEXIST ? ERROR_ALREADY_EXISTS : ERROR_PATH_NOT_FOUND);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+DWORD GetFileAttributesW(LPCWSTR name) {
+  struct stat st;
+  if (::stat(NativePath(name).c_str(), &st) != 0) {
+    SetLastErrorFromErrno(errno);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  DWORD attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  if (!(st.st_mode & S_IWUSR)) attributes |= FILE_ATTRIBUTE_READONLY;
+  return attributes;
+}
+
+BOOL CloseHandle(HANDLE h) {
+  auto* object = static_cast<KernelObject*>(h);
+  for (auto kind : {KernelObject::Kind::File, KernelObject::Kind::Event, KernelObject::Kind::Process})
+    if (LookUpHandle(h, kind)) {
+      delete object;
+      SetLastError(ERROR_SUCCESS);
+      return TRUE;
+    }
+  SetLastError(ERROR_INVALID_HANDLE);
+  return FALSE;
+}
