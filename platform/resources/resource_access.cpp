@@ -1,9 +1,7 @@
 #include <cstring>
 
 #include "kernel/module.h"
-namespace platform {
-HBITMAP CreateBitmapFromPackedDib(const void* data, size_t size);  // the drawing layer
-}
+#include "platform/gdi_bridge.h"
 #include "platform/resource_templates.h"
 #include "platform/winbase.h"
 #include "platform/winresource.h"

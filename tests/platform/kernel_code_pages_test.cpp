@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/windows.h"
+
+namespace {
+
+std::u16string ToWide(UINT cp, const std::string& bytes) {
+  int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::u16string out(static_cast<size_t>(n), u'\0');
+  if (n) EXPECT_EQ(MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n), n);
+  return out;
+}
+
+TEST(CodePages, GbAndBig5Headwords) {
+  EXPECT_EQ(ToWide(936, "\xD6\xD0\xB9\xFA [zhong1 guo2] /China/"), u"中国 [zhong1 guo2] /China/");
+  EXPECT_EQ(ToWide(950, "\xA4\xA4\xB0\xEA"), u"中國");
+  EXPECT_EQ(ToWide(CP_UTF8, "\xE4\xB8\xAD"), u"中");
+}
+
+TEST(CodePages, InvalidBytesBecomeReplacementCharacters) {
+  // 0x80 alone is not a GBK character, a lead byte at the end has no trail.
+  std::u16string w = ToWide(936, std::string("a\x80" "b\xD6", 4));
+  EXPECT_EQ(w, u"a\xFFFD" u"b\xFFFD");
+  EXPECT_EQ(MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, "a\x80", 2, nullptr, 0), 0);
+}
+
+TEST(CodePages, SmallBufferAndBadArguments) {
+  WCHAR out[2];
+  EXPECT_EQ(MultiByteToWideChar(936, 0, "abc", 3, out, 2), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(MultiByteToWideChar(12345, 0, "abc", 3, out, 2), 0);
+  EXPECT_EQ(MultiByteToWideChar(936, 0, nullptr, 3, out, 2), 0);
+}
+
+TEST(CodePages, WideToGbWithDefaultCharacter) {
+  char out[16];
+  BOOL usedDefault = FALSE;
+  int n = WideCharToMultiByte(936, 0, u"中\u0E01", 2, out, sizeof out, "?", &usedDefault);
+  ASSERT_EQ(n, 3);
+  EXPECT_EQ(std::string(out, 3), "\xD6\xD0?");
+  EXPECT_TRUE(usedDefault);
+}
+
+}  // namespace

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/file_faults.h"
+#include "platform/utf.h"
+#include "platform/windows.h"
+
+namespace {
+
+class KernelFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("orlend_kernel_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override {
+    platform::ClearFileFaults();
+    std::filesystem::remove_all(dir_);
+  }
+  std::u16string Path(const char* name) { return platform::Utf16FromUtf8((dir_ / name).string()); }
+  std::filesystem::path dir_;
+};
+
+TEST_F(KernelFiles, WriteReadSeekAndSize) {
+  std::u16string path = Path("a.bin");
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(h, "\0\0\0\0hello", 9, &written, nullptr));
+  EXPECT_EQ(written, 9u);
+  EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_BEGIN), 0u);
+  int32_t count = 7;
+  ASSERT_TRUE(WriteFile(h, &count, 4, &written, nullptr));
+  EXPECT_EQ(GetFileSize(h, nullptr), 9u);
+  ASSERT_TRUE(CloseHandle(h));
+  EXPECT_FALSE(CloseHandle(h));  // a stale handle is refused, not a crash
+
+  h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  char buffer[16] = {};
+  DWORD read = 0;
+  ASSERT_TRUE(ReadFile(h, buffer, sizeof buffer, &read, nullptr));
+  EXPECT_EQ(read, 9u);
+  EXPECT_EQ(buffer[0], 7);
+  EXPECT_EQ(std::string(buffer + 4, 5), "hello");
+  ASSERT_TRUE(ReadFile(h, buffer, sizeof buffer, &read, nullptr));  // at the end: 0 bytes, success
+  EXPECT_EQ(read, 0u);
+  CloseHandle(h);
+}
+
+TEST_F(KernelFiles, CreationModesAndErrors) {
+  std::u16string path = Path("b.txt");
+  EXPECT_EQ(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+  EXPECT_EQ(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+  std::u16string folder = platform::Utf16FromUtf8(dir_.string());
+  EXPECT_EQ(CreateFileW(folder.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+}
+
+TEST_F(KernelFiles, BackslashesAndDoubledSlashesReachTheFile) {
+  std::filesystem::create_directories(dir_ / "program files" / "dict");
+  std::ofstream(dir_ / "program files" / "dict" / "x.dat") << "x";
+  std::u16string path = platform::Utf16FromUtf8(dir_.string()) + u"\\program files//dict//x.dat";
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+}
+
+TEST_F(KernelFiles, FindExactNameAndPattern) {
+  std::ofstream(dir_ / "cedict.gb.dat") << "x";
+  std::ofstream(dir_ / "cedict.b5.dat") << "yy";
+  WIN32_FIND_DATAW data;
+  std::u16string exact = Path("cedict.gb.dat");
+  HANDLE f = FindFirstFileW(exact.c_str(), &data);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(std::u16string(data.cFileName), u"cedict.gb.dat");
+  EXPECT_EQ(data.nFileSizeLow, 1u);
+  EXPECT_FALSE(FindNextFileW(f, &data));
+  EXPECT_TRUE(FindClose(f));
+  std::u16string upper = Path("CEDICT.GB.DAT");
+  EXPECT_EQ(FindFirstFileW(upper.c_str(), &data), INVALID_HANDLE_VALUE);
+
+  std::u16string pattern = Path("*.dat");
+  f = FindFirstFileW(pattern.c_str(), &data);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  int found = 1;
+  while (FindNextFileW(f, &data)) ++found;
+  EXPECT_EQ(found, 2);
+  FindClose(f);
+}
+
+TEST_F(KernelFiles, ReplacingMoveAndDelete) {
+  std::ofstream(dir_ / "old") << "old";
+  std::ofstream(dir_ / "new") << "new";
+  std::u16string from = Path("new"), to = Path("old");
+  EXPECT_FALSE(MoveFileExW(from.c_str(), to.c_str(), 0));
+  ASSERT_TRUE(MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING));
+  std::ifstream in(dir_ / "old");
+  std::string text;
+  in >> text;
+  EXPECT_EQ(text, "new");
+  EXPECT_TRUE(DeleteFileW(to.c_str()));
+  EXPECT_FALSE(DeleteFileW(to.c_str()));
+}
+
+TEST_F(KernelFiles, InjectedFullDiskAndReadError) {
+  std::u16string path = Path("faulty.bin");
+  platform::SetFileFaults({"faulty", 6, 3});
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(h, "abcd", 4, &written, nullptr));
+  EXPECT_FALSE(WriteFile(h, "efgh", 4, &written, nullptr));
+  EXPECT_EQ(written, 2u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+  CloseHandle(h);
+  h = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  char buffer[8];
+  DWORD read = 0;
+  EXPECT_FALSE(ReadFile(h, buffer, 6, &read, nullptr));
+  EXPECT_EQ(read, 3u);
+  CloseHandle(h);
+}
+
+TEST(KernelModules, ProgramFileNameAndMissingLibrary) {
+  WCHAR name[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, name, MAX_PATH);
+  ASSERT_GT(n, 0u);
+  EXPECT_EQ(name[0], u'/');
+  EXPECT_NE(std::u16string(name).find(u"platform_tests"), std::u16string::npos);
+  WCHAR small[4];
+  EXPECT_EQ(GetModuleFileNameW(nullptr, small, 4), 4u);
+  EXPECT_EQ(small[3], 0);
+  EXPECT_EQ(LoadLibraryW(u"/nonexistent/rapi.dll"), nullptr);
+  EXPECT_EQ(GetProcAddress(nullptr, "CeRapiInit"), nullptr);
+}
+
+TEST(KernelModules, NativeLibraryEntriesByName) {
+  HMODULE libc = LoadLibraryW(u"libc.so.6");
+  ASSERT_NE(libc, nullptr);
+  EXPECT_NE(GetProcAddress(libc, "strlen"), nullptr);
+  EXPECT_EQ(GetProcAddress(libc, "NoSuchEntry"), nullptr);
+  EXPECT_TRUE(FreeLibrary(libc));
+}
+
+TEST(KernelStrings, FormatsTheProgramsUse) {
+  WCHAR buffer[64];
+  EXPECT_EQ(wsprintfW(buffer, u"(%d seach results)", 27), 19);
+  EXPECT_EQ(std::u16string(buffer), u"(27 seach results)");
+  wsprintfW(buffer, u"Build: %d.%d.%d", 1, 2, 679);
+  EXPECT_EQ(std::u16string(buffer), u"Build: 1.2.679");
+  wsprintfW(buffer, u"res/%d.wav|%s|%03d|%x|%%", 6, u"中", 7, 255);
+  EXPECT_EQ(std::u16string(buffer), u"res/6.wav|中|007|ff|%");
+  EXPECT_EQ(lstrcmpiW(u"MingLiU", u"MINGLIU"), 0);
+  EXPECT_NE(lstrcmpW(u"MingLiU", u"MingLiu"), 0);
+}
+
+}  // namespace
