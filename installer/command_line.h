@@ -1,0 +1,11 @@
+// The installer's command line: "--convert SOURCE" converts without a window.
+#pragma once
+
+// Exit codes.
+#define COMMAND_LINE_OK 0
+#define COMMAND_LINE_FAILED 1
+#define COMMAND_LINE_USAGE 2
+
+// Runs the command line (argv as the process received it, UTF-8) and returns
+// the exit code. Progress goes to standard error, results to standard output.
+int RunInstallerCommandLine(int argc, char** argv);
