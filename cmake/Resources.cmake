@@ -3,10 +3,15 @@
 find_program(ORLEND_WINDRES x86_64-w64-mingw32-windres REQUIRED)
 find_program(ORLEND_MINGW_LD x86_64-w64-mingw32-ld REQUIRED)
 
-# orlend_resource_library(<target> NAME <file.dll> RC <file.rc> [OUTPUT_DIR <dir>] [DEPENDS ...])
+# orlend_resource_library(<target> NAME <file.dll> RC <file.rc> [OUTPUT_DIR <dir>] [INCLUDES dirs...]
+#                         [DEPENDS ...])
 # Builds a resource-only PE library, such as the skin and picture libraries.
 function(orlend_resource_library target)
-  cmake_parse_arguments(R "" "NAME;RC;OUTPUT_DIR" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(R "" "NAME;RC;OUTPUT_DIR" "DEPENDS;INCLUDES" ${ARGN})
+  set(includes)
+  foreach(dir ${R_INCLUDES})
+    list(APPEND includes -I ${dir})
+  endforeach()
   if(NOT R_OUTPUT_DIR)
     set(R_OUTPUT_DIR ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
   endif()
@@ -17,7 +22,7 @@ function(orlend_resource_library target)
   add_custom_command(OUTPUT ${out}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${R_OUTPUT_DIR}
     COMMAND ${ORLEND_WINDRES} --preprocessor=cpp -c 65001 -I ${rc_dir} -I ${CMAKE_CURRENT_BINARY_DIR}
-            -i ${rc} -O coff -o ${obj}
+            ${includes} -i ${rc} -O coff -o ${obj}
     COMMAND ${ORLEND_MINGW_LD} --dll -e 0 -s -o ${out} ${obj}
     DEPENDS ${rc} ${R_DEPENDS}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
