@@ -1,0 +1,59 @@
+// The dictionary database: the converted word list on disk and in memory.
+//
+// File: a 32-bit little-endian line count (the header line included), then every
+// line as UTF-16LE units followed by CR LF. Line 0 is the word list's header;
+// line i + 1 is entry i.
+//
+// In memory each entry is one DictionaryEntry block of UTF-16 units:
+//   unit 0        length L of the entry text (terminator not counted)
+//   units 1 .. L  entry text: the line without its last unit, then '#', then the
+//                 toneless key (the last bracket pair's content without digits)
+//   unit L + 1    0
+// so 中国 [zhong1 guo2] /China/ is stored as 中国 [zhong1 guo2] /China#zhong guo.
+#pragma once
+
+#include "platform/windows.h"
+
+typedef WCHAR DictionaryEntry;
+
+struct ENTRY_TABLE {
+  DictionaryEntry** Entries;  // Entries[i] points at entry i's length unit
+  LONG Count;
+};
+
+// The loaded table; Count 0 when nothing is loaded. Owned by the loader:
+// readers never free it, and it is valid until the next LoadDictionary.
+extern ENTRY_TABLE EntryTable;
+
+// The loader keeps every entry of one table back to back in a single block, in
+// index order (Entries[i + 1] == Entries[i] + L + 2), followed by at least this
+// many zero units. Scanners may read that far past any entry's terminator.
+#define ENTRY_TABLE_SLACK 64
+
+// Longest toneless key, '#' included, as the key buffer of 260 units allows.
+#define MAX_KEY_UNITS 259
+
+// Outcome of the last LoadDictionary.
+#define LOAD_OK 0
+#define LOAD_DAMAGED 1      // the file does not follow the layout; what was valid is loaded
+#define LOAD_UNREADABLE 2   // the file could not be opened or read; the table is empty
+#define LOAD_NO_MEMORY 3    // the table could not be allocated; the table is empty
+
+// Reads the named database file from the program folder and replaces the table.
+// A bad file never makes it read outside the file or a line; see LoadDictionaryStatus.
+void LoadDictionary(const WCHAR* fileName);
+
+// The outcome of the last LoadDictionary (LOAD_OK before the first).
+int LoadDictionaryStatus();
+
+// Parses a database image already in memory, replacing the table as LoadDictionary
+// does. Returns the status; used by LoadDictionary and by tests.
+int LoadDictionaryImage(const BYTE* image, DWORD size);
+
+// Frees the table; the count becomes 0.
+void FreeDictionary();
+
+// Allocates L + 1 units with malloc, copies the text of entry index with its
+// terminator into it and returns L; the caller frees the copy with free().
+// An index outside the table gives *copy = nullptr and -1.
+int CopyEntryText(int index, WCHAR** copy);

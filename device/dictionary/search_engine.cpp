@@ -1,0 +1,373 @@
+#include "device/dictionary/search_engine.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "device/dictionary/database.h"
+#include "device/dictionary/search_scan.h"
+
+LONG MatchWeights[16];
+
+// Entry 14 of the weights: what a mismatch after a punctuation mismatch costs.
+#define STOP_PENALTY 450
+
+void InitMatchWeights()
+{
+  for (int k = 0; k < 16; k++) MatchWeights[k] = 100 + 25 * k;
+}
+
+void SelectDictionary(int which)
+{
+  if (which == 0)
+    LoadDictionary(u"cedict.b5.dat");
+  else if (which == 1)
+    LoadDictionary(u"cedict.gb.dat");
+  InitMatchWeights();
+}
+
+static inline WCHAR Fold(WCHAR c)
+{
+  return (c >= u'A' && c <= u'Z') ? (WCHAR)(c + 32) : c;
+}
+
+// Space and ASCII punctuation; the tone digits in between are not.
+static inline bool IsPunctuation(WCHAR c)
+{
+  return (c >= 0x20 && c <= 0x2F) || (c >= 0x3A && c <= 0x40);
+}
+
+// The boundary score of an exact window: a preceding unit (0 at the start of
+// the text), f the following unit (0 when there is none).
+static inline int BoundaryScore(WCHAR a, bool hasFollowing, WCHAR f, WCHAR last)
+{
+  int r = 0;
+  if (hasFollowing) {
+    switch (f) {
+      case u'#': case u'/': case u'.': case u',': case u';': case u']': case u'[':
+        r = a == 0 ? -4 : -2;
+        break;
+      case u' ':
+        r = a == 0 ? -2 : -1;
+        break;
+      default:
+        r = (last > 0x2EE0 && f == 0x3016) ? -3 : 0;
+        break;
+    }
+  }
+  if (a == 0) return r;
+  if (a == u'/' && (f == u'/' || f == u'#')) r -= 6;
+  if (hasFollowing && (f == u']' || f == u'/' || f == u' ') && (a == u' ' || a == u'/' || a == u'['))
+    return r - 4;
+  if (a == u'.' || a == u',' || a == u';' || a == 0x3014 || a == 0x3015) return r - 2;
+  if (a == u' ') return r - 1;
+  return r;
+}
+
+int ScoreWindow(WCHAR* window, const WCHAR* query, int n, int matchCase, int wholeWord, int hasFollowing,
+                WCHAR preceding)
+{
+  int sum = 0;
+  bool stop = false;
+  for (int p = 0; p < n; p++) {
+    if (!matchCase) window[p] = Fold(window[p]);
+    if (stop) {
+      sum += STOP_PENALTY;
+      break;
+    }
+    if (window[p] != query[p]) {
+      if (wholeWord) return STOP_PENALTY;
+      if (IsPunctuation(window[p])) stop = true;
+      sum += MatchWeights[n - p];
+    }
+  }
+  if (sum != 0) return sum;
+  WCHAR f = hasFollowing ? window[n] : 0;
+  return BoundaryScore(preceding, hasFollowing != 0, f, n > 0 ? window[n - 1] : 0);
+}
+
+int MatchThreshold(int n, WCHAR first, int wholeWord)
+{
+  if (wholeWord) return -2;
+  if (n <= 1) return first > 0x100 ? 0 : -2;
+  if (n == 2) return -2;
+  if (n == 3) return 0;
+  if (n == 4) return 5;
+  if (n == 5) return 125;
+  return 251;
+}
+
+// ---- the scan
+
+struct Scan {
+  const WCHAR* query;
+  int n;
+  int matchCase;
+  int wholeWord;
+  int threshold;
+  // Accepted entries in index order and their best scores.
+  int* entries;
+  int* scores;
+  int count;
+  int capacity;
+};
+
+// ScoreWindow for the window at position i of text, read in place. Any value
+// above the threshold means rejection, so it may stop counting early.
+static inline int ScoreAt(const Scan* s, const WCHAR* text, int length, int i)
+{
+  const WCHAR* w = text + i;
+  const int n = s->n;
+  int sum = 0;
+  for (int p = 0; p < n; p++) {
+    WCHAR c = s->matchCase ? w[p] : Fold(w[p]);
+    if (c == s->query[p]) continue;
+    if (s->wholeWord) return STOP_PENALTY;
+    sum += MatchWeights[n - p];
+    if (IsPunctuation(c) && p + 1 < n) sum += STOP_PENALTY;
+    if (sum > s->threshold) return sum;
+  }
+  if (sum != 0) return sum;
+  bool hasFollowing = i + n < length;
+  return BoundaryScore(i > 0 ? w[-1] : 0, hasFollowing, hasFollowing ? w[n] : 0, w[n - 1]);
+}
+
+static void Accept(Scan* s, int entry, int score)
+{
+  if (s->count > 0 && s->entries[s->count - 1] == entry) {
+    if (score < s->scores[s->count - 1]) s->scores[s->count - 1] = score;
+    return;
+  }
+  if (s->count == s->capacity) {
+    int capacity = s->capacity ? s->capacity * 2 : 256;
+    int* entries = static_cast<int*>(realloc(s->entries, capacity * sizeof(int)));
+    if (entries) s->entries = entries;
+    int* scores = static_cast<int*>(realloc(s->scores, capacity * sizeof(int)));
+    if (scores) s->scores = scores;
+    if (!entries || !scores) return;  // out of memory: the result is dropped
+    s->capacity = capacity;
+  }
+  s->entries[s->count] = entry;
+  s->scores[s->count] = score;
+  s->count++;
+}
+
+static inline void TryWindow(Scan* s, int entry, const WCHAR* text, int length, int i)
+{
+  int score = ScoreAt(s, text, length, i);
+  if (score <= s->threshold) Accept(s, entry, score);
+}
+
+// ---- paths
+
+static int ChosenPath = SEARCH_PATH_AUTO;
+
+int SearchPathSupported(int path)
+{
+#if defined(__x86_64__) || defined(__i386__)
+  if (path == SEARCH_PATH_SSE2) return __builtin_cpu_supports("sse2") ? 1 : 0;
+  if (path == SEARCH_PATH_AVX2) return __builtin_cpu_supports("avx2") ? 1 : 0;
+#else
+  if (path == SEARCH_PATH_SSE2 || path == SEARCH_PATH_AVX2) return 0;
+#endif
+  return path == SEARCH_PATH_AUTO || path == SEARCH_PATH_PORTABLE ? 1 : 0;
+}
+
+int SetSearchPath(int path)
+{
+  if (!SearchPathSupported(path)) return 0;
+  ChosenPath = path;
+  return 1;
+}
+
+static int EffectivePath()
+{
+  if (ChosenPath != SEARCH_PATH_AUTO) return ChosenPath;
+  if (SearchPathSupported(SEARCH_PATH_AVX2)) return SEARCH_PATH_AVX2;
+  if (SearchPathSupported(SEARCH_PATH_SSE2)) return SEARCH_PATH_SSE2;
+  return SEARCH_PATH_PORTABLE;
+}
+
+// ---- scanning one block of entries
+
+// Every accepted window has at most one mismatch (two cost more than any
+// threshold), and none before position m. The probes test units that such a
+// window must hold, so no accepted window is missed.
+static void SetProbes(const Scan* s, CandidateProbes* probes)
+{
+  const int n = s->n;
+  int m;
+  if (s->wholeWord || n <= 4)
+    m = n;
+  else if (n == 5)
+    m = 4;
+  else
+    m = n - 6;
+
+  int at[4];
+  probes->pairs = 0;
+  if (m == n) {  // exact: first, last and second unit
+    at[0] = 0;
+    at[1] = n - 1;
+    at[2] = at[3] = n >= 3 ? 1 : 0;
+  } else if (m >= 2) {  // the first two are exact; of the last two one at least
+    at[0] = 0;
+    at[1] = 1;
+    at[2] = n - 2;
+    at[3] = n - 1;
+  } else {  // one mismatch anywhere: one of the two end pairs is exact
+    probes->pairs = 1;
+    at[0] = 0;
+    at[1] = 1;
+    at[2] = n - 2;
+    at[3] = n - 1;
+  }
+  for (int k = 0; k < 4; k++) {
+    WCHAR q = s->query[at[k]];
+    probes->offset[k] = at[k];
+    probes->value[k] = q;
+    probes->orMask[k] = (!s->matchCase && q >= u'a' && q <= u'z') ? 0x20 : 0;
+  }
+}
+
+#define CANDIDATE_BUFFER 2048
+
+static void ScanBlock(Scan* s, const CandidateProbes* probes, CandidateScanner scanner, int first, int last)
+{
+  DictionaryEntry** entries = EntryTable.Entries;
+  const DictionaryEntry* lastEntry = entries[last - 1];
+  const WCHAR* from = entries[first];
+  const WCHAR* to = lastEntry + lastEntry[0] + 2;
+  const WCHAR* found[CANDIDATE_BUFFER];
+
+  int d = first;
+  const DictionaryEntry* entry = entries[d];
+  const WCHAR* entryEnd = entry + entry[0] + 2;
+  while (from < to) {
+    int count = 0;
+    from = scanner(probes, from, to, found, &count, CANDIDATE_BUFFER);
+    for (int c = 0; c < count; c++) {
+      const WCHAR* x = found[c];
+      while (x >= entryEnd) {
+        entry = entries[++d];
+        entryEnd = entry + entry[0] + 2;
+      }
+      int length = entry[0];
+      int i = (int)(x - (entry + 1));
+      if (i < 0 || i > length - s->n) continue;
+      TryWindow(s, d, entry + 1, length, i);
+    }
+  }
+}
+
+static void ScanBlockPinyin(Scan* s, UnitFinder find, int first, int last)
+{
+  const int n = s->n;
+  for (int d = first; d < last; d++) {
+    const DictionaryEntry* entry = EntryTable.Entries[d];
+    int length = entry[0];
+    if (length < n) continue;
+    const WCHAR* text = entry + 1;
+    // No pronunciation, nothing to compare.
+    const WCHAR* open = find(text, text + length, u'[');
+    if (open == text + length) continue;
+    int end = length - n;
+    int a = (int)(open - text) + 1;
+    if (a > end) continue;
+    TryWindow(s, d, text, length, a);
+    const WCHAR* hash = find(text + a, text + end, u'#');
+    int b = hash < text + end ? (int)(hash - text) + 1 : end;
+    TryWindow(s, d, text, length, b);
+    if (b != end) TryWindow(s, d, text, length, end);
+  }
+}
+
+// ---- delivery
+
+// A stable counting sort over the small range of scores: equal scores keep
+// their acceptance order, which is entry order.
+static void Deliver(const Scan* s, ResultSink sink)
+{
+  if (s->count == 0) return;
+  int low = s->scores[0], high = s->scores[0];
+  for (int r = 1; r < s->count; r++) {
+    if (s->scores[r] < low) low = s->scores[r];
+    if (s->scores[r] > high) high = s->scores[r];
+  }
+  int buckets = high - low + 1;
+  int* start = static_cast<int*>(calloc(buckets + 1, sizeof(int)));
+  int* order = static_cast<int*>(malloc(s->count * sizeof(int)));
+  if (!start || !order) {
+    // Without memory for the sort, fall back to repeated minimum selection.
+    free(start);
+    free(order);
+    char* done = static_cast<char*>(calloc(s->count, 1));
+    for (int k = 0; done && k < s->count; k++) {
+      int best = -1;
+      for (int r = 0; r < s->count; r++)
+        if (!done[r] && (best < 0 || s->scores[r] < s->scores[best])) best = r;
+      done[best] = 1;
+      const DictionaryEntry* entry = EntryTable.Entries[s->entries[best]];
+      sink(s->entries[best], entry[0], entry + 1);
+    }
+    free(done);
+    return;
+  }
+  for (int r = 0; r < s->count; r++) start[s->scores[r] - low + 1]++;
+  for (int b = 0; b < buckets; b++) start[b + 1] += start[b];
+  for (int r = 0; r < s->count; r++) order[start[s->scores[r] - low]++] = r;
+  for (int k = 0; k < s->count; k++) {
+    int index = s->entries[order[k]];
+    const DictionaryEntry* entry = EntryTable.Entries[index];
+    sink(index, entry[0], entry + 1);
+  }
+  free(start);
+  free(order);
+}
+
+void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, ResultSink sink)
+{
+  int n = 0;
+  while (query && n < MAX_QUERY_UNITS && query[n]) n++;
+  if (n == 0) {
+    sink(-1, 0, nullptr);
+    return;
+  }
+  if (!matchCase)
+    for (int p = 0; p < n; p++) query[p] = Fold(query[p]);
+
+  Scan s = {};
+  s.query = query;
+  s.n = n;
+  s.matchCase = matchCase;
+  s.wholeWord = wholeWord;
+  s.threshold = MatchThreshold(n, query[0], wholeWord);
+
+  int path = EffectivePath();
+  CandidateScanner scanner = path == SEARCH_PATH_AVX2   ? ScanCandidatesAvx2
+                             : path == SEARCH_PATH_SSE2 ? ScanCandidatesSse2
+                                                        : ScanCandidatesPortable;
+  UnitFinder find = path == SEARCH_PATH_AVX2   ? FindUnitAvx2
+                    : path == SEARCH_PATH_SSE2 ? FindUnitSse2
+                                               : FindUnitPortable;
+  CandidateProbes probes;
+  SetProbes(&s, &probes);
+
+  const LONG count = EntryTable.Count;
+  for (LONG first = 0; first < count; first += 1000) {
+    if (first > 0) {
+      int percent = (int)(100LL * first / count);
+      // 0 % and 1 % would read as entry 0 and the end of the search.
+      if (percent >= 2) sink(-percent, 0, nullptr);
+    }
+    LONG last = first + 1000 < count ? first + 1000 : count;
+    if (pinyin)
+      ScanBlockPinyin(&s, find, first, last);
+    else
+      ScanBlock(&s, &probes, scanner, first, last);
+  }
+
+  Deliver(&s, sink);
+  sink(-1, 0, nullptr);
+  free(s.entries);
+  free(s.scores);
+}

@@ -1,0 +1,55 @@
+// The scoring search over the EntryTable. Lower scores are better matches;
+// accepted entries go to the caller's sink best first, then the end signal.
+#pragma once
+
+#include "platform/windows.h"
+
+// Receives the search's reports:
+//   code >= 0   a result: code is the entry index, text the entry text in place
+//               in the EntryTable (length units, valid until the next load);
+//   code <= -2  progress: -code is the percentage of entries scanned (never
+//               sent below 2 %, where the code would read as a result or the end);
+//   code == -1  the end of the search, always the last call.
+typedef void (*ResultSink)(int code, int length, const WCHAR* text);
+
+// MatchWeights[k] = 100 + 25 * k. A mismatch at window position p of an
+// n-unit window costs MatchWeights[n - p].
+extern LONG MatchWeights[16];
+
+// Only this many units of a query take part.
+#define MAX_QUERY_UNITS 15
+
+void InitMatchWeights();
+
+// 0 loads cedict.b5.dat, 1 loads cedict.gb.dat, anything else loads nothing;
+// the match weights are set up in every case.
+void SelectDictionary(int which);
+
+// Scans the whole table for query and reports to sink. With matchCase 0 the
+// first units of query (up to 15) are folded to lower case in place. An empty
+// query finds nothing: the sink receives the end signal alone.
+void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, ResultSink sink);
+
+// The score of one window of n units (window[n] is the following unit when
+// hasFollowing is non-zero); preceding is the unit before the window, 0 at the
+// start of the entry text. With matchCase 0 the window is folded in place.
+int ScoreWindow(WCHAR* window, const WCHAR* query, int n, int matchCase, int wholeWord, int hasFollowing,
+                WCHAR preceding);
+
+// The acceptance threshold for an n-unit query (1 <= n <= 15) whose first
+// unit is first; with whole word on it is -2.
+int MatchThreshold(int n, WCHAR first, int wholeWord);
+
+// Which instructions find candidate windows. SEARCH_PATH_AUTO takes the best
+// the processor has; the others exist so that every path can be compared.
+#define SEARCH_PATH_AUTO 0
+#define SEARCH_PATH_PORTABLE 1
+#define SEARCH_PATH_SSE2 2
+#define SEARCH_PATH_AVX2 3
+
+// Returns 1 when the path can run on this processor, else 0.
+int SearchPathSupported(int path);
+
+// Chooses the path for the following searches; an unsupported path returns 0
+// and changes nothing.
+int SetSearchPath(int path);

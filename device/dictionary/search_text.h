@@ -1,0 +1,26 @@
+// The texts that the search driver shows: the trimmed query, the two columns
+// of a result row and the result count.
+#pragma once
+
+#include "platform/windows.h"
+
+// Row text buffers hold this many units, terminator included; longer texts are cut.
+#define ROW_TEXT_SIZE 256
+// Room for any result count text, terminator included.
+#define COUNT_TEXT_SIZE 48
+
+// Removes leading and trailing U+0020 from text in place (inner spaces stay)
+// and returns the new length. A text of spaces only becomes empty.
+int TrimQuery(WCHAR* text);
+
+// The left column: the units before the first '/' or '[' searched from the
+// second unit on (the whole text when there is neither). Returns the length.
+int HeadwordRowText(const WCHAR* text, int length, WCHAR* out);
+
+// The right column: the definitions from the unit after the first '/' up to the
+// '#' that ends them, without up to two leading "(...) " notes, each '/'
+// written as ", ". Returns the length.
+int DefinitionRowText(const WCHAR* text, int length, WCHAR* out);
+
+// "(%d seach results)", "(One search result)" or "(No search results)".
+int ResultCountText(int count, WCHAR* out);
