@@ -1,0 +1,117 @@
+// Stand-in for the desktop link's remote API library: it "talks" to the emulated
+// handheld, whose file system is a folder on this disk. The connection event is made
+// with the host program's own kernel (CreateEventW), so the host can wait for it.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "handheld_root.h"
+#include "platform/utf.h"
+#include "rapi_types.h"
+
+namespace {
+
+struct DeviceFile {
+  int fd;
+  unsigned magic;
+};
+constexpr unsigned kMagic = 0x52415049;  // "RAPI"
+
+std::string Simulation() {
+  const char* s = std::getenv("ORLEND_RAPI_SIMULATE");
+  return s ? s : "";
+}
+
+long long WriteBudget() {
+  std::string s = Simulation();
+  if (s.rfind("write-fail:", 0) != 0) return -1;
+  return std::atoll(s.c_str() + 11);
+}
+
+long long g_written = 0;
+bool g_connected = false;
+
+DeviceFile* AsDeviceFile(HANDLE h) {
+  auto* f = static_cast<DeviceFile*>(h);
+  return h && h != INVALID_HANDLE_VALUE && f->magic == kMagic ? f : nullptr;
+}
+
+}  // namespace
+
+extern "C" {
+
+HRESULT CeRapiInit() {
+  if (Simulation() == "init-fail" || Simulation() == "no-device" || !desktop_link::HandheldConnected())
+    return E_FAIL;
+  g_connected = true;
+  return S_OK;
+}
+
+HRESULT CeRapiInitEx(RAPIINIT* init) {
+  if (!init || init->cbSize != sizeof(RAPIINIT)) return E_FAIL;
+  if (Simulation() == "init-fail") return E_FAIL;
+  init->heRapiInit = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  init->hrRapiInit = S_OK;
+  // Without a device the connection simply never comes up, as with a real cradle.
+  if (Simulation() != "no-device" && desktop_link::HandheldConnected()) {
+    g_connected = true;
+    g_written = 0;
+    SetEvent(init->heRapiInit);
+  }
+  return S_OK;
+}
+
+HRESULT CeRapiUninit() {
+  g_connected = false;
+  return S_OK;
+}
+
+HANDLE CeCreateFile(LPCWSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD creation, DWORD, HANDLE) {
+  if (!g_connected || !name) return INVALID_HANDLE_VALUE;
+  std::string path = desktop_link::HandheldRoot() + "/" + platform::NativePath(name);
+  int flags = O_CLOEXEC | ((access & GENERIC_READ) && (access & GENERIC_WRITE) ? O_RDWR
+                           : (access & GENERIC_WRITE)                          ? O_WRONLY
+                                                                               : O_RDONLY);
+  if (creation == CREATE_ALWAYS) flags |= O_CREAT | O_TRUNC;
+  else if (creation == CREATE_NEW) flags |= O_CREAT | O_EXCL;
+  else if (creation == OPEN_ALWAYS) flags |= O_CREAT;
+  int fd = ::open(path.c_str(), flags, 0644);
+  if (fd < 0) return INVALID_HANDLE_VALUE;
+  return new DeviceFile{fd, kMagic};
+}
+
+BOOL CeWriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
+  if (written) *written = 0;
+  DeviceFile* f = AsDeviceFile(h);
+  if (!f || (!buffer && toWrite)) return FALSE;
+  long long budget = WriteBudget();
+  DWORD allowed = toWrite;
+  if (budget >= 0 && g_written + toWrite > budget) allowed = static_cast<DWORD>(budget > g_written ? budget - g_written : 0);
+  DWORD done = 0;
+  while (done < allowed) {
+    ssize_t n = ::write(f->fd, static_cast<const char*>(buffer) + done, allowed - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    done += static_cast<DWORD>(n);
+  }
+  g_written += done;
+  if (written) *written = done;
+  return done == toWrite ? TRUE : FALSE;
+}
+
+BOOL CeCloseHandle(HANDLE h) {
+  DeviceFile* f = AsDeviceFile(h);
+  if (!f) return FALSE;
+  bool ok = ::close(f->fd) == 0 && Simulation() != "close-fail";
+  f->magic = 0;
+  delete f;
+  return ok ? TRUE : FALSE;
+}
+
+}  // extern "C"
