@@ -79,7 +79,10 @@ int main(int argc, char** argv) {
   // The setup launcher passes the path in double quotes; the shell may keep them.
   std::string arg = argv[1];
   for (int i = 2; i < argc; ++i) arg += std::string(" ") + argv[i];
-  fs::path ini_path = Trim(arg);
+  std::string ini_text = Trim(arg);
+  for (char& c : ini_text)
+    if (c == '\\') c = '/';  // the launcher writes the platform's separators
+  fs::path ini_path = ini_text;
   Ini ini;
   if (!ReadIni(ini_path, ini)) {
     std::fprintf(stderr, "ceappmgr: cannot read %s\n", ini_path.c_str());
