@@ -1,0 +1,86 @@
+// cedict-derive SOURCE [FOLDER]: writes FOLDER/cedict.gb and FOLDER/cedict.b5
+// (default: SOURCE's folder) from CC-CEDICT's UTF-8 list and reports what
+// could not be encoded.
+#include <cstdio>
+#include <string>
+
+#include "tools/derive_classic.h"
+
+static std::string Utf8(char32_t c) {
+  std::string s;
+  if (c < 0x80) {
+    s += static_cast<char>(c);
+  } else if (c < 0x800) {
+    s += static_cast<char>(0xC0 | (c >> 6));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    s += static_cast<char>(0xE0 | (c >> 12));
+    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    s += static_cast<char>(0xF0 | (c >> 18));
+    s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return s;
+}
+
+static void Report(const ClassicList& list, bool listCharacters) {
+  const EncodingLoss& loss = list.loss;
+  std::printf("%s: %ld lines (header + entries), code page %u\n", list.path.c_str(), list.lines,
+              list.codePage);
+  std::printf("  %ld lines held characters outside the code page (%zu distinct):\n", loss.lines,
+              loss.characters.size());
+  std::printf("    %ld accented Latin letters or symbols written in ASCII (o for \xC3\xB6, ...)\n", loss.folded);
+  std::printf("    %ld combining accents left out\n", loss.dropped);
+  std::printf("    %ld other characters written as \xE2\x96\xA1 (U+25A1)\n", loss.replaced);
+  std::printf("  %ld lines longer than 499 bytes\n", list.longLines);
+  if (listCharacters) {
+    std::printf("  characters:");
+    for (const auto& [c, n] : loss.characters) std::printf(" %s(U+%04X)x%ld", Utf8(c).c_str(), (unsigned)c, n);
+    std::printf("\n");
+  }
+}
+
+int main(int argc, char** argv) {
+  bool listCharacters = false;
+  std::string source, folder;
+  int positional = 0;
+  for (int i = 1; i < argc; i++) {
+    std::string arg = argv[i];
+    if (arg == "--list") {
+      listCharacters = true;
+    } else if (positional == 0) {
+      source = arg;
+      positional++;
+    } else if (positional == 1) {
+      folder = arg;
+      positional++;
+    } else {
+      positional++;
+    }
+  }
+  if (positional < 1 || positional > 2 || source.empty()) {
+    std::fprintf(stderr, "usage: cedict-derive [--list] SOURCE [FOLDER]\n"
+                         "  SOURCE: CC-CEDICT's UTF-8 list (cedict_ts.u8)\n"
+                         "  writes FOLDER/cedict.gb (GB) and FOLDER/cedict.b5 (Big5); FOLDER defaults to SOURCE's\n");
+    return 2;
+  }
+  if (folder.empty()) {
+    size_t slash = source.rfind('/');
+    folder = slash == std::string::npos ? "." : source.substr(0, slash);
+  }
+  DeriveResult result;
+  std::string error;
+  if (!DeriveClassicLists(source, folder, &result, &error)) {
+    std::fprintf(stderr, "cedict-derive: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("%ld entries", result.entries);
+  if (result.skipped) std::printf(", %ld lines that are not entries left out", result.skipped);
+  std::printf("\n");
+  Report(result.gb, listCharacters);
+  Report(result.b5, listCharacters);
+  return 0;
+}
