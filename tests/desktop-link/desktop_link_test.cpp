@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/platform.h"
+#include "rapi_types.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class DesktopLink : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("orlend_handheld_" + std::to_string(::getpid()));
+    fs::remove_all(root_);
+    ::setenv("ORLEND_HANDHELD_ROOT", root_.c_str(), 1);
+    ::unsetenv("ORLEND_RAPI_SIMULATE");
+    platform::Options options;
+    options.backend = platform::BackendKind::Headless;
+    options.screen = platform::ScreenKind::Desktop;
+    ASSERT_TRUE(platform::Start(options));
+    library_ = LoadLibraryW(RAPI_PATH);
+    ASSERT_NE(library_, nullptr);
+    init_ = reinterpret_cast<CeRapiInitExProc>(GetProcAddress(library_, "CeRapiInitEx"));
+    uninit_ = reinterpret_cast<CeRapiUninitProc>(GetProcAddress(library_, "CeRapiUninit"));
+    create_ = reinterpret_cast<CeCreateFileProc>(GetProcAddress(library_, "CeCreateFile"));
+    write_ = reinterpret_cast<CeWriteFileProc>(GetProcAddress(library_, "CeWriteFile"));
+    close_ = reinterpret_cast<CeCloseHandleProc>(GetProcAddress(library_, "CeCloseHandle"));
+    ASSERT_TRUE(init_ && uninit_ && create_ && write_ && close_);
+    ASSERT_NE(GetProcAddress(library_, "CeRapiInit"), nullptr);
+  }
+  void TearDown() override {
+    FreeLibrary(library_);
+    platform::Shutdown();
+    ::unsetenv("ORLEND_HANDHELD_ROOT");
+    ::unsetenv("ORLEND_RAPI_SIMULATE");
+    fs::remove_all(root_);
+  }
+  // Connects as the installer does: the record, then up to 5000 ms for its event.
+  bool Connect() {
+    RAPIINIT record{};
+    record.cbSize = sizeof record;
+    if (init_(&record) == E_FAIL) return false;
+    DWORD before = GetTickCount();
+    bool up = WaitForSingleObject(record.heRapiInit, 5000) == WAIT_OBJECT_0;
+    waited_ = GetTickCount() - before;
+    CloseHandle(record.heRapiInit);
+    return up;
+  }
+  fs::path root_;
+  HMODULE library_ = nullptr;
+  CeRapiInitExProc init_ = nullptr;
+  CeRapiUninitProc uninit_ = nullptr;
+  CeCreateFileProc create_ = nullptr;
+  CeWriteFileProc write_ = nullptr;
+  CeCloseHandleProc close_ = nullptr;
+  DWORD waited_ = 0;
+};
+
+const WCHAR kDevicePath[] = u"program files//orlend's chinese dictionary//cedict.gb.dat";
+
+TEST_F(DesktopLink, WritesIntoTheHandheldsProgramFolder) {
+  fs::create_directories(root_ / "program files" / "orlend's chinese dictionary");
+  ASSERT_TRUE(Connect());
+  HANDLE file = create_(kDevicePath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  EXPECT_TRUE(write_(file, "abcdef", 6, &written, nullptr));
+  EXPECT_TRUE(write_(file, "gh", 0, &written, nullptr));  // a write of 0 bytes is fine
+  EXPECT_TRUE(close_(file));
+  EXPECT_FALSE(close_(file));
+  uninit_();
+  std::ifstream in(root_ / "program files" / "orlend's chinese dictionary" / "cedict.gb.dat");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "abcdef");
+}
+
+TEST_F(DesktopLink, NoHandheldMeansNoConnectionWithinTheWait) {
+  EXPECT_FALSE(Connect());  // the root does not exist
+  EXPECT_EQ(waited_, 5000u);
+  fs::create_directories(root_);
+  ::setenv("ORLEND_RAPI_SIMULATE", "no-device", 1);
+  EXPECT_FALSE(Connect());
+  ::setenv("ORLEND_RAPI_SIMULATE", "init-fail", 1);
+  EXPECT_FALSE(Connect());
+  EXPECT_EQ(waited_, 5000u);  // unchanged: E_FAIL needs no wait
+}
+
+TEST_F(DesktopLink, MissingProgramFolderAndFailingWrites) {
+  fs::create_directories(root_);
+  ASSERT_TRUE(Connect());
+  EXPECT_EQ(create_(kDevicePath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
+  fs::create_directories(root_ / "program files" / "orlend's chinese dictionary");
+  ::setenv("ORLEND_RAPI_SIMULATE", "write-fail:8", 1);
+  ASSERT_TRUE(Connect());
+  HANDLE file = create_(kDevicePath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  EXPECT_TRUE(write_(file, "12345", 5, &written, nullptr));
+  EXPECT_FALSE(write_(file, "67890", 5, &written, nullptr));
+  EXPECT_EQ(written, 3u);
+  close_(file);
+}
+
+TEST(ApplicationManager, InstallsWhatInstallIniNames) {
+  fs::path dir = fs::temp_directory_path() / ("orlend_appmgr_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "package" / "help");
+  fs::create_directories(dir / "root");
+  std::ofstream(dir / "package" / "prog") << "program";
+  std::ofstream(dir / "package" / "help" / "help.htm") << "<html>";
+  std::ofstream(dir / "package" / "install.ini")
+      << "[CEAppManager]\nVersion = 1.0\nComponent = Dict\n\n[Dict]\nInstallDir = program files\\orlend's chinese "
+         "dictionary\nFiles = prog\nFolders = help\n";
+  std::string env = "ORLEND_HANDHELD_ROOT='" + (dir / "root").string() + "' ";
+  std::string ini = (dir / "package").string() + "\\install.ini";
+  EXPECT_EQ(std::system((env + CEAPPMGR_PATH + " '\"" + ini + "\"' > /dev/null").c_str()), 0);
+  fs::path installed = dir / "root" / "program files" / "orlend's chinese dictionary";
+  EXPECT_TRUE(fs::exists(installed / "prog"));
+  EXPECT_TRUE(fs::exists(installed / "help" / "help.htm"));
+  // No handheld: refused.
+  fs::remove_all(dir / "root");
+  EXPECT_NE(std::system((env + CEAPPMGR_PATH + " '" + ini + "' 2> /dev/null").c_str()), 0);
+  fs::remove_all(dir);
+}
+
+}  // namespace
