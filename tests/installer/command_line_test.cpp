@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int Run(std::vector<std::string> args) {
+int RunCommand(std::vector<std::string> args) {
   args.insert(args.begin(), "orlend-dict-installer");
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
@@ -22,11 +22,11 @@ int Run(std::vector<std::string> args) {
 TEST(InstallerCommandLine, ConvertsEitherKindOfSource) {
   fs::path folder = FreshFolder("command_line");
   WriteBytes(folder / "cedict.b5", "# header\r\n\xA4\xA4 [zhong1] /middle/\r\n");
-  EXPECT_EQ(Run({"--convert", (folder / "cedict.b5").string()}), COMMAND_LINE_OK);
+  EXPECT_EQ(RunCommand({"--convert", (folder / "cedict.b5").string()}), COMMAND_LINE_OK);
   EXPECT_EQ(ReadBytes(folder / "cedict.b5.dat"), Database({u"# header", u"中 [zhong1] /middle/"}));
 
   WriteBytes(folder / "cedict_ts.u8", "#! charset=UTF-8\n中國 中国 [Zhong1 guo2] /China/\n");
-  EXPECT_EQ(Run({"--convert", (folder / "cedict_ts.u8").string()}), COMMAND_LINE_OK);
+  EXPECT_EQ(RunCommand({"--convert", (folder / "cedict_ts.u8").string()}), COMMAND_LINE_OK);
   EXPECT_TRUE(fs::exists(folder / "cedict.gb.dat"));
   std::string b5 = ReadBytes(folder / "cedict.b5.dat");
   EXPECT_EQ(b5.substr(0, 4), std::string("\x02\x00\x00\x00", 4));
@@ -34,12 +34,12 @@ TEST(InstallerCommandLine, ConvertsEitherKindOfSource) {
 
 TEST(InstallerCommandLine, UsageAndFailuresGiveTheirExitCodes) {
   fs::path folder = FreshFolder("command_line_bad");
-  EXPECT_EQ(Run({}), COMMAND_LINE_USAGE);
-  EXPECT_EQ(Run({"--convert"}), COMMAND_LINE_USAGE);
-  EXPECT_EQ(Run({"--convert", ""}), COMMAND_LINE_USAGE);
-  EXPECT_EQ(Run({"--frobnicate", "x"}), COMMAND_LINE_USAGE);
-  EXPECT_EQ(Run({"--convert", "a", "b"}), COMMAND_LINE_USAGE);
-  EXPECT_EQ(Run({"--convert", (folder / "missing.gb").string()}), COMMAND_LINE_FAILED);
+  EXPECT_EQ(RunCommand({}), COMMAND_LINE_USAGE);
+  EXPECT_EQ(RunCommand({"--convert"}), COMMAND_LINE_USAGE);
+  EXPECT_EQ(RunCommand({"--convert", ""}), COMMAND_LINE_USAGE);
+  EXPECT_EQ(RunCommand({"--frobnicate", "x"}), COMMAND_LINE_USAGE);
+  EXPECT_EQ(RunCommand({"--convert", "a", "b"}), COMMAND_LINE_USAGE);
+  EXPECT_EQ(RunCommand({"--convert", (folder / "missing.gb").string()}), COMMAND_LINE_FAILED);
   EXPECT_FALSE(fs::exists(folder / "missing.gb.dat"));
-  EXPECT_EQ(Run({"--convert", (folder / std::string(300, 'x')).string()}), COMMAND_LINE_FAILED);
+  EXPECT_EQ(RunCommand({"--convert", (folder / std::string(300, 'x')).string()}), COMMAND_LINE_FAILED);
 }

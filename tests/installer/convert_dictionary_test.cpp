@@ -39,7 +39,7 @@ TEST(ConvertDictionary, CodePageFollowsTheLastCharacterOfThePath) {
     Recorder recorder;
     PathBuffer buffer(folder / name);
     ASSERT_EQ(Convert(folder / name, bytes, recorder, buffer), 1);
-    std::u16string first = std::string(name) == "cedict.b5" ? u"中" : u"\u3043";
+    std::u16string first = std::string(name) == "cedict.b5" ? u"中" : u"\u3044";
     EXPECT_EQ(ReadBytes(folder / (std::string(name) + ".dat")),
               Database({first + u" [zhong1] /middle/"}))
         << name;
@@ -107,7 +107,7 @@ TEST(ConvertDictionary, ChunkBoundariesChangeNothing) {
   std::string first(51, 'f');
   bytes += first + "\r\n";
   lines.push_back(u"fffffffffffffffffffffffffffffffffffffffffffffffffff");
-  for (int i = 0; i < 641; i++) {
+  for (int i = 0; i < 642; i++) {
     bytes += std::string(100, 'c') + "\r\n";
     lines.push_back(std::u16string(100, u'c'));
   }
@@ -274,7 +274,7 @@ TEST(ConvertDictionary, ReadAndWriteFailuresLeaveTheOlderDatabase) {
   fs::path folder = FreshFolder("faults");
   fs::path source = folder / "cedict.gb";
   std::string bytes;
-  for (int i = 0; i < 3000; i++) bytes += "x [x1] /x/\r\n";
+  for (int i = 0; i < 10000; i++) bytes += "x [x1] /x/\r\n";
   WriteBytes(source, bytes);
   const std::string old = "old database";
 
