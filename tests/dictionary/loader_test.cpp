@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "device/shell/program_folder.h"
+#include "platform/file_faults.h"
+#include "tests/dictionary/dictionary_fixture.h"
+
+namespace {
+
+TEST(Loader, StoresEntryTextWithToneStrippedKey)
+{
+  ASSERT_EQ(LOAD_OK, LoadImage(DictionaryImage({u"中国 [zhong1 guo2] /China/", u"鲁迅 [Lu:3 xun4] /Lu Xun/",
+                                                u"个 [ge4] /see 個|个[ge4]/ or 箇|个[gei4]/"})));
+  ASSERT_EQ(3, EntryTable.Count);
+  EXPECT_EQ(33, EntryTable.Entries[0][0]);
+  EXPECT_EQ(u"中国 [zhong1 guo2] /China#zhong guo", EntryText(0));
+  EXPECT_EQ(0, EntryTable.Entries[0][34]);
+  // Capitals and u: stay in the key; the last bracket pair gives it.
+  EXPECT_EQ(u"鲁迅 [Lu:3 xun4] /Lu Xun#Lu: xun", EntryText(1));
+  EXPECT_EQ(u"个 [ge4] /see 個|个[ge4]/ or 箇|个[gei4]#gei", EntryText(2));
+}
+
+TEST(Loader, CountsAndLayout)
+{
+  ASSERT_EQ(LOAD_OK, LoadImage(DatabaseImage({u"# header only"})));
+  EXPECT_EQ(0, EntryTable.Count);
+
+  // The first entry begins with the second line; no CR or LF in any text.
+  ASSERT_EQ(LOAD_OK, LoadImage(DictionaryImage({u"a [a1] /x/", u"b [b2] /y/"})));
+  ASSERT_EQ(2, EntryTable.Count);
+  EXPECT_EQ(u"a [a1] /x#a", EntryText(0));
+  EXPECT_EQ(u"b [b2] /y#b", EntryText(1));
+  // Entries lie back to back, followed by readable zero slack.
+  EXPECT_EQ(EntryTable.Entries[0] + EntryTable.Entries[0][0] + 2, EntryTable.Entries[1]);
+  const WCHAR* end = EntryTable.Entries[1] + EntryTable.Entries[1][0] + 2;
+  for (int i = 0; i < ENTRY_TABLE_SLACK; i++) ASSERT_EQ(0, end[i]);
+}
+
+TEST(Loader, LinesWithoutAWholeBracketPair)
+{
+  ASSERT_EQ(LOAD_OK, LoadImage(DictionaryImage({u"no brackets here/", u"", u"x [open /never closed/",
+                                                u"y [y1] /z/ [unclosed/", u"w [a[b1]/"})));
+  ASSERT_EQ(5, EntryTable.Count);
+  EXPECT_EQ(u"no brackets here#", EntryText(0));
+  EXPECT_EQ(u"#", EntryText(1));  // an empty line
+  EXPECT_EQ(u"x [open /never closed#", EntryText(2));
+  // An unclosed '[' forms no pair; the key comes from the last whole one.
+  EXPECT_EQ(u"y [y1] /z/ [unclosed#y", EntryText(3));
+  EXPECT_EQ(u"w [a[b1]#a[b", EntryText(4));
+}
+
+TEST(Loader, LongKeysAndLinesAreCutToTheirLimits)
+{
+  std::u16string pinyin(300, u'p');
+  std::u16string longLine = u"h [" + pinyin + u"] /" + std::u16string(70000, u'd') + u"/";
+  ASSERT_EQ(LOAD_DAMAGED, LoadImage(DictionaryImage({u"a [" + pinyin + u"] /x/", longLine, u"b [b1] /y/"})));
+  ASSERT_EQ(3, EntryTable.Count);
+  EXPECT_EQ(u"a [" + pinyin + u"] /x#" + std::u16string(MAX_KEY_UNITS - 1, u'p'), EntryText(0));
+  // The overlong line keeps what the length unit can count, and its key.
+  EXPECT_EQ(65535, EntryTable.Entries[1][0]);
+  std::u16string text = EntryText(1);
+  EXPECT_EQ(longLine.substr(0, 65535 - MAX_KEY_UNITS), text.substr(0, 65535 - MAX_KEY_UNITS));
+  EXPECT_EQ(u"#" + std::u16string(MAX_KEY_UNITS - 1, u'p'), text.substr(65535 - MAX_KEY_UNITS));
+  EXPECT_EQ(u"b [b1] /y#b", EntryText(2));
+}
+
+struct BadImage {
+  const char* name;
+  std::vector<BYTE> image;
+  int status;
+  std::vector<std::u16string> entries;
+};
+
+std::vector<BYTE> Cut(std::vector<BYTE> image, size_t drop)
+{
+  image.resize(image.size() - drop);
+  return image;
+}
+
+std::vector<BYTE> WithBytes(std::vector<BYTE> image, std::vector<BYTE> extra)
+{
+  image.insert(image.end(), extra.begin(), extra.end());
+  return image;
+}
+
+TEST(Loader, BadFilesLoadWhatIsValidAndSaySo)
+{
+  const std::vector<std::u16string> two{u"# h", u"a [a1] /x/", u"b [b1] /y/"};
+  const std::vector<BadImage> cases = {
+      {"empty file", {}, LOAD_DAMAGED, {}},
+      {"count cut short", {1, 0}, LOAD_DAMAGED, {}},
+      {"count zero", DatabaseImage(two, 0), LOAD_DAMAGED, {}},
+      {"negative count", DatabaseImage(two, -5), LOAD_DAMAGED, {}},
+      {"header without LF", {2, 0, 0, 0, 'h', 0, 'i', 0}, LOAD_DAMAGED, {}},
+      {"count above the lines", DatabaseImage(two, 7), LOAD_DAMAGED, {u"a [a1] /x#a", u"b [b1] /y#b"}},
+      {"huge count", DatabaseImage(two, 0x7FFFFFFF), LOAD_DAMAGED, {u"a [a1] /x#a", u"b [b1] /y#b"}},
+      {"count below the lines", DatabaseImage(two, 2), LOAD_DAMAGED, {u"a [a1] /x#a"}},
+      {"odd byte count", WithBytes(DatabaseImage(two), {'z'}), LOAD_DAMAGED, {u"a [a1] /x#a", u"b [b1] /y#b"}},
+      {"last line cut", Cut(DatabaseImage(two), 8), LOAD_DAMAGED, {u"a [a1] /x#a"}},
+      {"last LF missing", Cut(DatabaseImage(two), 2), LOAD_DAMAGED, {u"a [a1] /x#a", u"b [b1] /y#b"}},
+      {"CR without LF inside", DatabaseImage({u"# h", u"a [a1] /x/\rb [b1] /y/"}, 3), LOAD_DAMAGED,
+       {u"a [a1] /x#a", u"b [b1] /y#b"}},
+      {"bracket open at the cut", Cut(DatabaseImage({u"# h", u"a [a1] /x/", u"b [b1"}), 4), LOAD_DAMAGED,
+       {u"a [a1] /x#a"}},
+  };
+  for (const BadImage& c : cases) {
+    SCOPED_TRACE(c.name);
+    // An exact-size heap copy, so that a read past the end is a real fault.
+    BYTE* copy = static_cast<BYTE*>(malloc(c.image.size() + 1));
+    if (!c.image.empty()) memcpy(copy, c.image.data(), c.image.size());
+    EXPECT_EQ(c.status, LoadDictionaryImage(copy, (DWORD)c.image.size()));
+    free(copy);
+    ASSERT_EQ((LONG)c.entries.size(), EntryTable.Count);
+    for (size_t i = 0; i < c.entries.size(); i++) EXPECT_EQ(c.entries[i], EntryText((int)i));
+  }
+}
+
+TEST(Loader, EveryTruncationLoadsAValidPrefixAndReportsDamage)
+{
+  std::vector<BYTE> full = DictionaryImage({u"中国 [zhong1 guo2] /China/", u"", u"x [open /never/", u"鲁迅 [Lu:3 xun4] /Lu Xun/",
+                                            u"a [a1] /b/ [c2]/", u"end [end4] /(note) last/"});
+  ASSERT_EQ(LOAD_OK, LoadImage(full));
+  std::vector<std::u16string> expected;
+  for (int i = 0; i < EntryTable.Count; i++) expected.push_back(EntryText(i));
+
+  for (size_t size = 0; size < full.size(); size++) {
+    SCOPED_TRACE(size);
+    BYTE* cut = static_cast<BYTE*>(malloc(size + 1));
+    memcpy(cut, full.data(), size);
+    EXPECT_EQ(LOAD_DAMAGED, LoadDictionaryImage(cut, (DWORD)size));
+    free(cut);
+    ASSERT_LE(EntryTable.Count, (LONG)expected.size());
+    for (int i = 0; i < EntryTable.Count; i++) ASSERT_EQ(expected[i], EntryText(i));
+  }
+}
+
+class LoaderFiles : public ::testing::Test {
+ protected:
+  void SetUp() override
+  {
+    folder = NewTestFolder();
+    ASSERT_FALSE(folder.empty());
+    SetProgramFolder(Widen(folder).c_str());
+  }
+  void TearDown() override { platform::ClearFileFaults(); }
+  std::string folder;
+};
+
+TEST_F(LoaderFiles, ReadsFromTheProgramFolderAndReplacesTheTable)
+{
+  WriteBytes(folder + "cedict.gb.dat", DictionaryImage({u"中国 [zhong1 guo2] /China/", u"人 [ren2] /person/"}));
+  WriteBytes(folder + "cedict.b5.dat", DictionaryImage({u"中國 [zhong1 guo2] /China/"}));
+  SelectDictionary(1);
+  EXPECT_EQ(LOAD_OK, LoadDictionaryStatus());
+  ASSERT_EQ(2, EntryTable.Count);
+  EXPECT_EQ(u"人 [ren2] /person#ren", EntryText(1));
+  SelectDictionary(0);
+  ASSERT_EQ(1, EntryTable.Count);
+  EXPECT_EQ(u"中國 [zhong1 guo2] /China#zhong guo", EntryText(0));
+  // Any other choice loads nothing and keeps the table.
+  SelectDictionary(5);
+  EXPECT_EQ(1, EntryTable.Count);
+  EXPECT_EQ(125, MatchWeights[1]);
+  EXPECT_EQ(450, MatchWeights[14]);
+}
+
+TEST_F(LoaderFiles, UnreadableFilesLeaveAnEmptyTable)
+{
+  WriteBytes(folder + "cedict.gb.dat", DictionaryImage({u"a [a1] /x/"}));
+  LoadDictionary(u"missing.dat");
+  EXPECT_EQ(LOAD_UNREADABLE, LoadDictionaryStatus());
+  EXPECT_EQ(0, EntryTable.Count);
+
+  LoadDictionary(u"cedict.gb.dat");
+  ASSERT_EQ(1, EntryTable.Count);
+  platform::FileFaults faults;
+  faults.pathContains = "cedict.gb.dat";
+  faults.readBudget = 10;
+  platform::SetFileFaults(faults);
+  LoadDictionary(u"cedict.gb.dat");
+  EXPECT_EQ(LOAD_UNREADABLE, LoadDictionaryStatus());
+  EXPECT_EQ(0, EntryTable.Count);
+  platform::ClearFileFaults();
+
+  // A name that does not fit a path is refused, not cut.
+  LoadDictionary(std::u16string(300, u'x').c_str());
+  EXPECT_EQ(LOAD_UNREADABLE, LoadDictionaryStatus());
+}
+
+TEST(Loader, CopyEntryTextHandsOutAnOwnedCopy)
+{
+  ASSERT_EQ(LOAD_OK, LoadImage(DictionaryImage({u"中国 [zhong1 guo2] /China/"})));
+  WCHAR* copy = nullptr;
+  ASSERT_EQ(33, CopyEntryText(0, &copy));
+  ASSERT_NE(nullptr, copy);
+  EXPECT_EQ(u"中国 [zhong1 guo2] /China#zhong guo", std::u16string(copy));
+  EXPECT_NE(EntryTable.Entries[0] + 1, copy);
+  free(copy);
+  EXPECT_EQ(-1, CopyEntryText(1, &copy));
+  EXPECT_EQ(nullptr, copy);
+  EXPECT_EQ(-1, CopyEntryText(-1, &copy));
+}
+
+}  // namespace

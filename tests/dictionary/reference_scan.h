@@ -1,0 +1,87 @@
+// The search as its description reads, position by position: every window is
+// copied and scored with ScoreWindow. Slow and plain, it is what the engine's
+// results are compared with (tests) and measured against (benchmarks).
+#pragma once
+
+#include <algorithm>
+#include <vector>
+
+#include "device/dictionary/database.h"
+#include "device/dictionary/search_engine.h"
+
+inline int ReferenceThreshold(int n, WCHAR first, int wholeWord)
+{
+  if (wholeWord) return -2;
+  static const int table[16] = {0, -2, -2, 0, 5, 125, 251, 251, 251, 251, 251, 251, 251, 251, 251, 251};
+  if (n == 1 && first > 0x100) return 0;
+  return table[n];
+}
+
+inline void ReferenceSearch(WCHAR* query, int matchCase, int wholeWord, int pinyin, ResultSink sink)
+{
+  int n = 0;
+  while (n < MAX_QUERY_UNITS && query[n]) n++;
+  if (n == 0) {
+    sink(-1, 0, nullptr);
+    return;
+  }
+  if (!matchCase)
+    for (int p = 0; p < n; p++)
+      if (query[p] >= u'A' && query[p] <= u'Z') query[p] += 32;
+  int threshold = ReferenceThreshold(n, query[0], wholeWord);
+
+  std::vector<int> entries, scores;
+  WCHAR window[MAX_QUERY_UNITS + 1];
+  for (int d = 0; d < EntryTable.Count; d++) {
+    if (d > 0 && d % 1000 == 0) {
+      int percent = (int)(100LL * d / EntryTable.Count);
+      if (percent >= 2) sink(-percent, 0, nullptr);
+    }
+    const WCHAR* text = EntryTable.Entries[d] + 1;
+    int length = EntryTable.Entries[d][0];
+    if (length < n) continue;
+
+    auto visit = [&](int i) {
+      for (int p = 0; p < n; p++) window[p] = text[i + p];
+      int hasFollowing = i + n < length ? 1 : 0;
+      window[n] = hasFollowing ? text[i + n] : 0;
+      int score = ScoreWindow(window, query, n, matchCase, wholeWord, hasFollowing, i > 0 ? text[i - 1] : 0);
+      if (score > threshold) return;
+      // Entries come in index order, so a repeat can only be the last one.
+      if (!entries.empty() && entries.back() == d) {
+        scores.back() = std::min(scores.back(), score);
+      } else {
+        entries.push_back(d);
+        scores.push_back(score);
+      }
+    };
+
+    if (!pinyin) {
+      for (int i = 0; i <= length - n; i++) visit(i);
+      continue;
+    }
+    int open = 0;
+    while (open < length && text[open] != u'[') open++;
+    if (open == length) continue;  // no pronunciation
+    int a = open + 1;
+    if (a > length - n) continue;
+    visit(a);
+    int b = length - n;
+    for (int k = a; k < length - n; k++)
+      if (text[k] == u'#') {
+        b = k + 1;
+        break;
+      }
+    visit(b);
+    if (b != length - n) visit(length - n);
+  }
+
+  std::vector<int> order(entries.size());
+  for (size_t r = 0; r < order.size(); r++) order[r] = (int)r;
+  std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return scores[x] < scores[y]; });
+  for (int r : order) {
+    const DictionaryEntry* entry = EntryTable.Entries[entries[r]];
+    sink(entries[r], entry[0], entry + 1);
+  }
+  sink(-1, 0, nullptr);
+}
