@@ -98,7 +98,8 @@ TEST_F(OptionsFile, ShortFilesFillOnlyWhatTheyCover) {
 }
 
 TEST_F(OptionsFile, LongAndGarbageFilesAreReadAsBytes) {
-  std::string garbage = "\xFF\xFF\xFF\xFF" "abcd" "\x00\x00\x00\x80" "\x07\x00\x00\x00" "\xFE\xFF\xFF\xFF" "tail that is ignored";
+  static const char bytes[] = "\xFF\xFF\xFF\xFF" "abcd" "\x00\x00\x00\x80" "\x07\x00\x00\x00" "\xFE\xFF\xFF\xFF" "tail that is ignored";
+  const std::string garbage(bytes, sizeof(bytes) - 1);
   Write(garbage);
   ReadOptions();
   EXPECT_EQ(GetOption(0), -1);
