@@ -156,8 +156,12 @@ std::string Join(const std::string& folder, const char* name) {
 bool DeriveClassicLists(const std::string& source, const std::string& folder, DeriveResult* result,
                         std::string* error) {
   *result = DeriveResult();
-  result->gb = {CEDICT_SIMPLIFIED, 936, Join(folder, "cedict.gb")};
-  result->b5 = {CEDICT_TRADITIONAL, 950, Join(folder, "cedict.b5")};
+  result->gb.variant = CEDICT_SIMPLIFIED;
+  result->gb.codePage = 936;
+  result->gb.path = Join(folder, "cedict.gb");
+  result->b5.variant = CEDICT_TRADITIONAL;
+  result->b5.codePage = 950;
+  result->b5.path = Join(folder, "cedict.b5");
 
   std::ifstream in(source, std::ios::binary);
   if (!in) {
