@@ -372,13 +372,15 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR t
 #define DT_BOTTOM 0x00000008
 #define DT_WORDBREAK 0x00000010
 #define DT_SINGLELINE 0x00000020
-#define DT_EXPANDTABS 0x00000040
 #define DT_NOCLIP 0x00000100
 #define DT_EXTERNALLEADING 0x00000200
 #define DT_CALCRECT 0x00000400
 #define DT_NOPREFIX 0x00000800
 // Lines break at LF, CR and CR LF (unless DT_SINGLELINE); DT_WORDBREAK wraps at spaces and
-// breaks a word longer than the line between characters. Without DT_NOPREFIX, "&x" draws x
-// underlined and "&&" draws "&". Returns the text height (with DT_VCENTER or DT_BOTTOM, the
-// offset from the rectangle's top to the bottom of the text), 0 on failure.
+// beside Chinese characters, and breaks a word longer than the line between characters.
+// Empty text is one empty line; a final line break adds no line; tabs have no width.
+// Without DT_NOPREFIX, "&x" draws x underlined and "&&" draws "&". Returns the text height
+// (with DT_VCENTER or DT_BOTTOM, the offset from the rectangle's top to the bottom of the
+// text), 0 on failure. DT_CALCRECT sets the rectangle's right to the widest line and its
+// bottom to the last line's, and draws nothing.
 int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format);

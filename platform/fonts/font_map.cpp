@@ -1,0 +1,149 @@
+#include "fonts/font_map.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <cstdlib>
+#include <map>
+#include <set>
+
+#include "platform/gdi_bridge.h"
+
+namespace platform::fonts {
+
+namespace {
+
+// Measured on Debian: these families carry the glyphs the Windows faces are used for.
+const std::vector<MappedFace> kMap = {
+    {u"MS Song", "AR PL SungtiL GB"},      // fonts-arphic-gbsn00lp
+    {u"MingLiU", "AR PL Mingti2L Big5"},   // fonts-arphic-bsmi00lp
+    {u"Arial", "Liberation Sans"},         // fonts-liberation
+    {u"Times New Roman", "Liberation Serif"},
+    {u"Tahoma", "DejaVu Sans"},            // fonts-dejavu-core
+    {u"Verdana", "DejaVu Sans"},
+};
+
+const char kDefaultFamily[] = "DejaVu Sans";
+
+std::set<std::u16string>& hidden() {
+  static std::set<std::u16string> h;
+  return h;
+}
+
+FcConfig* Config() {
+  static FcConfig* config = FcInitLoadConfigAndFonts();
+  return config;
+}
+
+struct Candidate {
+  FaceFile file;
+  int weight = FC_WEIGHT_REGULAR;
+  int slant = FC_SLANT_ROMAN;
+  int width = FC_WIDTH_NORMAL;
+};
+
+// Every installed face of exactly this family (fontconfig compares families without case).
+const std::vector<Candidate>& FacesOf(const std::string& family) {
+  static std::map<std::string, std::vector<Candidate>> cache;
+  auto it = cache.find(family);
+  if (it != cache.end()) return it->second;
+  std::vector<Candidate>& out = cache[family];
+  FcConfig* config = Config();
+  if (!config) return out;
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT, FC_WIDTH, FC_FONTFORMAT, nullptr);
+  FcFontSet* set = FcFontList(config, pattern, objects);
+  if (set) {
+    for (int i = 0; i < set->nfont; ++i) {
+      FcPattern* font = set->fonts[i];
+      FcChar8* file = nullptr;
+      FcChar8* format = nullptr;
+      if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch) continue;
+      // FreeType renders the outline formats; bitmap-only fonts are left out.
+      if (FcPatternGetString(font, FC_FONTFORMAT, 0, &format) == FcResultMatch) {
+        std::string f = reinterpret_cast<const char*>(format);
+        if (f != "TrueType" && f != "CFF") continue;
+      }
+      Candidate c;
+      c.file.path = reinterpret_cast<const char*>(file);
+      FcPatternGetInteger(font, FC_INDEX, 0, &c.file.index);
+      FcPatternGetInteger(font, FC_WEIGHT, 0, &c.weight);
+      FcPatternGetInteger(font, FC_SLANT, 0, &c.slant);
+      FcPatternGetInteger(font, FC_WIDTH, 0, &c.width);
+      c.file.bold = c.weight >= FC_WEIGHT_DEMIBOLD;
+      c.file.italic = c.slant != FC_SLANT_ROMAN;
+      out.push_back(c);
+    }
+    FcFontSetDestroy(set);
+  }
+  FcObjectSetDestroy(objects);
+  FcPatternDestroy(pattern);
+  return out;
+}
+
+}  // namespace
+
+std::u16string FoldCase(std::u16string_view s) {
+  std::u16string out(s);
+  for (char16_t& c : out)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  return out;
+}
+
+const std::vector<MappedFace>& FaceMap() { return kMap; }
+
+std::string DefaultFamily() { return kDefaultFamily; }
+
+std::string FallbackFamily(int charSet) {
+  switch (charSet) {
+    case 136: return "Noto Sans CJK TC";  // Big5
+    case 128: return "Noto Sans CJK JP";  // Shift JIS
+    case 129: return "Noto Sans CJK KR";  // Hangul
+    default: return "Noto Sans CJK SC";
+  }
+}
+
+bool FamilyInstalled(const std::string& family) { return !FacesOf(family).empty(); }
+
+std::string FamilyForFaceName(std::u16string_view faceName) {
+  std::u16string folded = FoldCase(faceName);
+  for (const MappedFace& m : kMap) {
+    if (FoldCase(m.windowsName) != folded) continue;
+    if (IsHidden(m.windowsName) || !FamilyInstalled(m.family)) break;
+    return m.family;
+  }
+  return kDefaultFamily;
+}
+
+std::optional<FaceFile> FindFace(const std::string& family, bool bold, bool italic) {
+  const std::vector<Candidate>& faces = FacesOf(family);
+  const Candidate* best = nullptr;
+  long bestScore = 0;
+  int wantWeight = bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR;
+  for (const Candidate& c : faces) {
+    // Width matters most (a condensed face shares the family name), then slant, then weight.
+    long score = std::labs(c.width - FC_WIDTH_NORMAL) * 100000L +
+                 (c.file.italic != italic ? 10000L : 0L) + std::labs(c.weight - wantWeight);
+    if (!best || score < bestScore) best = &c, bestScore = score;
+  }
+  if (!best) return std::nullopt;
+  return best->file;
+}
+
+void SetHidden(std::u16string_view windowsName, bool hide) {
+  std::u16string folded = FoldCase(windowsName);
+  if (hide) hidden().insert(folded);
+  else hidden().erase(folded);
+}
+
+bool IsHidden(std::u16string_view windowsName) { return hidden().count(FoldCase(windowsName)) != 0; }
+
+}  // namespace platform::fonts
+
+namespace platform {
+
+void SetFontFaceHidden(const WCHAR* windowsFaceName, bool hidden) {
+  if (windowsFaceName) fonts::SetHidden(windowsFaceName, hidden);
+}
+
+}  // namespace platform
