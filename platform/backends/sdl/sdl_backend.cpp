@@ -1,0 +1,313 @@
+// The SDL backend: real windows on the desktop. The handheld screen is one window, scaled
+// by a whole factor with crisp pixels; on the desktop screen every visible top-level window
+// gets a borderless window of its own at its place.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_map>
+
+#include "backends/backend.h"
+#include "platform/windows.h"
+#include "backends/sdl/sdl_audio.h"
+#include "backends/sdl/sdl_keys.h"
+#include "platform/utf.h"
+
+namespace platform {
+
+bool OpenWithDesktop(const std::string& pathOrUrl);
+
+namespace {
+
+struct Output {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  int width = 0;
+  int height = 0;
+};
+
+void Close(Output& o) {
+  if (o.texture) SDL_DestroyTexture(o.texture);
+  if (o.renderer) SDL_DestroyRenderer(o.renderer);
+  if (o.window) SDL_DestroyWindow(o.window);
+  o = Output{};
+}
+
+bool MakeRenderer(Output& o, int width, int height) {
+  o.renderer = SDL_CreateRenderer(o.window, -1, SDL_RENDERER_ACCELERATED);
+  if (!o.renderer) o.renderer = SDL_CreateRenderer(o.window, -1, SDL_RENDERER_SOFTWARE);
+  if (!o.renderer) return false;
+  o.texture = SDL_CreateTexture(o.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                std::max(1, width), std::max(1, height));
+  o.width = width;
+  o.height = height;
+  return o.texture != nullptr;
+}
+
+void Show(Output& o) {
+  if (!o.renderer || !o.texture) return;
+  SDL_RenderClear(o.renderer);
+  SDL_RenderCopy(o.renderer, o.texture, nullptr, nullptr);
+  SDL_RenderPresent(o.renderer);
+}
+
+class SdlBackend : public Backend {
+ public:
+  explicit SdlBackend(const Options& options) : options_(options) {}
+  ~SdlBackend() override {
+    for (auto& [hwnd, o] : views_) Close(o);
+    Close(device_);
+    audio_.Close();
+    SDL_StopTextInput();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER);
+  }
+
+  bool Init() {
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+      std::fprintf(stderr, "platform: SDL cannot open the display: %s\n", SDL_GetError());
+      return false;
+    }
+    start_ = SDL_GetTicks64();
+    return true;
+  }
+
+  void DesktopGeometry(RECT* screen, RECT* workArea) override {
+    SDL_Rect bounds{0, 0, 1280, 1024}, usable{0, 0, 1280, 984};
+    if (SDL_GetDisplayBounds(0, &bounds) != 0) bounds = SDL_Rect{0, 0, 1280, 1024};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) usable = bounds;
+    *screen = RECT{0, 0, bounds.x + bounds.w, bounds.y + bounds.h};
+    *workArea = RECT{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
+  }
+
+  bool Open(ScreenKind kind, int width, int height) override {
+    kind_ = kind;
+    width_ = width;
+    height_ = height;
+    SDL_StartTextInput();
+    if (kind != ScreenKind::Handheld) return true;
+    int scale = std::max(1, options_.scale);
+    device_.window = SDL_CreateWindow("Handheld", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                      width * scale, height * scale, SDL_WINDOW_SHOWN);
+    if (!device_.window || !MakeRenderer(device_, width, height)) {
+      std::fprintf(stderr, "platform: SDL cannot make the handheld's window: %s\n", SDL_GetError());
+      return false;
+    }
+    return true;
+  }
+
+  void Present(const Surface& screen, const std::vector<FrameView>& views) override {
+    if (kind_ == ScreenKind::Handheld) {
+      SDL_UpdateTexture(device_.texture, nullptr, screen.data(), screen.width() * 4);
+      Show(device_);
+      for (const FrameView& v : views)
+        if (v.active) {
+          std::string title = Utf8FromUtf16(v.title);
+          if (title != deviceTitle_) {
+            deviceTitle_ = title;
+            SDL_SetWindowTitle(device_.window, title.empty() ? "Handheld" : title.c_str());
+          }
+        }
+      return;
+    }
+    PresentDesktop(screen, views);
+  }
+
+  DWORD Ticks() override { return static_cast<DWORD>(SDL_GetTicks64() - start_ + 1000); }
+
+  void Poll(std::deque<InputEvent>& out) override {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) Translate(e, out);
+  }
+
+  bool Wait(DWORD timeout, std::deque<InputEvent>& out) override {
+    SDL_Event e;
+    int wait = timeout == INFINITE ? -1 : static_cast<int>(std::min<DWORD>(timeout, 0x7FFFFFFF));
+    if (SDL_WaitEventTimeout(&e, wait)) {
+      Translate(e, out);
+      Poll(out);
+    }
+    return true;
+  }
+
+  void Sleep(DWORD ms, std::deque<InputEvent>& out) override {
+    SDL_Delay(ms);
+    Poll(out);
+  }
+
+  bool SetClipboardText(const std::u16string& text) override {
+    return SDL_SetClipboardText(Utf8FromUtf16(text).c_str()) == 0;
+  }
+
+  bool GetClipboardText(std::u16string* text) override {
+    if (!SDL_HasClipboardText()) return false;
+    char* raw = SDL_GetClipboardText();
+    if (!raw) return false;
+    *text = Utf16FromUtf8(raw);
+    SDL_free(raw);
+    return true;
+  }
+
+  void PlayWave(const std::string& path) override { audio_.PlayWave(path); }
+  void StopSound() override { audio_.Stop(); }
+  void Tone(DWORD frequency, DWORD ms) override { audio_.Tone(frequency, ms); }
+  bool OpenDocument(const std::string& target) override { return OpenWithDesktop(target); }
+
+ private:
+  void PresentDesktop(const Surface& screen, const std::vector<FrameView>& views) {
+    // Windows that went away lose their desktop windows.
+    for (auto it = views_.begin(); it != views_.end();) {
+      bool still = std::any_of(views.begin(), views.end(), [&](const FrameView& v) { return v.window == it->first; });
+      if (still) {
+        ++it;
+        continue;
+      }
+      byId_.erase(SDL_GetWindowID(it->second.window));
+      Close(it->second);
+      it = views_.erase(it);
+    }
+    // Back to front, so the desktop stacks them as the layer does.
+    for (auto v = views.rbegin(); v != views.rend(); ++v) {
+      RECT r = v->rect;
+      int w = std::max<int>(1, r.right - r.left), h = std::max<int>(1, r.bottom - r.top);
+      Output& o = views_[v->window];
+      if (!o.window) {
+        Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN;
+        if (v->topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
+        std::string title = Utf8FromUtf16(v->title);
+        o.window = SDL_CreateWindow(title.c_str(), r.left, r.top, w, h, flags);
+        if (!o.window || !MakeRenderer(o, w, h)) {
+          Close(o);
+          views_.erase(v->window);
+          continue;
+        }
+        byId_[SDL_GetWindowID(o.window)] = v->window;
+      } else {
+        int x, y;
+        SDL_GetWindowPosition(o.window, &x, &y);
+        if (x != r.left || y != r.top) SDL_SetWindowPosition(o.window, r.left, r.top);
+        if (o.width != w || o.height != h) {
+          SDL_SetWindowSize(o.window, w, h);
+          SDL_DestroyTexture(o.texture);
+          o.texture = SDL_CreateTexture(o.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, w, h);
+          o.width = w;
+          o.height = h;
+        }
+      }
+      // The window's part of the screen; what lies off the screen stays black.
+      std::vector<uint32_t> pixels(static_cast<size_t>(w) * h, 0);
+      for (int y = 0; y < h; ++y) {
+        int sy = r.top + y;
+        if (sy < 0 || sy >= screen.height()) continue;
+        const uint32_t* row = screen.row(sy);
+        for (int x = 0; x < w; ++x) {
+          int sx = r.left + x;
+          if (sx >= 0 && sx < screen.width()) pixels[static_cast<size_t>(y) * w + x] = row[sx];
+        }
+      }
+      SDL_UpdateTexture(o.texture, nullptr, pixels.data(), w * 4);
+      Show(o);
+      if (v->active && activeShown_ != v->window) {
+        activeShown_ = v->window;
+        SDL_RaiseWindow(o.window);
+      }
+    }
+  }
+
+  POINT ScreenPoint(Uint32 windowId, int x, int y) {
+    if (kind_ == ScreenKind::Handheld) {
+      int scale = std::max(1, options_.scale);
+      return POINT{x / scale, y / scale};
+    }
+    // On the desktop the pointer's place on the desktop is the screen point, whichever
+    // window reported it (a dragged window moves under the pointer meanwhile).
+    (void)windowId;
+    int gx, gy;
+    SDL_GetGlobalMouseState(&gx, &gy);
+    return POINT{gx, gy};
+  }
+
+  void Translate(const SDL_Event& e, std::deque<InputEvent>& out) {
+    InputEvent in;
+    switch (e.type) {
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        bool down = e.type == SDL_MOUSEBUTTONDOWN;
+        if (e.button.button == SDL_BUTTON_LEFT)
+          in.kind = down ? InputEvent::Kind::StylusDown : InputEvent::Kind::StylusUp;
+        else if (e.button.button == SDL_BUTTON_RIGHT)
+          in.kind = down ? InputEvent::Kind::RightDown : InputEvent::Kind::RightUp;
+        else
+          return;
+        SDL_CaptureMouse(down ? SDL_TRUE : SDL_FALSE);
+        in.point = ScreenPoint(e.button.windowID, e.button.x, e.button.y);
+        out.push_back(in);
+        return;
+      }
+      case SDL_MOUSEMOTION:
+        in.kind = InputEvent::Kind::StylusMove;
+        in.point = ScreenPoint(e.motion.windowID, e.motion.x, e.motion.y);
+        out.push_back(in);
+        return;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        UINT vk = VirtualKeyFromSdl(e.key.keysym.sym);
+        if (!vk) return;
+        in.kind = e.type == SDL_KEYDOWN ? InputEvent::Kind::KeyDown : InputEvent::Kind::KeyUp;
+        in.key = vk;
+        out.push_back(in);
+        return;
+      }
+      case SDL_TEXTINPUT:
+        in.kind = InputEvent::Kind::Text;
+        in.text = Utf16FromUtf8(e.text.text);
+        if (!in.text.empty()) out.push_back(in);
+        return;
+      case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+          in.kind = InputEvent::Kind::CloseWindow;
+          auto it = byId_.find(e.window.windowID);
+          in.window = it != byId_.end() ? it->second : nullptr;
+          out.push_back(in);
+        } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+          if (kind_ == ScreenKind::Handheld) {
+            Show(device_);
+          } else {
+            auto it = byId_.find(e.window.windowID);
+            if (it != byId_.end()) Show(views_[it->second]);
+          }
+        }
+        return;
+      case SDL_QUIT:
+        in.kind = InputEvent::Kind::CloseWindow;
+        out.push_back(in);
+        return;
+    }
+  }
+
+  Options options_;
+  ScreenKind kind_ = ScreenKind::Handheld;
+  int width_ = 0;
+  int height_ = 0;
+  Uint64 start_ = 0;
+  Output device_;
+  std::string deviceTitle_;
+  std::unordered_map<HWND, Output> views_;
+  std::unordered_map<Uint32, HWND> byId_;
+  HWND activeShown_ = nullptr;
+  SdlAudio audio_;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> CreateSdlBackend(const Options& options) {
+  auto backend = std::make_unique<SdlBackend>(options);
+  if (!backend->Init()) return nullptr;
+  return backend;
+}
+
+}  // namespace platform

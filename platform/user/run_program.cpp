@@ -1,0 +1,120 @@
+// The layer's command-line options and a program's whole start-up.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/utf.h"
+#include "user/window_system.h"
+
+namespace platform {
+
+namespace {
+
+bool ParseInt(const char* text, int* value) {
+  if (!text || !*text) return false;
+  char* end = nullptr;
+  long v = std::strtol(text, &end, 10);
+  if (*end || v < 0 || v > 100000) return false;
+  *value = static_cast<int>(v);
+  return true;
+}
+
+// Quoted the platform's way, so the program can split the line again.
+std::u16string Quote(const std::u16string& arg) {
+  if (!arg.empty() && arg.find_first_of(u" \t\"") == std::u16string::npos) return arg;
+  std::u16string out = u"\"";
+  size_t backslashes = 0;
+  for (char16_t c : arg) {
+    if (c == u'\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == u'"') out.append(backslashes * 2 + 1, u'\\');
+    else out.append(backslashes, u'\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, u'\\');
+  out += u'"';
+  return out;
+}
+
+}  // namespace
+
+bool ParseOptions(int& argc, char** argv, Options* options, std::string* error) {
+  const char* env = std::getenv("ORLEND_BACKEND");
+  if (env && std::strcmp(env, "headless") == 0) options->backend = BackendKind::Headless;
+  int out = 1;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&](const char* name) -> const char* {
+      if (i + 1 >= argc) {
+        if (error) *error = std::string(name) + " needs a value";
+        return nullptr;
+      }
+      return argv[++i];
+    };
+    if (a == "--headless") {
+      options->backend = BackendKind::Headless;
+    } else if (a == "--scale") {
+      const char* v = value("--scale");
+      if (!v) return false;
+      if (!ParseInt(v, &options->scale) || options->scale < 1 || options->scale > 8) {
+        if (error) *error = "--scale takes a whole number from 1 to 8";
+        return false;
+      }
+    } else if (a == "--screen") {
+      const char* v = value("--screen");
+      if (!v) return false;
+      std::string s = v;
+      size_t x = s.find_first_of("xX");
+      int w, h;
+      if (x == std::string::npos || !ParseInt(s.substr(0, x).c_str(), &w) ||
+          !ParseInt(s.substr(x + 1).c_str(), &h) || w < 32 || h < 60 || w > 4096 || h > 4096) {
+        if (error) *error = "--screen takes WIDTHxHEIGHT, for example 240x320";
+        return false;
+      }
+      options->width = w;
+      options->height = h;
+    } else if (a == "--script") {
+      const char* v = value("--script");
+      if (!v) return false;
+      options->script = v;
+      options->backend = BackendKind::Headless;
+    } else if (a == "--snapshot") {
+      const char* v = value("--snapshot");
+      if (!v) return false;
+      options->snapshot = v;
+    } else {
+      argv[out++] = argv[i];
+    }
+  }
+  argc = out;
+  argv[argc] = nullptr;
+  return true;
+}
+
+int RunProgram(int argc, char** argv, ScreenKind kind, WinMainFunction winMain) {
+  Options options;
+  options.screen = kind;
+  std::string error;
+  if (!ParseOptions(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "%s: %s\n", argc > 0 ? argv[0] : "program", error.c_str());
+    return 2;
+  }
+  if (!Start(options)) {
+    std::fprintf(stderr, "%s: the screen could not be opened\n", argc > 0 ? argv[0] : "program");
+    return 2;
+  }
+  std::u16string line;
+  for (int i = 1; i < argc; ++i) {
+    if (!line.empty()) line += u' ';
+    line += Quote(Utf16FromUtf8(argv[i]));
+  }
+  int result = winMain(GetModuleHandleW(nullptr), line.data(), SW_SHOW);
+  FinishRun();
+  return result;
+}
+
+}  // namespace platform
