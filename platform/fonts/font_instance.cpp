@@ -115,6 +115,8 @@ bool FontInstance::Render(FaceAtSize* sized, char32_t c, Glyph& out) {
   FT_UInt index = FT_Get_Char_Index(f, c);
   if (index == 0 && c != 0) return false;
   FT_Activate_Size(sized->size);
+  // Light hinting snaps only vertically, which keeps the faces' design widths (those of the
+  // platform's fonts for the metric-compatible ones); aliased text is fully hinted.
   FT_Int32 flags = FT_LOAD_NO_BITMAP | (key_.antialiased ? FT_LOAD_TARGET_LIGHT : FT_LOAD_TARGET_MONO);
   if (FT_Load_Glyph(f, index, flags) != 0) return false;
   FT_GlyphSlot slot = f->glyph;
@@ -156,8 +158,15 @@ const Glyph& FontInstance::GlyphFor(char32_t c) {
   if (it != glyphs_.end()) return it->second;
   Glyph g;
   if (c >= 0x20) {
-    bool done = Render(primary_.get(), c, g) || Render(fallback_.get(), c, g) ||
-                Render(primary_.get(), 0, g);  // the face's missing-glyph box
+    bool done = Render(primary_.get(), c, g);
+    if (!done && Render(fallback_.get(), c, g)) {
+      done = true;
+      // A borrowed glyph is moved down into the line when it would stick out above it.
+      int over = g.top - metrics_.ascent;
+      int room = metrics_.descent - (g.height - g.top);
+      if (over > 0 && room > 0) g.top -= std::min(over, room);
+    }
+    if (!done) done = Render(primary_.get(), 0, g);  // the face's missing-glyph box
     if (!done) {
       g = Glyph{};
       g.advance = metrics_.aveCharWidth;
@@ -169,15 +178,20 @@ const Glyph& FontInstance::GlyphFor(char32_t c) {
 int EmPixels(const LOGFONTW& lf) {
   long h = lf.lfHeight;
   if (h == 0) return kDefaultEm;
-  if (h < 0) return static_cast<int>(std::min<long>(-static_cast<long long>(h), kMaxEm));
-  // A positive height is the cell height: ascent plus descent.
+  if (h < 0) return static_cast<int>(std::min<long long>(-static_cast<long long>(h), kMaxEm));
+  // A positive height is the cell height: the largest size whose ascent plus descent fits.
   std::u16string name(lf.lfFaceName, std::find(lf.lfFaceName, lf.lfFaceName + LF_FACESIZE, u'\0'));
   std::optional<FaceFile> file = FindFace(FamilyForFaceName(name), false, false);
   FontFace* face = file ? FontFace::Open(*file) : nullptr;
   if (!face) return static_cast<int>(std::min<long>(h, kMaxEm));
-  long long cell = face->winAscent() + face->winDescent();
-  int em = RoundDiv(1LL * std::min<long>(h, 4 * kMaxEm) * face->face()->units_per_EM, cell);
-  return std::clamp(em, 1, kMaxEm);
+  long long upem = face->face()->units_per_EM;
+  auto cell = [&](long long em) {
+    return RoundDiv(face->winAscent() * em, upem) + RoundDiv(face->winDescent() * em, upem);
+  };
+  long long em = std::min<long long>(h, 4 * kMaxEm) * upem / (face->winAscent() + face->winDescent());
+  while (cell(em + 1) <= h && em < kMaxEm) ++em;
+  while (em > 1 && cell(em) > h) --em;
+  return static_cast<int>(std::clamp<long long>(em, 1, kMaxEm));
 }
 
 std::shared_ptr<FontInstance> InstanceFor(const LOGFONTW& lf) {

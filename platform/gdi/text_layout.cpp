@@ -59,17 +59,15 @@ void Wrap(fonts::FontInstance& font, const std::vector<Char>& chars, int begin, 
     if (lastBreak > start) {
       out.push_back(Line{start, lastBreak, static_cast<int>(widthAtBreak)});
       start = resume;
-    } else if (resume > start) {
-      // Only spaces before the overflowing word: they are dropped with the break.
-      out.push_back(Line{start, start, 0});
-      start = resume;
     } else {
-      // One word wider than the line: broken between characters.
+      // One word wider than the line: broken between characters; spaces after the cut go
+      // with the break.
       int cut = i > start ? i : start + 1;
       long long w = 0;
       for (int k = start; k < cut; ++k) w += font.Advance(chars[k].code);
       out.push_back(Line{start, cut, static_cast<int>(w)});
       start = cut;
+      while (start < end && IsSpace(chars[start].code)) ++start;
     }
     if (start >= end) return;
   }
