@@ -2,18 +2,34 @@
 
 static WCHAR Folder[PROGRAM_FOLDER_SIZE];
 
+// Cuts Folder after its last separator; both count: the handheld writes '\\', the desktop '/'.
+static void CutAfterLastSeparator(int length)
+{
+  for (int i = length - 1; i >= 0; i--) {
+    if (Folder[i] == u'\\' || Folder[i] == u'/') {
+      Folder[i + 1] = 0;
+      return;
+    }
+  }
+}
+
 void InitProgramFolder()
 {
   DWORD length = GetModuleFileNameW(nullptr, Folder, PROGRAM_FOLDER_SIZE);
   if (length >= PROGRAM_FOLDER_SIZE) length = PROGRAM_FOLDER_SIZE - 1;
   Folder[length] = 0;
-  // Both separators count: the handheld writes '\', the desktop '/'.
-  for (int i = (int)length - 1; i >= 0; i--) {
-    if (Folder[i] == u'\\' || Folder[i] == u'/') {
-      Folder[i + 1] = 0;
-      break;
-    }
+  CutAfterLastSeparator((int)length);
+}
+
+void SetProgramFolderFromFile(const WCHAR* programPath)
+{
+  int length = 0;
+  while (programPath && programPath[length] && length < PROGRAM_FOLDER_SIZE - 1) {
+    Folder[length] = programPath[length];
+    length++;
   }
+  Folder[length] = 0;
+  CutAfterLastSeparator(length);
 }
 
 const WCHAR* ProgramFolder()

@@ -11,6 +11,10 @@
 // last '/' or '\' (which stays). A path without a separator stays whole.
 void InitProgramFolder();
 
+// The same for a given program path, e.g. \Program Files\Dict\dict.exe gives
+// \Program Files\Dict\ . Paths longer than the buffer are cut.
+void SetProgramFolderFromFile(const WCHAR* programPath);
+
 // The folder text; empty until InitProgramFolder or SetProgramFolder has run.
 const WCHAR* ProgramFolder();
 

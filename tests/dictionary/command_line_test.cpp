@@ -1,0 +1,127 @@
+// orlend-dict --query, run as its own process over fixture databases.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/dictionary/dictionary_fixture.h"
+
+namespace {
+
+struct Outcome {
+  int exitCode;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& text)
+{
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string ReadAll(const std::string& path)
+{
+  std::string text;
+  if (FILE* file = fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+    fclose(file);
+  }
+  return text;
+}
+
+class CommandLine : public ::testing::Test {
+ protected:
+  void SetUp() override
+  {
+    folder = NewTestFolder();
+    ASSERT_FALSE(folder.empty());
+    WriteBytes(folder + "cedict.gb.dat",
+               DictionaryImage({u"中国 [zhong1 guo2] /China/", u"王 [Wang2] /(surname) Wang/king/",
+                                u"中国人 [zhong1 guo2 ren2] /Chinese person/", u"吃 [chi1] /to eat/to consume/"}));
+    WriteBytes(folder + "cedict.b5.dat", DictionaryImage({u"中國 [zhong1 guo2] /China/"}));
+  }
+
+  Outcome Lookup(const std::vector<std::string>& arguments)
+  {
+    std::string command = Quote(std::string(ORLEND_BINARY_DIR) + "/bin/orlend-dict");
+    for (const std::string& argument : arguments) command += " " + Quote(argument);
+    command += " >" + Quote(folder + "out.txt") + " 2>" + Quote(folder + "err.txt");
+    int status = system(command.c_str());
+    Outcome run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(folder + "out.txt"), ReadAll(folder + "err.txt")};
+    return run;
+  }
+
+  std::string folder;
+};
+
+TEST_F(CommandLine, PrintsRowsBestFirst)
+{
+  Outcome run = Lookup({"--query", "  china ", "--folder", folder});
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ("0\t中国 \tChina\n2\t中国人 \tChinese person\n", run.out);
+  EXPECT_EQ("", run.err);
+
+  run = Lookup({"--query", "king", "--folder", folder});
+  EXPECT_EQ("1\t王 \tWang, king\n", run.out);
+  run = Lookup({"--query", "eat", "--whole-word", "--folder", folder});
+  EXPECT_EQ("3\t吃 \tto eat, to consume\n", run.out);
+}
+
+TEST_F(CommandLine, SwitchesAndDatabases)
+{
+  EXPECT_EQ("2\t中国人 \tChinese person\n", Lookup({"--query", "Chinese", "--match-case", "--folder", folder}).out);
+  EXPECT_EQ(1, Lookup({"--query", "chinese", "--match-case", "--folder", folder}).exitCode);
+  // The key's start (-1) before the whole key (0).
+  Outcome run = Lookup({"--query", "zhong guo", "--pinyin", "--folder", folder});
+  EXPECT_EQ("2\t中国人 \tChinese person\n0\t中国 \tChina\n", run.out);
+  run = Lookup({"--query", "中國", "--database", "b5", "--folder", folder});
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ("0\t中國 \tChina\n", run.out);
+}
+
+TEST_F(CommandLine, ExitCodes)
+{
+  Outcome none = Lookup({"--query", "xylophone", "--folder", folder});
+  EXPECT_EQ(1, none.exitCode);
+  EXPECT_EQ("", none.out);
+  EXPECT_EQ(1, Lookup({"--query", "   ", "--folder", folder}).exitCode);
+
+  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+           {}, {"--query"}, {"--query", "x", "--database", "utf8"}, {"--query", "x", "--bogus"}}) {
+    Outcome run = Lookup(bad);
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_EQ("", run.out);
+    EXPECT_NE(std::string::npos, run.err.find("orlend-dict")) << run.err;
+    EXPECT_EQ(1, std::count(run.err.begin(), run.err.end(), '\n')) << run.err;
+  }
+
+  Outcome missing = Lookup({"--query", "china", "--folder", folder + "nowhere"});
+  EXPECT_EQ(2, missing.exitCode);
+  EXPECT_NE(std::string::npos, missing.err.find("cannot find the dictionary database")) << missing.err;
+  EXPECT_NE(std::string::npos, missing.err.find("nowhere/cedict.gb.dat")) << missing.err;
+}
+
+TEST_F(CommandLine, DamagedDatabaseIsSearchedWithAWarning)
+{
+  std::vector<BYTE> image =
+      DictionaryImage({u"中国 [zhong1 guo2] /China/", u"中国人 [zhong1 guo2 ren2] /Chinese person/"});
+  image.resize(image.size() - 10);
+  WriteBytes(folder + "cedict.gb.dat", image);
+  Outcome run = Lookup({"--query", "china", "--folder", folder});
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ("0\t中国 \tChina\n", run.out);
+  EXPECT_NE(std::string::npos, run.err.find("damaged")) << run.err;
+
+  mkdir((folder + "dir").c_str(), 0755);
+  mkdir((folder + "dir/cedict.gb.dat").c_str(), 0755);
+  Outcome directory = Lookup({"--query", "china", "--folder", folder + "dir"});
+  EXPECT_EQ(2, directory.exitCode);
+  EXPECT_NE(std::string::npos, directory.err.find("cannot read")) << directory.err;
+}
+
+}  // namespace
