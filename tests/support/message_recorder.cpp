@@ -1,5 +1,6 @@
 #include "tests/support/message_recorder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <sstream>
@@ -16,9 +17,15 @@ struct CustomDrawHead {
   DWORD stage;
 };
 
-std::map<HWND, MessageRecorder*>& Recorders() {
-  static std::map<HWND, MessageRecorder*> recorders;
-  return recorders;
+// Several recorders may watch one window: one subclass serves them all.
+struct Watch {
+  WNDPROC previous = nullptr;
+  std::vector<MessageRecorder*> recorders;
+};
+
+std::map<HWND, Watch>& Watches() {
+  static std::map<HWND, Watch> watches;
+  return watches;
 }
 
 const std::set<UINT> kNoise = {WM_NCHITTEST, WM_SETCURSOR, WM_GETTEXT, WM_GETTEXTLENGTH, WM_GETDLGCODE,
@@ -60,31 +67,38 @@ std::string MessageName(UINT m) {
 }
 
 MessageRecorder::MessageRecorder(HWND window, std::set<UINT> only) : window_(window), only_(std::move(only)) {
-  Recorders()[window] = this;
-  previous_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+  Watch& watch = Watches()[window];
+  if (watch.recorders.empty())
+    watch.previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+  watch.recorders.push_back(this);
+  previous_ = watch.previous;
 }
 
 MessageRecorder::~MessageRecorder() {
+  auto it = Watches().find(window_);
+  if (it == Watches().end()) return;
+  auto& list = it->second.recorders;
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  if (!list.empty()) return;
   if (IsWindow(window_) && GetWindowLongPtrW(window_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Proc))
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
-  Recorders().erase(window_);
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second.previous));
+  Watches().erase(it);
 }
 
 LRESULT CALLBACK MessageRecorder::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto it = Recorders().find(hwnd);
-  if (it == Recorders().end()) return DefWindowProcW(hwnd, message, wParam, lParam);
-  MessageRecorder* self = it->second;
-  bool keep = self->only_.empty() ? !kNoise.count(message) : self->only_.count(message) > 0;
-  if (keep) {
-    RecordedMessage r{message, wParam, lParam, -1, 0};
-    if (message == WM_NOTIFY && lParam) {
-      auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
-      r.code = hdr->code;
-      if (hdr->code == kCustomDraw) r.stage = static_cast<int>(reinterpret_cast<const CustomDrawHead*>(lParam)->stage);
-    }
-    self->log_.push_back(r);
+  auto it = Watches().find(hwnd);
+  if (it == Watches().end()) return DefWindowProcW(hwnd, message, wParam, lParam);
+  RecordedMessage r{message, wParam, lParam, -1, 0};
+  if (message == WM_NOTIFY && lParam) {
+    auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
+    r.code = hdr->code;
+    if (hdr->code == kCustomDraw) r.stage = static_cast<int>(reinterpret_cast<const CustomDrawHead*>(lParam)->stage);
   }
-  WNDPROC previous = self->previous_;
+  for (MessageRecorder* self : it->second.recorders) {
+    bool keep = self->only_.empty() ? !kNoise.count(message) : self->only_.count(message) > 0;
+    if (keep) self->log_.push_back(r);
+  }
+  WNDPROC previous = it->second.previous;
   return CallWindowProcW(previous, hwnd, message, wParam, lParam);
 }
 
