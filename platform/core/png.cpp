@@ -23,13 +23,23 @@ struct FileCloser {
   }
 };
 
+// libpng's own handlers print to standard error; the layer reports through its results.
+thread_local char g_pngMessage[128];
+
+void OnPngError(png_structp png, png_const_charp message) {
+  std::snprintf(g_pngMessage, sizeof g_pngMessage, "%s", message ? message : "");
+  png_longjmp(png, 1);
+}
+
+void OnPngWarning(png_structp, png_const_charp) {}
+
 void SetError(std::string* error, const std::string& text) {
   if (error) *error = text;
 }
 
 // Kept outside the setjmp frames: the rows must survive a longjmp to be freed.
 bool WriteRows(FILE* file, int width, int height, std::vector<png_bytep>& rows) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
   if (!info) {
@@ -53,7 +63,7 @@ bool WriteRows(FILE* file, int width, int height, std::vector<png_bytep>& rows) 
 
 bool ReadRows(FILE* file, int* width, int* height, std::vector<unsigned char>* pixels,
               std::vector<png_bytep>* rowsOut) {
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
   if (!info) {
@@ -147,10 +157,11 @@ bool ReadPng(const std::string& path, Surface* surface, std::string* error) {
   }
   std::rewind(file.get());
   int width = 0, height = 0;
+  g_pngMessage[0] = 0;
   std::vector<unsigned char> pixels;
   std::vector<png_bytep> rows;
   if (!ReadRows(file.get(), &width, &height, &pixels, &rows)) {
-    SetError(error, "bad or truncated PNG file");
+    SetError(error, std::string("bad or truncated PNG file (") + g_pngMessage + ")");
     return false;
   }
   surface->resize(width, height, 0);
