@@ -130,8 +130,9 @@ TEST(FontSheet, EverySampleShowsWithinItsLine) {
     }
   EXPECT_TRUE(gdi_test::WritePng(out, gdi_test::OutputPath("gdi-text-sheet.png")));
   const char* docs = std::getenv("ORLEND_WRITE_DOCS");
-  if (docs && std::string(docs) == "1")
+  if (docs && std::string(docs) == "1") {
     EXPECT_TRUE(gdi_test::WritePng(out, std::string(ORLEND_SOURCE_DIR) + "/docs/gdi-text-sheet.png"));
+  }
 }
 
 }  // namespace

@@ -2,13 +2,10 @@
 // for looking at what was drawn.
 #pragma once
 
-#include <png.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "platform/gdi_bridge.h"
+#include "platform/png.h"
 #include "platform/windows.h"
 
 namespace gdi_test {
@@ -79,35 +76,11 @@ struct Canvas {
 
 // Writes a surface as a PNG, each pixel scaled up `scale` times.
 inline bool WritePng(const platform::Surface& s, const std::string& path, int scale = 1) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return false;
-  }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, s.width() * scale, s.height() * scale, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  std::string row(static_cast<size_t>(s.width()) * scale * 3, '\0');
-  for (int y = 0; y < s.height(); ++y) {
-    for (int x = 0; x < s.width(); ++x) {
-      uint32_t p = s.row(y)[x];
-      for (int k = 0; k < scale; ++k) {
-        size_t o = (static_cast<size_t>(x) * scale + k) * 3;
-        row[o] = static_cast<char>((p >> 16) & 0xFF);
-        row[o + 1] = static_cast<char>((p >> 8) & 0xFF);
-        row[o + 2] = static_cast<char>(p & 0xFF);
-      }
-    }
-    for (int k = 0; k < scale; ++k) png_write_row(png, reinterpret_cast<png_const_bytep>(row.data()));
-  }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(f) == 0;
+  platform::Surface big(s.width() * scale, s.height() * scale);
+  for (int y = 0; y < big.height(); ++y)
+    for (int x = 0; x < big.width(); ++x) big.row(y)[x] = s.row(y / scale)[x / scale];
+  std::string error;
+  return platform::WritePng(big, path, &error);
 }
 
 // Where tests may leave pictures for people to look at.
