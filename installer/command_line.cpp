@@ -56,6 +56,7 @@ static void OpenBar(void* context, const WCHAR* message, int maximum) {
 static void SetBar(void* context, int position) { DrawBar((TerminalProgress*)context, position); }
 
 static void CloseBar(void* context) {
+  if (!((TerminalProgress*)context)->interactive) fputs(" done", stderr);
   fputs("\n", stderr);
   fflush(stderr);
 }

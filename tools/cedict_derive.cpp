@@ -30,12 +30,12 @@ static void Report(const ClassicList& list, bool listCharacters) {
   const EncodingLoss& loss = list.loss;
   std::printf("%s: %ld lines (header + entries), code page %u\n", list.path.c_str(), list.lines,
               list.codePage);
-  std::printf("  %ld lines held characters outside the code page (%zu distinct):\n", loss.lines,
-              loss.characters.size());
+  std::printf("  lines holding characters outside the code page: %ld (%zu distinct characters)\n",
+              loss.lines, loss.characters.size());
   std::printf("    %ld accented Latin letters or symbols written in ASCII (o for \xC3\xB6, ...)\n", loss.folded);
   std::printf("    %ld combining accents left out\n", loss.dropped);
   std::printf("    %ld other characters written as \xE2\x96\xA1 (U+25A1)\n", loss.replaced);
-  std::printf("  %ld lines longer than 499 bytes\n", list.longLines);
+  std::printf("  lines longer than 499 bytes: %ld\n", list.longLines);
   if (listCharacters) {
     std::printf("  characters:");
     for (const auto& [c, n] : loss.characters) std::printf(" %s(U+%04X)x%ld", Utf8(c).c_str(), (unsigned)c, n);
