@@ -18,7 +18,7 @@ int IsCedictUtf8Source(const WCHAR* path) {
   HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 0;
-  static BYTE sample[8192];
+  BYTE sample[8192];
   DWORD read = 0;
   if (!ReadFile(file, sample, sizeof(sample), &read, nullptr)) read = 0;
   CloseHandle(file);
