@@ -127,15 +127,16 @@ HMODULE LoadLibraryW(LPCWSTR name) {
       }
   }
   std::ifstream file(path, std::ios::binary);
-  if (!file) {
+  char magic[4] = {};
+  if (file) {
+    file.read(magic, 4);
+  } else if (path.find('/') != std::string::npos) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
-  char magic[4] = {};
-  file.read(magic, 4);
   auto m = std::make_unique<Module>();
   m->path = path;
-  if (magic[0] == 'M' && magic[1] == 'Z') {
+  if (file && magic[0] == 'M' && magic[1] == 'Z') {
     // A PE library: we take its resources; it has no code we could run.
     file.seekg(0);
     m->image.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -145,8 +146,9 @@ HMODULE LoadLibraryW(LPCWSTR name) {
     }
     m->kind = Module::Kind::ResourceOnly;
   } else {
-    m->library = ::dlopen(path.find('/') == std::string::npos ? ("./" + path).c_str() : path.c_str(),
-                          RTLD_NOW | RTLD_LOCAL);
+    // A bare name that is no file here is left to the system's library search.
+    std::string target = path.find('/') == std::string::npos && file ? "./" + path : path;
+    m->library = ::dlopen(target.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!m->library) {
       SetLastError(ERROR_MOD_NOT_FOUND);
       return nullptr;

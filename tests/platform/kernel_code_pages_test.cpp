@@ -20,10 +20,11 @@ TEST(CodePages, GbAndBig5Headwords) {
 }
 
 TEST(CodePages, InvalidBytesBecomeReplacementCharacters) {
-  // 0x80 alone is not a GBK character, a lead byte at the end has no trail.
-  std::u16string w = ToWide(936, std::string("a\x80" "b\xD6", 4));
+  // 0xFF is no GBK character, and a lead byte at the end has no trail. (0x80 is the euro sign.)
+  EXPECT_EQ(ToWide(936, "\x80"), u"\x20AC");
+  std::u16string w = ToWide(936, std::string("a\xFF" "b\xD6", 4));
   EXPECT_EQ(w, u"a\xFFFD" u"b\xFFFD");
-  EXPECT_EQ(MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, "a\x80", 2, nullptr, 0), 0);
+  EXPECT_EQ(MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, "a\xFF", 2, nullptr, 0), 0);
 }
 
 TEST(CodePages, SmallBufferAndBadArguments) {

@@ -155,7 +155,7 @@ TEST(KernelModules, NativeLibraryEntriesByName) {
 
 TEST(KernelStrings, FormatsTheProgramsUse) {
   WCHAR buffer[64];
-  EXPECT_EQ(wsprintfW(buffer, u"(%d seach results)", 27), 19);
+  EXPECT_EQ(wsprintfW(buffer, u"(%d seach results)", 27), 18);
   EXPECT_EQ(std::u16string(buffer), u"(27 seach results)");
   wsprintfW(buffer, u"Build: %d.%d.%d", 1, 2, 679);
   EXPECT_EQ(std::u16string(buffer), u"Build: 1.2.679");
