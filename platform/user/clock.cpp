@@ -19,13 +19,10 @@ DWORD Now() {
 
 using namespace platform;
 
-DWORD GetTickCount() {
-  EnsureStarted();
-  return Now();
-}
+// Time does not need a screen: before the window system starts it is the real clock.
+DWORD GetTickCount() { return Now(); }
 
 void Sleep(DWORD milliseconds) {
-  EnsureStarted();
   State& s = S();
   if (s.backend) {
     s.backend->Sleep(milliseconds, s.input);

@@ -139,6 +139,11 @@ void EnsureStarted() {
   o.screen = ScreenKind::Desktop;
   const char* env = std::getenv("ORLEND_BACKEND");
   if (env && std::strcmp(env, "headless") == 0) o.backend = BackendKind::Headless;
+  if (StartWindowSystem(o)) return;
+  // A program that only wants a message box, run where there is no display, still runs:
+  // the box goes to standard error.
+  std::fprintf(stderr, "platform: no display; going on without one\n");
+  o.backend = BackendKind::Headless;
   if (!StartWindowSystem(o)) {
     std::fprintf(stderr, "platform: the window system could not start\n");
     std::exit(2);
