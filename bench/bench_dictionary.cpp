@@ -3,6 +3,7 @@
 // as peers, and the whole orlend-dict --query process.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -64,6 +65,7 @@ bool Has(const Query& q, char c)
 
 bool EnsureLoaded()
 {
+  InitMatchWeights();
   if (EntryTable.Count > 0) return true;
   std::string path = DataFile("cedict.gb.dat");
   if (path.empty()) return false;
@@ -108,64 +110,80 @@ void LoadBenchmark(benchmark::State& state)
 
 void ProcessBenchmark(benchmark::State& state, std::vector<std::string> arguments)
 {
+  double cpuMs = 0;
   for (auto _ : state)
-    if (RunProcess(arguments) < 0) {
+    if (RunProcess(arguments, &cpuMs) < 0) {
       state.SkipWithError("could not start the program");
       break;
     }
+  state.counters[CHILD_CPU_COUNTER] = benchmark::Counter(cpuMs, benchmark::Counter::kAvgIterations);
+}
+
+std::string Cell(double ms)
+{
+  char text[32];
+  if (ms < 0)
+    snprintf(text, sizeof text, "%9s", "-");
+  else
+    snprintf(text, sizeof text, ms < 10 ? "%9.3f" : "%9.1f", ms);
+  return text;
+}
+
+std::string Ratio(double a, double b)
+{
+  char text[32];
+  if (a < 0 || b <= 0)
+    snprintf(text, sizeof text, "%8s", "-");
+  else
+    snprintf(text, sizeof text, "%7.1fx", a / b);
+  return text;
+}
+
+// Pads a label to a number of display columns (a Chinese character takes two).
+std::string Pad(const std::string& label, int width)
+{
+  int columns = 0;
+  for (unsigned char c : label)
+    if ((c & 0xC0) != 0x80) columns += c >= 0xE0 ? 2 : 1;
+  return label + std::string(columns < width ? width - columns : 0, ' ');
 }
 
 void PrintSummary(const Medians& medians)
 {
   auto find = [&](const std::string& name) {
     auto it = medians.find(name);
-    return it == medians.end() ? -1.0 : it->second;
-  };
-  auto cell = [](double ms) {
-    char text[32];
-    if (ms < 0)
-      snprintf(text, sizeof text, "%10s", "-");
-    else
-      snprintf(text, sizeof text, "%10.3f", ms);
-    return std::string(text);
-  };
-  auto ratio = [](double a, double b) {
-    char text[32];
-    if (a < 0 || b <= 0)
-      snprintf(text, sizeof text, "%9s", "-");
-    else
-      snprintf(text, sizeof text, "%8.1fx", a / b);
-    return std::string(text);
+    return it == medians.end() ? Timing{-1, -1} : it->second;
   };
 
-  printf("\nSearch over the full Simplified database (median ms per query)\n");
-  printf("%-24s %10s %10s %9s %10s %10s %9s\n", "query [switches]", "reference", "engine", "ref/eng", "grep",
-         "rg", "rg/eng");
+  printf("\nSearch over the full Simplified database: median milliseconds per query, processor time\n"
+         "(elapsed time in parentheses where the machine was busy). Peers are whole processes.\n");
+  printf("%s %9s %9s %8s %9s %9s %8s %9s\n", Pad("query [switches]", 22).c_str(), "reference", "engine",
+         "ref/eng", "grep", "rg", "rg/eng", "eng wall");
   std::vector<double> ratios;
   for (const Query& q : Queries) {
     std::string label = Label(q);
-    double reference = find("search/" + label + "/reference");
-    double engine = find("search/" + label + "/engine");
+    Timing reference = find("search/" + label + "/reference");
+    Timing engine = find("search/" + label + "/engine");
     bool peer = !*q.switches;
-    double grep = peer ? find(std::string("peer/grep/") + q.text) : -1;
-    double rg = peer ? find(std::string("peer/rg/") + q.text) : -1;
-    if (reference > 0 && engine > 0) ratios.push_back(reference / engine);
-    // Chinese labels are wider than their bytes; pad by display columns.
-    int columns = 0;
-    for (unsigned char c : label) columns += (c & 0xC0) != 0x80 ? ((c >= 0xE0) ? 2 : 1) : 0;
-    printf("%s%*s %s %s %s %s %s %s\n", label.c_str(), columns < 24 ? 24 - columns : 0, "", cell(reference).c_str(),
-           cell(engine).c_str(), ratio(reference, engine).c_str(), cell(grep).c_str(), cell(rg).c_str(),
-           ratio(rg, engine).c_str());
+    Timing grep = peer ? find(std::string("peer/grep/") + q.text) : Timing{-1, -1};
+    Timing rg = peer ? find(std::string("peer/rg/") + q.text) : Timing{-1, -1};
+    if (reference.cpu > 0 && engine.cpu > 0) ratios.push_back(reference.cpu / engine.cpu);
+    printf("%s %s %s %s %s %s %s %s\n", Pad(label, 22).c_str(), Cell(reference.cpu).c_str(), Cell(engine.cpu).c_str(),
+           Ratio(reference.cpu, engine.cpu).c_str(), Cell(grep.cpu).c_str(), Cell(rg.cpu).c_str(),
+           Ratio(rg.cpu, engine.cpu).c_str(), Cell(engine.real).c_str());
   }
   if (!ratios.empty()) {
     std::sort(ratios.begin(), ratios.end());
-    printf("median reference/engine ratio: %.1fx (lowest %.1fx, highest %.1fx)\n", ratios[ratios.size() / 2],
+    printf("reference/engine: median %.1fx, lowest %.1fx, highest %.1fx\n", ratios[ratios.size() / 2],
            ratios.front(), ratios.back());
   }
-  printf("\nload of cedict.gb.dat: %s ms\n", cell(find("load/cedict.gb.dat")).c_str());
-  for (const char* word : {"china", "a"})
-    printf("orlend-dict --query %-6s as a whole process: %s ms\n", word,
-           cell(find(std::string("process/orlend-dict/") + word)).c_str());
+  Timing load = find("load/cedict.gb.dat");
+  printf("\nload of cedict.gb.dat: %s ms processor, %s ms elapsed\n", Cell(load.cpu).c_str(), Cell(load.real).c_str());
+  for (const char* word : {"china", "a"}) {
+    Timing process = find(std::string("process/orlend-dict/") + word);
+    printf("orlend-dict --query %-5s (whole process): %s ms processor, %s ms elapsed\n", word,
+           Cell(process.cpu).c_str(), Cell(process.real).c_str());
+  }
 }
 
 struct Registration {

@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,8 +28,12 @@ class MedianReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override
   {
     for (const Run& run : runs)
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-        medians[run.run_name.str()] = run.GetAdjustedRealTime() * Scale(run.time_unit);
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        Timing timing{run.GetAdjustedRealTime() * Scale(run.time_unit), run.GetAdjustedCPUTime() * Scale(run.time_unit)};
+        auto child = run.counters.find(CHILD_CPU_COUNTER);
+        if (child != run.counters.end()) timing.cpu = child->second.value;
+        medians[run.run_name.function_name] = timing;
+      }
     ConsoleReporter::ReportRuns(runs);
   }
   static double Scale(benchmark::TimeUnit unit)
@@ -82,7 +87,7 @@ std::string FindProgram(const std::string& name)
   return "";
 }
 
-int RunProcess(const std::vector<std::string>& arguments)
+int RunProcess(const std::vector<std::string>& arguments, double* cpuMs)
 {
   std::vector<char*> argv;
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -96,7 +101,11 @@ int RunProcess(const std::vector<std::string>& arguments)
   posix_spawn_file_actions_destroy(&actions);
   if (started != 0) return -1;
   int status = 0;
-  if (waitpid(pid, &status, 0) < 0) return -1;
+  struct rusage usage;
+  if (wait4(pid, &status, 0, &usage) < 0) return -1;
+  if (cpuMs)
+    *cpuMs += (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+              (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -15,14 +15,24 @@ std::string DataFolder();
 std::string DataFile(const std::string& name);
 
 // Runs a program with its output thrown away; returns its exit code, or -1
-// when it could not be started.
-int RunProcess(const std::vector<std::string>& arguments);
+// when it could not be started. Adds the child's processor time (user and
+// system, milliseconds) to *cpuMs when given.
+int RunProcess(const std::vector<std::string>& arguments, double* cpuMs = nullptr);
+
+// The counter through which a benchmark of whole processes reports their
+// processor time per iteration (the benchmark's own CPU time is only the parent's).
+#define CHILD_CPU_COUNTER "child_cpu_ms"
 
 // The path of a program, or "" when it is not installed.
 std::string FindProgram(const std::string& name);
 
-// Median real time in milliseconds of each benchmark, by name.
-typedef std::map<std::string, double> Medians;
+// Median times in milliseconds of one benchmark: elapsed, and processor time
+// (which the other jobs of a busy machine disturb far less).
+struct Timing {
+  double real;
+  double cpu;
+};
+typedef std::map<std::string, Timing> Medians;
 
 // A part of the summary; sections print in the order they were added.
 void AddSummary(std::function<void(const Medians&)> section);

@@ -30,6 +30,17 @@ extern ENTRY_TABLE EntryTable;
 // many zero units. Scanners may read that far past any entry's terminator.
 #define ENTRY_TABLE_SLACK 64
 
+// Where the pronunciation of each entry starts, for the PinYin search: Open is
+// the index of the first '[' in the entry text (MARK_NONE when there is none)
+// and Hash the index of the first '#' after it. EntryMarks[i] belongs to entry i;
+// it is valid as long as the table.
+struct ENTRY_MARKS {
+  WORD Open;
+  WORD Hash;
+};
+#define MARK_NONE 0xFFFF
+extern const ENTRY_MARKS* EntryMarks;
+
 // Longest toneless key, '#' included, as the key buffer of 260 units allows.
 #define MAX_KEY_UNITS 259
 

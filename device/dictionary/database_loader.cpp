@@ -8,6 +8,7 @@
 #include "device/shell/program_folder.h"
 
 ENTRY_TABLE EntryTable = {nullptr, 0};
+const ENTRY_MARKS* EntryMarks = nullptr;
 
 // The pointer array and, after it, every entry of the table (see ENTRY_TABLE_SLACK).
 static LARGE_BLOCK TableBlock;
@@ -18,6 +19,7 @@ void FreeDictionary()
   FreeLargeBlock(&TableBlock);
   EntryTable.Entries = nullptr;
   EntryTable.Count = 0;
+  EntryMarks = nullptr;
 }
 
 int LoadDictionaryStatus()
@@ -30,24 +32,62 @@ static bool IsDigit(WCHAR c)
   return c >= u'0' && c <= u'9';
 }
 
-// Finds the first CR at or after pos; notes the last complete bracket pair on
-// the way. A '[' whose ']' does not come before the line's end forms no pair.
-static size_t ScanLine(const WCHAR* units, size_t pos, size_t end, size_t* open, size_t* close)
+#define NOWHERE ((size_t)-1)
+
+// What one scan of a line finds besides its end.
+struct LINE_SCAN {
+  size_t Open, Close;  // the last complete bracket pair
+  size_t FirstOpen;    // the first '['
+  size_t FirstHash;    // the first '#' after it
+};
+
+// Finds the first CR at or after pos. A '[' whose ']' does not come before
+// the line's end forms no pair.
+static size_t ScanLine(const WCHAR* units, size_t pos, size_t end, LINE_SCAN* scan)
 {
   const WCHAR* x = units + pos;
   const WCHAR* limit = units + end;
+  scan->Open = scan->Close = scan->FirstOpen = scan->FirstHash = NOWHERE;
   for (;;) {
-    x = FindEitherUnit(x, limit, 13, u'[');
+    // '#' matters only after the first '[' and only once.
+    WCHAR hash = scan->FirstOpen != NOWHERE && scan->FirstHash == NOWHERE ? u'#' : u'[';
+    x = FindAnyUnit(x, limit, 13, u'[', hash);
     if (x == limit || *x == 13) return (size_t)(x - units);
-    const WCHAR* k = FindEitherUnit(x + 1, limit, u']', 13);
+    if (*x == u'#') {
+      scan->FirstHash = (size_t)(x - units);
+      x++;
+      continue;
+    }
+    if (scan->FirstOpen == NOWHERE) scan->FirstOpen = (size_t)(x - units);
+    const WCHAR* k = x + 1;
+    for (;;) {
+      hash = scan->FirstHash == NOWHERE ? u'#' : u']';
+      k = FindAnyUnit(k, limit, u']', 13, hash);
+      if (k == limit || *k != u'#') break;
+      scan->FirstHash = (size_t)(k - units);
+      k++;
+    }
     if (k == limit || *k == 13) {
       x = k;
       continue;
     }
-    *open = (size_t)(x - units);
-    *close = (size_t)(k - units);
+    scan->Open = (size_t)(x - units);
+    scan->Close = (size_t)(k - units);
     x = k + 1;
   }
+}
+
+// The marks of an entry read from its text: for the rare lines that had to be cut.
+static ENTRY_MARKS MarkText(const WCHAR* text, size_t length)
+{
+  ENTRY_MARKS marks = {MARK_NONE, MARK_NONE};
+  size_t i = 0;
+  while (i < length && text[i] != u'[') i++;
+  if (i == length) return marks;
+  marks.Open = (WORD)i;
+  while (i < length && text[i] != u'#') i++;
+  marks.Hash = (WORD)i;
+  return marks;
 }
 
 int LoadDictionaryImage(const BYTE* image, DWORD size)
@@ -93,7 +133,9 @@ int LoadDictionaryImage(const BYTE* image, DWORD size)
   // An entry block (length, text, key, terminator) never exceeds three times
   // the units its line takes in the file (an empty line: one CR, three units).
   size_t arenaUnits = 3 * remaining + ENTRY_TABLE_SLACK;
-  if (!AllocLargeBlock(&TableBlock, capacity * sizeof(DictionaryEntry*) + arenaUnits * sizeof(WCHAR))) {
+  size_t pointerBytes = capacity * sizeof(DictionaryEntry*);
+  size_t markBytes = (capacity * sizeof(ENTRY_MARKS) + 7) & ~(size_t)7;
+  if (!AllocLargeBlock(&TableBlock, pointerBytes + markBytes + arenaUnits * sizeof(WCHAR))) {
     WCHAR trace[64];
     wsprintfW(trace, u"ERROR @ %d ##########################\n", 0);
     OutputDebugStringW(trace);
@@ -101,14 +143,16 @@ int LoadDictionaryImage(const BYTE* image, DWORD size)
     return LastStatus = LOAD_NO_MEMORY;
   }
   EntryTable.Entries = static_cast<DictionaryEntry**>(TableBlock.Data);
-  WCHAR* arena = reinterpret_cast<WCHAR*>(EntryTable.Entries + capacity);
+  ENTRY_MARKS* marks = reinterpret_cast<ENTRY_MARKS*>(static_cast<BYTE*>(TableBlock.Data) + pointerBytes);
+  EntryMarks = marks;
+  WCHAR* arena = reinterpret_cast<WCHAR*>(static_cast<BYTE*>(TableBlock.Data) + pointerBytes + markBytes);
 
   WCHAR* out = arena;
   size_t loaded = 0;
   while (loaded < capacity) {
     if (pos >= total) break;
-    size_t open = 0, close = 0;
-    size_t cr = ScanLine(units, pos, total, &open, &close);
+    LINE_SCAN scan;
+    size_t cr = ScanLine(units, pos, total, &scan);
     if (cr >= total) break;  // a last line cut before its CR is not an entry
 
     size_t j = cr - pos;
@@ -119,13 +163,14 @@ int LoadDictionaryImage(const BYTE* image, DWORD size)
     WCHAR* entry = out;
     WCHAR* key = entry + 1 + kept;
     key[0] = u'#';
-    if (close > open) {
-      for (size_t k = open + 1; k < close && keyUnits < MAX_KEY_UNITS - 1; k++)
+    if (scan.Close != NOWHERE) {
+      for (size_t k = scan.Open + 1; k < scan.Close && keyUnits < MAX_KEY_UNITS - 1; k++)
         if (!IsDigit(units[k])) key[1 + keyUnits++] = units[k];
     }
     // The length unit holds 16 bits: an overlong line keeps what fits.
     size_t maxKept = 65535 - 1 - keyUnits;
-    if (kept > maxKept) {
+    bool cut = kept > maxKept;
+    if (cut) {
       kept = maxKept;
       key = entry + 1 + kept;
       memmove(key, entry + 1 + (j - 1), (1 + keyUnits) * sizeof(WCHAR));
@@ -136,6 +181,18 @@ int LoadDictionaryImage(const BYTE* image, DWORD size)
     size_t length = kept + 1 + keyUnits;
     entry[0] = (WCHAR)length;
     entry[1 + length] = 0;
+
+    // The line's first '[' and '#' keep their places in the entry text; the
+    // loader's own '#' at kept ends the search for one.
+    if (cut) {
+      marks[loaded] = MarkText(entry + 1, length);
+    } else if (scan.FirstOpen == NOWHERE || scan.FirstOpen - pos >= kept) {
+      marks[loaded].Open = marks[loaded].Hash = MARK_NONE;
+    } else {
+      marks[loaded].Open = (WORD)(scan.FirstOpen - pos);
+      size_t hash = scan.FirstHash == NOWHERE ? kept : scan.FirstHash - pos;
+      marks[loaded].Hash = (WORD)(hash < kept ? hash : kept);
+    }
     EntryTable.Entries[loaded++] = entry;
     out = entry + length + 2;
 

@@ -157,6 +157,11 @@ static inline void TryWindow(Scan* s, int entry, const WCHAR* text, int length, 
   if (score <= s->threshold) Accept(s, entry, score);
 }
 
+static inline WCHAR FoldMask(const Scan* s, WCHAR q)
+{
+  return (!s->matchCase && q >= u'a' && q <= u'z') ? 0x20 : 0;
+}
+
 // ---- paths
 
 static int ChosenPath = SEARCH_PATH_AUTO;
@@ -221,12 +226,28 @@ static void SetProbes(const Scan* s, CandidateProbes* probes)
     at[2] = n - 2;
     at[3] = n - 1;
   }
+  probes->distinct = at[1] == at[0] && at[2] == at[0] && at[3] == at[0] ? 1 : at[2] == at[1] && at[3] == at[1] ? 2 : 4;
   for (int k = 0; k < 4; k++) {
-    WCHAR q = s->query[at[k]];
     probes->offset[k] = at[k];
-    probes->value[k] = q;
-    probes->orMask[k] = (!s->matchCase && q >= u'a' && q <= u'z') ? 0x20 : 0;
+    probes->value[k] = s->query[at[k]];
+    probes->orMask[k] = FoldMask(s, s->query[at[k]]);
   }
+
+  // Then the units at both ends of the query: all must hold, or all but one
+  // when a mismatch may be accepted.
+  probes->counted = 0;
+  if (n >= 3) {
+    for (int p = 0; p < n; p++) {
+      if (n > MAX_COUNTED_PROBES && p >= MAX_COUNTED_PROBES / 2 && p < n - MAX_COUNTED_PROBES / 2) continue;
+      int k = probes->counted++;
+      probes->countOffset[k] = p;
+      probes->countValue[k] = s->query[p];
+      probes->countOrMask[k] = FoldMask(s, s->query[p]);
+    }
+  }
+  probes->needed = probes->counted - (m < n ? 1 : 0);
+  // Below -2 an exact window needs a boundary after it or before it.
+  probes->boundary = s->threshold <= -2 ? n : 0;
 }
 
 #define CANDIDATE_BUFFER 2048
@@ -259,23 +280,22 @@ static void ScanBlock(Scan* s, const CandidateProbes* probes, CandidateScanner s
   }
 }
 
-static void ScanBlockPinyin(Scan* s, UnitFinder find, int first, int last)
+// At most three windows per entry: right after the first '[', right after the
+// first '#' behind it (or the last window start), and the last window start.
+static void ScanBlockPinyin(Scan* s, int first, int last)
 {
   const int n = s->n;
   for (int d = first; d < last; d++) {
+    ENTRY_MARKS marks = EntryMarks[d];
+    if (marks.Open == MARK_NONE) continue;  // no pronunciation, nothing to compare
     const DictionaryEntry* entry = EntryTable.Entries[d];
     int length = entry[0];
-    if (length < n) continue;
-    const WCHAR* text = entry + 1;
-    // No pronunciation, nothing to compare.
-    const WCHAR* open = find(text, text + length, u'[');
-    if (open == text + length) continue;
     int end = length - n;
-    int a = (int)(open - text) + 1;
+    int a = marks.Open + 1;
     if (a > end) continue;
+    const WCHAR* text = entry + 1;
     TryWindow(s, d, text, length, a);
-    const WCHAR* hash = find(text + a, text + end, u'#');
-    int b = hash < text + end ? (int)(hash - text) + 1 : end;
+    int b = marks.Hash < end ? marks.Hash + 1 : end;
     TryWindow(s, d, text, length, b);
     if (b != end) TryWindow(s, d, text, length, end);
   }
@@ -346,9 +366,6 @@ void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, Re
   CandidateScanner scanner = path == SEARCH_PATH_AVX2   ? ScanCandidatesAvx2
                              : path == SEARCH_PATH_SSE2 ? ScanCandidatesSse2
                                                         : ScanCandidatesPortable;
-  UnitFinder find = path == SEARCH_PATH_AVX2   ? FindUnitAvx2
-                    : path == SEARCH_PATH_SSE2 ? FindUnitSse2
-                                               : FindUnitPortable;
   CandidateProbes probes;
   SetProbes(&s, &probes);
 
@@ -361,7 +378,7 @@ void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, Re
     }
     LONG last = first + 1000 < count ? first + 1000 : count;
     if (pinyin)
-      ScanBlockPinyin(&s, find, first, last);
+      ScanBlockPinyin(&s, first, last);
     else
       ScanBlock(&s, &probes, scanner, first, last);
   }

@@ -10,26 +10,16 @@ const WCHAR* ScanCandidatesPortable(const CandidateProbes* probes, const WCHAR* 
 {
   const WCHAR* x = from;
   int n = *count;
-  // The first probe is required in both shapes, so it is the cheap first test.
-  const int off0 = probes->offset[0];
-  const WCHAR or0 = probes->orMask[0], value0 = probes->value[0];
   for (; x < to; x++) {
-    if ((WCHAR)(x[off0] | or0) != value0 && !probes->pairs) continue;
     bool hit;
     if (probes->pairs)
       hit = (Holds(probes, x, 0) && Holds(probes, x, 1)) || (Holds(probes, x, 2) && Holds(probes, x, 3));
     else
-      hit = Holds(probes, x, 1) && (Holds(probes, x, 2) || Holds(probes, x, 3));
+      hit = Holds(probes, x, 0) && Holds(probes, x, 1) && (Holds(probes, x, 2) || Holds(probes, x, 3));
     if (!hit) continue;
     if (n == capacity) break;
     out[n++] = x;
   }
   *count = n;
   return x;
-}
-
-const WCHAR* FindUnitPortable(const WCHAR* from, const WCHAR* to, WCHAR unit)
-{
-  while (from < to && *from != unit) from++;
-  return from;
 }

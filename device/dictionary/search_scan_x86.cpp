@@ -12,32 +12,64 @@
 #define UNIT_BITS_128 0x5555u
 #define UNIT_BITS_256 0x55555555u
 
-ORLEND_SSE2 static inline __m128i Probe128(const WCHAR* x, int offset, __m128i orMask, __m128i value)
+// ---- SSE2, 8 positions at a time
+
+ORLEND_SSE2 static inline __m128i Load128(const WCHAR* x)
 {
-  __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + offset));
-  return _mm_cmpeq_epi16(_mm_or_si128(v, orMask), value);
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(x));
 }
 
+ORLEND_SSE2 static inline __m128i Holds128(const WCHAR* x, int offset, WCHAR orMask, WCHAR value)
+{
+  return _mm_cmpeq_epi16(_mm_or_si128(Load128(x + offset), _mm_set1_epi16((short)orMask)),
+                         _mm_set1_epi16((short)value));
+}
+
+ORLEND_SSE2 static inline __m128i InRange128(__m128i v, WCHAR low, WCHAR span)
+{
+  __m128i above = _mm_subs_epu16(_mm_sub_epi16(v, _mm_set1_epi16((short)low)), _mm_set1_epi16((short)span));
+  return _mm_cmpeq_epi16(above, _mm_setzero_si128());
+}
+
+ORLEND_SSE2 static inline __m128i IsBoundary128(__m128i v)
+{
+  return _mm_or_si128(_mm_or_si128(InRange128(v, 0x20, 0x0F), InRange128(v, 0x3A, 0x06)),
+                      _mm_or_si128(InRange128(v, 0x5B, 0x02), InRange128(v, 0x3014, 0x02)));
+}
+
+ORLEND_SSE2 static inline unsigned SecondTest128(const CandidateProbes* p, const WCHAR* x)
+{
+  __m128i ok = _mm_set1_epi16(-1);
+  if (p->counted) {
+    __m128i sum = _mm_setzero_si128();
+    for (int k = 0; k < p->counted; k++)
+      sum = _mm_add_epi16(sum, Holds128(x, p->countOffset[k], p->countOrMask[k], p->countValue[k]));
+    ok = _mm_cmpgt_epi16(_mm_set1_epi16((short)(1 - p->needed)), sum);
+  }
+  if (p->boundary)
+    ok = _mm_and_si128(ok, _mm_or_si128(IsBoundary128(Load128(x + p->boundary)), IsBoundary128(Load128(x - 1))));
+  return (unsigned)_mm_movemask_epi8(ok);
+}
+
+template <int Distinct>
 ORLEND_SSE2 static const WCHAR* ScanSse2(const CandidateProbes* p, const WCHAR* from, const WCHAR* to,
                                          const WCHAR** out, int* count, int capacity)
 {
-  __m128i orMask[4], value[4];
-  for (int k = 0; k < 4; k++) {
-    orMask[k] = _mm_set1_epi16((short)p->orMask[k]);
-    value[k] = _mm_set1_epi16((short)p->value[k]);
-  }
   int n = *count;
   const WCHAR* x = from;
+  const bool second = p->counted || p->boundary;
   for (; x < to; x += 8) {
     if (n > capacity - 8) break;
-    __m128i e0 = Probe128(x, p->offset[0], orMask[0], value[0]);
-    __m128i e1 = Probe128(x, p->offset[1], orMask[1], value[1]);
-    __m128i e2 = Probe128(x, p->offset[2], orMask[2], value[2]);
-    __m128i e3 = Probe128(x, p->offset[3], orMask[3], value[3]);
-    __m128i hit = p->pairs ? _mm_or_si128(_mm_and_si128(e0, e1), _mm_and_si128(e2, e3))
-                           : _mm_and_si128(_mm_and_si128(e0, e1), _mm_or_si128(e2, e3));
+    __m128i hit = Holds128(x, p->offset[0], p->orMask[0], p->value[0]);
+    if constexpr (Distinct >= 2) hit = _mm_and_si128(hit, Holds128(x, p->offset[1], p->orMask[1], p->value[1]));
+    if constexpr (Distinct == 4) {
+      __m128i e2 = Holds128(x, p->offset[2], p->orMask[2], p->value[2]);
+      __m128i e3 = Holds128(x, p->offset[3], p->orMask[3], p->value[3]);
+      hit = p->pairs ? _mm_or_si128(hit, _mm_and_si128(e2, e3)) : _mm_and_si128(hit, _mm_or_si128(e2, e3));
+    }
     unsigned bits = (unsigned)_mm_movemask_epi8(hit) & UNIT_BITS_128;
     if (!bits) continue;
+    if (second) bits &= SecondTest128(p, x);
     if (to - x < 8) bits &= (1u << (2 * (to - x))) - 1;
     while (bits) {
       out[n++] = x + __builtin_ctz(bits) / 2;
@@ -48,32 +80,73 @@ ORLEND_SSE2 static const WCHAR* ScanSse2(const CandidateProbes* p, const WCHAR* 
   return x < to ? x : to;
 }
 
-ORLEND_AVX2 static inline __m256i Probe256(const WCHAR* x, int offset, __m256i orMask, __m256i value)
+ORLEND_SSE2 static const WCHAR* ScanSse2Any(const CandidateProbes* p, const WCHAR* from, const WCHAR* to,
+                                            const WCHAR** out, int* count, int capacity)
 {
-  __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + offset));
-  return _mm256_cmpeq_epi16(_mm256_or_si256(v, orMask), value);
+  if (p->distinct == 1) return ScanSse2<1>(p, from, to, out, count, capacity);
+  if (p->distinct == 2) return ScanSse2<2>(p, from, to, out, count, capacity);
+  return ScanSse2<4>(p, from, to, out, count, capacity);
 }
 
+// ---- AVX2, 16 positions at a time
+
+ORLEND_AVX2 static inline __m256i Load256(const WCHAR* x)
+{
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x));
+}
+
+ORLEND_AVX2 static inline __m256i Holds256(const WCHAR* x, int offset, WCHAR orMask, WCHAR value)
+{
+  return _mm256_cmpeq_epi16(_mm256_or_si256(Load256(x + offset), _mm256_set1_epi16((short)orMask)),
+                            _mm256_set1_epi16((short)value));
+}
+
+ORLEND_AVX2 static inline __m256i InRange256(__m256i v, WCHAR low, WCHAR span)
+{
+  __m256i shifted = _mm256_sub_epi16(v, _mm256_set1_epi16((short)low));
+  return _mm256_cmpeq_epi16(_mm256_min_epu16(shifted, _mm256_set1_epi16((short)span)), shifted);
+}
+
+ORLEND_AVX2 static inline __m256i IsBoundary256(__m256i v)
+{
+  return _mm256_or_si256(_mm256_or_si256(InRange256(v, 0x20, 0x0F), InRange256(v, 0x3A, 0x06)),
+                         _mm256_or_si256(InRange256(v, 0x5B, 0x02), InRange256(v, 0x3014, 0x02)));
+}
+
+ORLEND_AVX2 static inline unsigned SecondTest256(const CandidateProbes* p, const WCHAR* x)
+{
+  __m256i ok = _mm256_set1_epi16(-1);
+  if (p->counted) {
+    __m256i sum = _mm256_setzero_si256();
+    for (int k = 0; k < p->counted; k++)
+      sum = _mm256_add_epi16(sum, Holds256(x, p->countOffset[k], p->countOrMask[k], p->countValue[k]));
+    ok = _mm256_cmpgt_epi16(_mm256_set1_epi16((short)(1 - p->needed)), sum);
+  }
+  if (p->boundary)
+    ok = _mm256_and_si256(ok,
+                          _mm256_or_si256(IsBoundary256(Load256(x + p->boundary)), IsBoundary256(Load256(x - 1))));
+  return (unsigned)_mm256_movemask_epi8(ok);
+}
+
+template <int Distinct>
 ORLEND_AVX2 static const WCHAR* ScanAvx2(const CandidateProbes* p, const WCHAR* from, const WCHAR* to,
                                          const WCHAR** out, int* count, int capacity)
 {
-  __m256i orMask[4], value[4];
-  for (int k = 0; k < 4; k++) {
-    orMask[k] = _mm256_set1_epi16((short)p->orMask[k]);
-    value[k] = _mm256_set1_epi16((short)p->value[k]);
-  }
   int n = *count;
   const WCHAR* x = from;
+  const bool second = p->counted || p->boundary;
   for (; x < to; x += 16) {
     if (n > capacity - 16) break;
-    __m256i e0 = Probe256(x, p->offset[0], orMask[0], value[0]);
-    __m256i e1 = Probe256(x, p->offset[1], orMask[1], value[1]);
-    __m256i e2 = Probe256(x, p->offset[2], orMask[2], value[2]);
-    __m256i e3 = Probe256(x, p->offset[3], orMask[3], value[3]);
-    __m256i hit = p->pairs ? _mm256_or_si256(_mm256_and_si256(e0, e1), _mm256_and_si256(e2, e3))
-                           : _mm256_and_si256(_mm256_and_si256(e0, e1), _mm256_or_si256(e2, e3));
+    __m256i hit = Holds256(x, p->offset[0], p->orMask[0], p->value[0]);
+    if constexpr (Distinct >= 2) hit = _mm256_and_si256(hit, Holds256(x, p->offset[1], p->orMask[1], p->value[1]));
+    if constexpr (Distinct == 4) {
+      __m256i e2 = Holds256(x, p->offset[2], p->orMask[2], p->value[2]);
+      __m256i e3 = Holds256(x, p->offset[3], p->orMask[3], p->value[3]);
+      hit = p->pairs ? _mm256_or_si256(hit, _mm256_and_si256(e2, e3)) : _mm256_and_si256(hit, _mm256_or_si256(e2, e3));
+    }
     unsigned bits = (unsigned)_mm256_movemask_epi8(hit) & UNIT_BITS_256;
     if (!bits) continue;
+    if (second) bits &= SecondTest256(p, x);
     if (to - x < 16) bits &= (1u << (2 * (to - x))) - 1;
     while (bits) {
       out[n++] = x + __builtin_ctz(bits) / 2;
@@ -84,46 +157,20 @@ ORLEND_AVX2 static const WCHAR* ScanAvx2(const CandidateProbes* p, const WCHAR* 
   return x < to ? x : to;
 }
 
-ORLEND_SSE2 static const WCHAR* FindSse2(const WCHAR* from, const WCHAR* to, WCHAR unit)
+ORLEND_AVX2 static const WCHAR* ScanAvx2Any(const CandidateProbes* p, const WCHAR* from, const WCHAR* to,
+                                            const WCHAR** out, int* count, int capacity)
 {
-  __m128i u = _mm_set1_epi16((short)unit);
-  for (const WCHAR* x = from; x < to; x += 8) {
-    unsigned bits = (unsigned)_mm_movemask_epi8(
-                        _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(x)), u)) &
-                    UNIT_BITS_128;
-    if (bits) {
-      const WCHAR* hit = x + __builtin_ctz(bits) / 2;
-      return hit < to ? hit : to;
-    }
-  }
-  return to;
+  if (p->distinct == 1) return ScanAvx2<1>(p, from, to, out, count, capacity);
+  if (p->distinct == 2) return ScanAvx2<2>(p, from, to, out, count, capacity);
+  return ScanAvx2<4>(p, from, to, out, count, capacity);
 }
 
-ORLEND_AVX2 static const WCHAR* FindAvx2(const WCHAR* from, const WCHAR* to, WCHAR unit)
-{
-  __m256i u = _mm256_set1_epi16((short)unit);
-  for (const WCHAR* x = from; x < to; x += 16) {
-    unsigned bits = (unsigned)_mm256_movemask_epi8(_mm256_cmpeq_epi16(
-                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x)), u)) &
-                    UNIT_BITS_256;
-    if (bits) {
-      const WCHAR* hit = x + __builtin_ctz(bits) / 2;
-      return hit < to ? hit : to;
-    }
-  }
-  return to;
-}
-
-const CandidateScanner ScanCandidatesSse2 = ScanSse2;
-const CandidateScanner ScanCandidatesAvx2 = ScanAvx2;
-const UnitFinder FindUnitSse2 = FindSse2;
-const UnitFinder FindUnitAvx2 = FindAvx2;
+const CandidateScanner ScanCandidatesSse2 = ScanSse2Any;
+const CandidateScanner ScanCandidatesAvx2 = ScanAvx2Any;
 
 #else
 
 const CandidateScanner ScanCandidatesSse2 = nullptr;
 const CandidateScanner ScanCandidatesAvx2 = nullptr;
-const UnitFinder FindUnitSse2 = nullptr;
-const UnitFinder FindUnitAvx2 = nullptr;
 
 #endif

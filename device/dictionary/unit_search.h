@@ -4,5 +4,5 @@
 
 #include "platform/windows.h"
 
-// The first x in [from, to) with *x == a or *x == b, else to.
-const WCHAR* FindEitherUnit(const WCHAR* from, const WCHAR* to, WCHAR a, WCHAR b);
+// The first x in [from, to) with *x equal to a, b or c, else to.
+const WCHAR* FindAnyUnit(const WCHAR* from, const WCHAR* to, WCHAR a, WCHAR b, WCHAR c);

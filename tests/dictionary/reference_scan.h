@@ -1,6 +1,8 @@
 // The search as its description reads, position by position: every window is
-// copied and scored with ScoreWindow. Slow and plain, it is what the engine's
-// results are compared with (tests) and measured against (benchmarks).
+// copied and scored with ScoreWindow, an accepted entry is looked up among the
+// results, and the results are delivered by taking the lowest score left each
+// time. Slow and plain, it is what the engine's results are compared with
+// (tests) and measured against (benchmarks).
 #pragma once
 
 #include <algorithm>
@@ -47,9 +49,10 @@ inline void ReferenceSearch(WCHAR* query, int matchCase, int wholeWord, int piny
       window[n] = hasFollowing ? text[i + n] : 0;
       int score = ScoreWindow(window, query, n, matchCase, wholeWord, hasFollowing, i > 0 ? text[i - 1] : 0);
       if (score > threshold) return;
-      // Entries come in index order, so a repeat can only be the last one.
-      if (!entries.empty() && entries.back() == d) {
-        scores.back() = std::min(scores.back(), score);
+      size_t r = 0;
+      while (r < entries.size() && entries[r] != d) r++;
+      if (r < entries.size()) {
+        scores[r] = std::min(scores[r], score);
       } else {
         entries.push_back(d);
         scores.push_back(score);
@@ -76,12 +79,14 @@ inline void ReferenceSearch(WCHAR* query, int matchCase, int wholeWord, int piny
     if (b != length - n) visit(length - n);
   }
 
-  std::vector<int> order(entries.size());
-  for (size_t r = 0; r < order.size(); r++) order[r] = (int)r;
-  std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return scores[x] < scores[y]; });
-  for (int r : order) {
-    const DictionaryEntry* entry = EntryTable.Entries[entries[r]];
-    sink(entries[r], entry[0], entry + 1);
+  std::vector<bool> delivered(entries.size());
+  for (size_t k = 0; k < entries.size(); k++) {
+    size_t best = entries.size();
+    for (size_t r = 0; r < entries.size(); r++)
+      if (!delivered[r] && (best == entries.size() || scores[r] < scores[best])) best = r;
+    delivered[best] = true;
+    const DictionaryEntry* entry = EntryTable.Entries[entries[best]];
+    sink(entries[best], entry[0], entry + 1);
   }
   sink(-1, 0, nullptr);
 }
