@@ -24,19 +24,26 @@ const char* IconvName(UINT codePage) {
 }
 
 // One converter per code page and thread, reused: opening iconv per line is slow.
-iconv_t Converter(UINT codePage, bool toWide) {
+struct ConverterCache {
   struct Entry {
     UINT codePage;
     bool toWide;
     iconv_t cd;
   };
-  thread_local std::vector<Entry> cache;
-  for (const Entry& e : cache)
+  std::vector<Entry> entries;
+  ~ConverterCache() {
+    for (const Entry& e : entries) iconv_close(e.cd);
+  }
+};
+
+iconv_t Converter(UINT codePage, bool toWide) {
+  thread_local ConverterCache cache;
+  for (const auto& e : cache.entries)
     if (e.codePage == codePage && e.toWide == toWide) return e.cd;
   const char* name = IconvName(codePage);
   if (!name) return reinterpret_cast<iconv_t>(-1);
   iconv_t cd = toWide ? iconv_open("UTF-16LE", name) : iconv_open(name, "UTF-16LE");
-  if (cd != reinterpret_cast<iconv_t>(-1)) cache.push_back({codePage, toWide, cd});
+  if (cd != reinterpret_cast<iconv_t>(-1)) cache.entries.push_back({codePage, toWide, cd});
   return cd;
 }
 
