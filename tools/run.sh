@@ -25,4 +25,5 @@ fi
 
 query=${1:-china}
 echo "== orlend-dict --query \"$query\" (best first: entry, headword, definitions)"
+set +o pipefail  # head may close the pipe early
 "$build_dir"/bin/orlend-dict --folder "$folder" --query "$query" | head -n "${ROWS:-15}"
