@@ -8,6 +8,7 @@
 
 #include "gdi/pen_stroke.h"
 #include "gdi/raster.h"
+#include "platform/winuser.h"
 
 namespace platform::gdi {
 
@@ -142,7 +143,14 @@ BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) {
 int FillRect(HDC handle, const RECT* rect, HBRUSH brush) {
   Canvas c = CanvasOf(handle);
   uint32_t pixel = 0;
-  if (!c.dc || !rect || !Brush(brush)) return 0;
+  if (!c.dc || !rect) return 0;
+  // As on the platform, a system colour index + 1 may stand for a brush.
+  uintptr_t value = reinterpret_cast<uintptr_t>(brush);
+  if (value >= 1 && value <= 31) {
+    c.FillRect(*rect, ToPixel(GetSysColor(static_cast<int>(value - 1))));
+    return 1;
+  }
+  if (!Brush(brush)) return 0;
   if (BrushPixel(brush, &pixel)) c.FillRect(*rect, pixel);
   return 1;
 }

@@ -184,6 +184,10 @@ TEST(GdiShapes, FillRectFrameRectAndFocusRect) {
   EXPECT_EQ(f.Row(2), ".#..#...");
   EXPECT_EQ(f.Row(3), ".####...");
   EXPECT_FALSE(FillRect(c.dc, &r, nullptr));
+  // A system colour index + 1 stands for that colour's brush.
+  RECT corner{7, 7, 8, 8};
+  EXPECT_TRUE(FillRect(c.dc, &corner, reinterpret_cast<HBRUSH>(COLOR_WINDOWTEXT + 1)));
+  EXPECT_EQ(c.at(7, 7), GetSysColor(COLOR_WINDOWTEXT));
   DeleteObject(red);
   // The focus rectangle inverts every second pixel; drawing it again restores the picture.
   Canvas g(8, 8);
