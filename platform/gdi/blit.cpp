@@ -81,10 +81,24 @@ BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int s
   const long long dx0 = 1LL * x + d.ox, dy0 = 1LL * y + d.oy;
   const bool plainCopy = code == 0xCC;
 
+  // The usual case, a same-size copy in one direction, goes row by row.
+  const bool straight = plainCopy && aw == asw && ah == ash && width > 0 && height > 0 && sourceWidth > 0 &&
+                        sourceHeight > 0;
   std::vector<int> columns;
   for (const RECT& clip : *d.clip) {
     RECT area = IntersectRects(destRect, clip);
     if (RectEmpty(area)) continue;
+    if (straight) {
+      // Limit the area to destination pixels that have a source pixel.
+      long long shiftX = sx0 - dx0, shiftY = sy0 - dy0;
+      long long left = std::max<long long>(area.left, -shiftX), right = std::min<long long>(area.right, src->width() - shiftX);
+      long long top = std::max<long long>(area.top, -shiftY), bottom = std::min<long long>(area.bottom, src->height() - shiftY);
+      if (left >= right) continue;
+      for (long long py = top; py < bottom; ++py)
+        std::copy(src->row(static_cast<int>(py + shiftY)) + (left + shiftX),
+                  src->row(static_cast<int>(py + shiftY)) + (right + shiftX), d.surface->row(static_cast<int>(py)) + left);
+      continue;
+    }
     columns.assign(area.right - area.left, -1);
     for (LONG px = area.left; px < area.right; ++px) {
       long long k = (px - dx0) * dxStep;
