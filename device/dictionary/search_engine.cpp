@@ -280,11 +280,23 @@ static void ScanBlock(Scan* s, const CandidateProbes* probes, CandidateScanner s
   }
 }
 
+// An accepted window's first unit matches, or with 6 units and whole word off
+// (where its one mismatch may come first) its second.
+template <bool FirstExact>
+static inline bool MayMatch(const WCHAR* w, WCHAR q0, WCHAR q1, bool fold)
+{
+  if (FirstExact) return (fold ? Fold(w[0]) : w[0]) == q0;
+  return ((fold ? Fold(w[0]) : w[0]) == q0) | ((fold ? Fold(w[1]) : w[1]) == q1);
+}
+
 // At most three windows per entry: right after the first '[', right after the
 // first '#' behind it (or the last window start), and the last window start.
+template <bool FirstExact>
 static void ScanBlockPinyin(Scan* s, int first, int last)
 {
   const int n = s->n;
+  const WCHAR q0 = s->query[0], q1 = n > 1 ? s->query[1] : 0;
+  const bool fold = !s->matchCase;
   for (int d = first; d < last; d++) {
     ENTRY_MARKS marks = EntryMarks[d];
     if (marks.Open == MARK_NONE) continue;  // no pronunciation, nothing to compare
@@ -294,10 +306,15 @@ static void ScanBlockPinyin(Scan* s, int first, int last)
     int a = marks.Open + 1;
     if (a > end) continue;
     const WCHAR* text = entry + 1;
-    TryWindow(s, d, text, length, a);
     int b = marks.Hash < end ? marks.Hash + 1 : end;
-    TryWindow(s, d, text, length, b);
-    if (b != end) TryWindow(s, d, text, length, end);
+    // Windows that cannot match are passed over, with one branch for all three.
+    bool ma = MayMatch<FirstExact>(text + a, q0, q1, fold);
+    bool mb = MayMatch<FirstExact>(text + b, q0, q1, fold);
+    bool me = (b != end) & MayMatch<FirstExact>(text + end, q0, q1, fold);
+    if (!(ma | mb | me)) continue;
+    if (ma) TryWindow(s, d, text, length, a);
+    if (mb) TryWindow(s, d, text, length, b);
+    if (me) TryWindow(s, d, text, length, end);
   }
 }
 
@@ -377,8 +394,10 @@ void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, Re
       if (percent >= 2) sink(-percent, 0, nullptr);
     }
     LONG last = first + 1000 < count ? first + 1000 : count;
-    if (pinyin)
-      ScanBlockPinyin(&s, first, last);
+    if (pinyin && (wholeWord || n != 6))
+      ScanBlockPinyin<true>(&s, first, last);
+    else if (pinyin)
+      ScanBlockPinyin<false>(&s, first, last);
     else
       ScanBlock(&s, &probes, scanner, first, last);
   }
