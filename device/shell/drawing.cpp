@@ -164,8 +164,11 @@ int FitTextWithDots(HDC dc, int maxWidth, WCHAR* text) {
     if (part.cx + dots.cx > maxWidth) break;
     ++n;
   }
-  text[n - 2] = u'.';
-  text[n - 1] = u'.';
-  text[n] = 0;
+  // Keep the first n - 2 units, but never half of a surrogate pair.
+  int kept = n - 2;
+  if (text[kept - 1] >= 0xD800 && text[kept - 1] <= 0xDBFF) --kept;
+  text[kept] = u'.';
+  text[kept + 1] = u'.';
+  text[kept + 2] = 0;
   return 1;
 }

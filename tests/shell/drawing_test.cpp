@@ -252,6 +252,11 @@ TEST_F(Dots, EvenFiveCharactersTooWideLeavesThreeAndTheDots) {
   int r;
   EXPECT_EQ(Fit(u"abcdefghij", 3, &r), u"abc..");
   EXPECT_EQ(r, 1);
+  // A character outside the basic plane is kept whole or dropped whole.
+  std::u16string wide = u"abc\U00020000defghij";  // the pair is units 3 and 4
+  EXPECT_EQ(Fit(wide, 3, &r), u"abc..");
+  std::u16string later = u"ab\U00020000cdefghij";  // the pair is units 2 and 3
+  EXPECT_EQ(Fit(later, 3, &r), u"ab..");
   // Too wide, but when every shorter start still fits with the dots the text stays whole.
   std::u16string six = u"abcdeW";
   int max = Width(u"abcde") + Width(u"..");
