@@ -34,6 +34,36 @@ static bool IsDigit(WCHAR c)
 
 #define NOWHERE ((size_t)-1)
 
+// The units that steer the parse: line ends, brackets and '#'. They are found
+// 64 units at a time and handed out in order.
+static const WCHAR Markers[4] = {13, u'[', u']', u'#'};
+
+struct MARKER_SCAN {
+  const WCHAR* units;
+  size_t total;
+  size_t base;    // the first unit that bits describes
+  uint64_t bits;  // markers at base + k not handed out yet
+};
+
+// The position of the first marker at or after from, or total.
+static size_t NextMarker(MARKER_SCAN* scan, size_t from)
+{
+  if (from >= scan->base + 64) {
+    scan->base = from;
+    size_t count = scan->total - from < 64 ? scan->total - from : 64;
+    scan->bits = count ? MarkerMask(scan->units + from, count, Markers) : 0;
+  } else if (from > scan->base) {
+    scan->bits &= ~(uint64_t)0 << (from - scan->base);
+  }
+  while (!scan->bits) {
+    scan->base += 64;
+    if (scan->base >= scan->total) return scan->total;
+    size_t count = scan->total - scan->base < 64 ? scan->total - scan->base : 64;
+    scan->bits = MarkerMask(scan->units + scan->base, count, Markers);
+  }
+  return scan->base + __builtin_ctzll(scan->bits);
+}
+
 // What one scan of a line finds besides its end.
 struct LINE_SCAN {
   size_t Open, Close;  // the last complete bracket pair
@@ -41,39 +71,34 @@ struct LINE_SCAN {
   size_t FirstHash;    // the first '#' after it
 };
 
-// Finds the first CR at or after pos. A '[' whose ']' does not come before
-// the line's end forms no pair.
-static size_t ScanLine(const WCHAR* units, size_t pos, size_t end, LINE_SCAN* scan)
+// Finds the first CR at or after pos (total when there is none). A '[' whose
+// ']' does not come before the line's end forms no pair; a '[' inside a pair
+// is part of its content.
+static size_t ScanLine(MARKER_SCAN* markers, size_t pos, LINE_SCAN* scan)
 {
-  const WCHAR* x = units + pos;
-  const WCHAR* limit = units + end;
   scan->Open = scan->Close = scan->FirstOpen = scan->FirstHash = NOWHERE;
-  for (;;) {
-    // '#' matters only after the first '[' and only once.
-    WCHAR hash = scan->FirstOpen != NOWHERE && scan->FirstHash == NOWHERE ? u'#' : u'[';
-    x = FindAnyUnit(x, limit, 13, u'[', hash);
-    if (x == limit || *x == 13) return (size_t)(x - units);
-    if (*x == u'#') {
-      scan->FirstHash = (size_t)(x - units);
-      x++;
-      continue;
+  size_t open = NOWHERE;
+  for (size_t x = pos;; x++) {
+    x = NextMarker(markers, x);
+    if (x == markers->total) return x;
+    switch (markers->units[x]) {
+      case 13:
+        return x;
+      case u'[':
+        if (scan->FirstOpen == NOWHERE) scan->FirstOpen = x;
+        if (open == NOWHERE) open = x;
+        break;
+      case u']':
+        if (open != NOWHERE) {
+          scan->Open = open;
+          scan->Close = x;
+          open = NOWHERE;
+        }
+        break;
+      default:  // '#'
+        if (scan->FirstOpen != NOWHERE && scan->FirstHash == NOWHERE) scan->FirstHash = x;
+        break;
     }
-    if (scan->FirstOpen == NOWHERE) scan->FirstOpen = (size_t)(x - units);
-    const WCHAR* k = x + 1;
-    for (;;) {
-      hash = scan->FirstHash == NOWHERE ? u'#' : u']';
-      k = FindAnyUnit(k, limit, u']', 13, hash);
-      if (k == limit || *k != u'#') break;
-      scan->FirstHash = (size_t)(k - units);
-      k++;
-    }
-    if (k == limit || *k == 13) {
-      x = k;
-      continue;
-    }
-    scan->Open = (size_t)(x - units);
-    scan->Close = (size_t)(k - units);
-    x = k + 1;
   }
 }
 
@@ -149,10 +174,12 @@ int LoadDictionaryImage(const BYTE* image, DWORD size)
 
   WCHAR* out = arena;
   size_t loaded = 0;
+  MARKER_SCAN markers = {units, total, 0, 0};
+  markers.bits = MarkerMask(units, total < 64 ? total : 64, Markers);
   while (loaded < capacity) {
     if (pos >= total) break;
     LINE_SCAN scan;
-    size_t cr = ScanLine(units, pos, total, &scan);
+    size_t cr = ScanLine(&markers, pos, &scan);
     if (cr >= total) break;  // a last line cut before its CR is not an entry
 
     size_t j = cr - pos;

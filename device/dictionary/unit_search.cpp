@@ -4,56 +4,95 @@
 #include <immintrin.h>
 #endif
 
-static const WCHAR* FindAnyPortable(const WCHAR* from, const WCHAR* to, WCHAR a, WCHAR b, WCHAR c)
+static uint64_t MaskPortable(const WCHAR* from, size_t count, const WCHAR units[4])
 {
-  while (from < to && *from != a && *from != b && *from != c) from++;
-  return from;
+  uint64_t bits = 0;
+  for (size_t k = 0; k < count; k++) {
+    WCHAR c = from[k];
+    if (c == units[0] || c == units[1] || c == units[2] || c == units[3]) bits |= (uint64_t)1 << k;
+  }
+  return bits;
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("avx2"))) static const WCHAR* FindAnyAvx2(const WCHAR* from, const WCHAR* to, WCHAR a,
-                                                                WCHAR b, WCHAR c)
+// Two bits per unit from movemask; pext-free compaction keeps this SSE2/AVX2 only.
+static inline uint32_t EvenBits32(uint32_t v)
 {
-  __m256i va = _mm256_set1_epi16((short)a), vb = _mm256_set1_epi16((short)b), vc = _mm256_set1_epi16((short)c);
-  while (to - from >= 16) {
-    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from));
-    __m256i hit = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(v, va), _mm256_cmpeq_epi16(v, vb)),
-                                  _mm256_cmpeq_epi16(v, vc));
-    unsigned bits = (unsigned)_mm256_movemask_epi8(hit);
-    if (bits) return from + __builtin_ctz(bits) / 2;
-    from += 16;
-  }
-  return FindAnyPortable(from, to, a, b, c);
+  v &= 0x55555555u;
+  v = (v | (v >> 1)) & 0x33333333u;
+  v = (v | (v >> 2)) & 0x0F0F0F0Fu;
+  v = (v | (v >> 4)) & 0x00FF00FFu;
+  v = (v | (v >> 8)) & 0x0000FFFFu;
+  return v;
 }
 
-__attribute__((target("sse2"))) static const WCHAR* FindAnySse2(const WCHAR* from, const WCHAR* to, WCHAR a,
-                                                                WCHAR b, WCHAR c)
+__attribute__((target("avx2"))) static uint64_t MaskAvx2(const WCHAR* from, size_t count, const WCHAR units[4])
 {
-  __m128i va = _mm_set1_epi16((short)a), vb = _mm_set1_epi16((short)b), vc = _mm_set1_epi16((short)c);
-  while (to - from >= 8) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb)), _mm_cmpeq_epi16(v, vc));
-    unsigned bits = (unsigned)_mm_movemask_epi8(hit);
-    if (bits) return from + __builtin_ctz(bits) / 2;
-    from += 8;
+  if (count < 64) return MaskPortable(from, count, units);
+  __m256i u0 = _mm256_set1_epi16((short)units[0]), u1 = _mm256_set1_epi16((short)units[1]);
+  __m256i u2 = _mm256_set1_epi16((short)units[2]), u3 = _mm256_set1_epi16((short)units[3]);
+  uint64_t bits = 0;
+  for (int block = 0; block < 4; block++) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + 16 * block));
+    __m256i hit = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(v, u0), _mm256_cmpeq_epi16(v, u1)),
+                                  _mm256_or_si256(_mm256_cmpeq_epi16(v, u2), _mm256_cmpeq_epi16(v, u3)));
+    // Pack the 16-bit lanes to bytes so that movemask gives one bit per unit.
+    __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi16(hit, hit), 0xD8);
+    bits |= (uint64_t)(uint16_t)_mm256_movemask_epi8(packed) << (16 * block);
   }
-  return FindAnyPortable(from, to, a, b, c);
+  return bits;
+}
+
+__attribute__((target("sse2"))) static uint64_t MaskSse2(const WCHAR* from, size_t count, const WCHAR units[4])
+{
+  if (count < 64) return MaskPortable(from, count, units);
+  __m128i u0 = _mm_set1_epi16((short)units[0]), u1 = _mm_set1_epi16((short)units[1]);
+  __m128i u2 = _mm_set1_epi16((short)units[2]), u3 = _mm_set1_epi16((short)units[3]);
+  uint64_t bits = 0;
+  for (int block = 0; block < 8; block++) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 8 * block));
+    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, u0), _mm_cmpeq_epi16(v, u1)),
+                               _mm_or_si128(_mm_cmpeq_epi16(v, u2), _mm_cmpeq_epi16(v, u3)));
+    bits |= (uint64_t)EvenBits32((uint32_t)_mm_movemask_epi8(hit)) << (8 * block);
+  }
+  return bits;
 }
 #endif
 
-typedef const WCHAR* (*AnyFinder)(const WCHAR*, const WCHAR*, WCHAR, WCHAR, WCHAR);
+typedef uint64_t (*MaskFunction)(const WCHAR*, size_t, const WCHAR*);
 
-static AnyFinder ChooseFinder()
+static MaskFunction Best()
 {
 #if defined(__x86_64__) || defined(__i386__)
-  if (__builtin_cpu_supports("avx2")) return FindAnyAvx2;
-  if (__builtin_cpu_supports("sse2")) return FindAnySse2;
+  __builtin_cpu_init();  // this runs during static initialisation
+  if (__builtin_cpu_supports("avx2")) return MaskAvx2;
+  if (__builtin_cpu_supports("sse2")) return MaskSse2;
 #endif
-  return FindAnyPortable;
+  return MaskPortable;
 }
 
-const WCHAR* FindAnyUnit(const WCHAR* from, const WCHAR* to, WCHAR a, WCHAR b, WCHAR c)
+static MaskFunction Chosen = Best();
+
+uint64_t MarkerMask(const WCHAR* from, size_t count, const WCHAR units[4])
 {
-  static const AnyFinder finder = ChooseFinder();
-  return finder(from, to, a, b, c);
+  return Chosen(from, count, units);
+}
+
+int SetMarkerPath(int path)
+{
+  switch (path) {
+    case 0: Chosen = Best(); return 1;
+    case 1: Chosen = MaskPortable; return 1;
+#if defined(__x86_64__) || defined(__i386__)
+    case 2:
+      if (!__builtin_cpu_supports("sse2")) return 0;
+      Chosen = MaskSse2;
+      return 1;
+    case 3:
+      if (!__builtin_cpu_supports("avx2")) return 0;
+      Chosen = MaskAvx2;
+      return 1;
+#endif
+  }
+  return 0;
 }

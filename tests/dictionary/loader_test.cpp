@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "device/dictionary/unit_search.h"
 #include "device/shell/program_folder.h"
 #include "platform/file_faults.h"
 #include "tests/dictionary/dictionary_fixture.h"
@@ -200,6 +201,61 @@ TEST(Loader, CopyEntryTextHandsOutAnOwnedCopy)
   EXPECT_EQ(-1, CopyEntryText(1, &copy));
   EXPECT_EQ(nullptr, copy);
   EXPECT_EQ(-1, CopyEntryText(-1, &copy));
+}
+
+}  // namespace
+
+namespace {
+
+// The PinYin search trusts these: the first '[' of the text and the first '#' behind it.
+void ExpectMarksMatchTexts()
+{
+  for (int i = 0; i < EntryTable.Count; i++) {
+    std::u16string text = EntryText(i);
+    size_t open = text.find(u'[');
+    ENTRY_MARKS marks = EntryMarks[i];
+    if (open == std::u16string::npos) {
+      ASSERT_EQ(MARK_NONE, marks.Open) << "entry " << i;
+      continue;
+    }
+    ASSERT_EQ(open, marks.Open) << "entry " << i;
+    ASSERT_EQ(text.find(u'#', open + 1), marks.Hash) << "entry " << i;
+  }
+}
+
+TEST(Loader, MarksAndTextsAreTheSameOnEveryPath)
+{
+  std::u16string longDefinition(100, u'x');
+  std::vector<std::u16string> lines = {
+      u"中国 [zhong1 guo2] /China/", u"C# [C sharp] /C# (language)/", u"x [a#b] /c#d/", u"# [] /#/",
+      u"no bracket/", u"last [", u"[a] [b]/", u"a [b [c] d] /e/", u"", u"#", u"x [" + longDefinition + u"] /" +
+      longDefinition + u"#" + longDefinition + u"/", u"y [y1] /" + std::u16string(70000, u'[') + u"/"};
+  for (int i = 0; i < 300; i++) lines.push_back(u"w" + std::u16string(i % 70, u'a') + u" [p" + std::u16string(i % 9, u'#') +
+                                                u"1] /d" + std::u16string(i % 3, u'#') + u"/");
+  std::vector<BYTE> image = DictionaryImage(lines);
+  std::vector<std::u16string> expected;
+  for (int path : {1, 2, 3}) {
+    if (!SetMarkerPath(path)) continue;
+    SCOPED_TRACE(path);
+    LoadImage(image);
+    std::vector<std::u16string> texts;
+    for (int i = 0; i < EntryTable.Count; i++) texts.push_back(EntryText(i));
+    if (expected.empty()) expected = texts;
+    EXPECT_EQ(expected, texts);
+    ExpectMarksMatchTexts();
+  }
+  SetMarkerPath(0);
+  ASSERT_EQ(lines.size(), expected.size());
+}
+
+TEST(Loader, FullDictionaryMarksWhenPresent)
+{
+  std::string folder = std::string(ORLEND_SOURCE_DIR) + "/data/";
+  if (access((folder + "cedict.gb.dat").c_str(), R_OK) != 0) GTEST_SKIP() << "data/cedict.gb.dat not fetched";
+  SetProgramFolder(Widen(folder).c_str());
+  LoadDictionary(u"cedict.gb.dat");
+  ASSERT_EQ(LOAD_OK, LoadDictionaryStatus());
+  ExpectMarksMatchTexts();
 }
 
 }  // namespace
