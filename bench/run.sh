@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the benchmarks and runs them; the summary tables come last.
+#   bench/run.sh                   everything
+#   bench/run.sh 'search/china'    only the benchmarks whose names match
+# The data (data/cedict.gb.dat, data/cedict_ts.u8) comes from tools/prepare-data.sh;
+# ORLEND_DATA_DIR points elsewhere. BUILD_DIR picks the build folder (default build-bench).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${BUILD_DIR:-build-bench}
+if [ ! -f "$build_dir/build.ninja" ]; then
+  cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORLEND_BENCHMARKS=ON >/dev/null
+fi
+cmake --build "$build_dir" --target orlend-bench orlend-dict -j"$(nproc)"
+if [ ! -x "$build_dir/bin/orlend-bench" ]; then
+  echo "bench/run.sh: orlend-bench was not built; is Google Benchmark (libbenchmark-dev) installed?" >&2
+  exit 1
+fi
+filter=${1:-.}
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) processors"
+"$build_dir/bin/orlend-bench" --benchmark_filter="$filter" --benchmark_counters_tabular=true
