@@ -62,6 +62,9 @@ TEST(ScoreWindow, MismatchWeights)
   EXPECT_EQ(250, ScoreOf(u"两 [liang4] /two#liang", u"liang4", u"xiang4"));
   // A space or punctuation mismatch stops the count: the rest costs 450 once.
   EXPECT_EQ(200 + 450, ScoreOf(u"ab def#", u"ab def", u"abcdef"));
+  // The stop looks at the entry's unit, and a tone digit is no punctuation.
+  EXPECT_EQ(200, ScoreOf(u"abcdef#", u"abcdef", u"ab,def"));
+  EXPECT_EQ(200, ScoreOf(u"ab1def#", u"ab1def", u"abcdef"));
   // ...unless it is the window's last unit.
   EXPECT_EQ(125, ScoreOf(u"abcde #", u"abcde ", u"abcdef"));
   // Two mismatches cost more than any threshold.
