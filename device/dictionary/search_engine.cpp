@@ -208,29 +208,41 @@ static void SetProbes(const Scan* s, CandidateProbes* probes)
   else
     m = n - 6;
 
-  int at[4];
-  probes->pairs = 0;
-  if (m == n) {  // exact: first, last and second unit
-    at[0] = 0;
+  int at[6] = {0, 0, 0, 0, 0, 0};
+  int probes1 = 1;
+  if (m == n && n <= 2) {  // exact and short: every unit
+    probes->shape = n == 1 ? SHAPE_ONE : SHAPE_TWO;
     at[1] = n - 1;
-    at[2] = at[3] = n >= 3 ? 1 : 0;
-  } else if (m >= 2) {  // the first two are exact; of the last two one at least
-    at[0] = 0;
-    at[1] = 1;
+    probes1 = n;
+  } else if (m == n) {  // exact: the first, the last and the second unit
+    probes->shape = SHAPE_THREE;
+    at[1] = n - 1;
+    at[2] = 1;
+    probes1 = 3;
+  } else if (m == n - 1) {  // 5 units: the first four are exact
+    probes->shape = SHAPE_THREE;
+    at[1] = 2;
+    at[2] = 3;
+    probes1 = 3;
+  } else if (m >= 2) {  // the first m are exact; of the last two one at least
+    probes->shape = SHAPE_AND_OR;
+    at[1] = m - 1;
     at[2] = n - 2;
     at[3] = n - 1;
-  } else {  // one mismatch anywhere: one of the two end pairs is exact
-    probes->pairs = 1;
-    at[0] = 0;
-    at[1] = 1;
-    at[2] = n - 2;
-    at[3] = n - 1;
+    probes1 = 4;
+  } else {  // one mismatch anywhere (6 or 7 units): the first three or the last three are exact
+    probes->shape = SHAPE_TRIPLES;
+    for (int k = 0; k < 3; k++) {
+      at[k] = k;
+      at[3 + k] = n - 3 + k;
+    }
+    probes1 = 6;
   }
-  probes->distinct = at[1] == at[0] && at[2] == at[0] && at[3] == at[0] ? 1 : at[2] == at[1] && at[3] == at[1] ? 2 : 4;
-  for (int k = 0; k < 4; k++) {
-    probes->offset[k] = at[k];
-    probes->value[k] = s->query[at[k]];
-    probes->orMask[k] = FoldMask(s, s->query[at[k]]);
+  for (int k = 0; k < 6; k++) {
+    int p = k < probes1 ? at[k] : 0;
+    probes->offset[k] = p;
+    probes->value[k] = s->query[p];
+    probes->orMask[k] = FoldMask(s, s->query[p]);
   }
 
   // Then the units at both ends of the query: all must hold, or all but one

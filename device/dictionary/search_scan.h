@@ -10,17 +10,23 @@
 // A probe holds at position x when (x[offset] | orMask) == value; orMask 0x20
 // on a lower-case letter accepts both cases.
 //
-// First test, on every position: P0 & P1 & (P2 | P3), or with pairs set
-// (P0 & P1) | (P2 & P3). Second test, where the first passed: at least needed
-// of the counted probes hold, and with boundary set the unit after the window
-// (x[boundary]) or the one before it (x[-1]) is a space, punctuation or one of
-// U+3014..U+3016.
+// First test, on every position, by shape: SHAPE_ONE P0; SHAPE_TWO P0 & P1;
+// SHAPE_THREE P0 & P1 & P2; SHAPE_AND_OR P0 & P1 & (P2 | P3); SHAPE_TRIPLES
+// (P0 & P1 & P2) | (P3 & P4 & P5). Second test, where the first passed: at
+// least needed of the counted probes hold, and with boundary set the unit after
+// the window (x[boundary]) or the one before it (x[-1]) is a space,
+// punctuation or one of U+3014..U+3016.
+#define SHAPE_ONE 1
+#define SHAPE_TWO 2
+#define SHAPE_THREE 3
+#define SHAPE_AND_OR 4
+#define SHAPE_TRIPLES 6
+
 struct CandidateProbes {
-  int offset[4];
-  WCHAR value[4];
-  WCHAR orMask[4];
-  int pairs;
-  int distinct;  // 1: all four probes are P0; 2: P2 and P3 repeat P1; 4: all differ
+  int shape;
+  int offset[6];
+  WCHAR value[6];
+  WCHAR orMask[6];
   int counted;
   int countOffset[MAX_COUNTED_PROBES];
   WCHAR countValue[MAX_COUNTED_PROBES];

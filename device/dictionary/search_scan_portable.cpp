@@ -12,10 +12,18 @@ const WCHAR* ScanCandidatesPortable(const CandidateProbes* probes, const WCHAR* 
   int n = *count;
   for (; x < to; x++) {
     bool hit;
-    if (probes->pairs)
-      hit = (Holds(probes, x, 0) && Holds(probes, x, 1)) || (Holds(probes, x, 2) && Holds(probes, x, 3));
-    else
-      hit = Holds(probes, x, 0) && Holds(probes, x, 1) && (Holds(probes, x, 2) || Holds(probes, x, 3));
+    switch (probes->shape) {
+      case SHAPE_ONE: hit = Holds(probes, x, 0); break;
+      case SHAPE_TWO: hit = Holds(probes, x, 0) && Holds(probes, x, 1); break;
+      case SHAPE_THREE: hit = Holds(probes, x, 0) && Holds(probes, x, 1) && Holds(probes, x, 2); break;
+      case SHAPE_AND_OR:
+        hit = Holds(probes, x, 0) && Holds(probes, x, 1) && (Holds(probes, x, 2) || Holds(probes, x, 3));
+        break;
+      default:
+        hit = (Holds(probes, x, 0) && Holds(probes, x, 1) && Holds(probes, x, 2)) ||
+              (Holds(probes, x, 3) && Holds(probes, x, 4) && Holds(probes, x, 5));
+        break;
+    }
     if (!hit) continue;
     if (n == capacity) break;
     out[n++] = x;

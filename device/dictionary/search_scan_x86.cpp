@@ -51,7 +51,7 @@ ORLEND_SSE2 static inline unsigned SecondTest128(const CandidateProbes* p, const
   return (unsigned)_mm_movemask_epi8(ok);
 }
 
-template <int Distinct>
+template <int Shape>
 ORLEND_SSE2 static const WCHAR* ScanSse2(const CandidateProbes* p, const WCHAR* from, const WCHAR* to,
                                          const WCHAR** out, int* count, int capacity)
 {
@@ -61,12 +61,16 @@ ORLEND_SSE2 static const WCHAR* ScanSse2(const CandidateProbes* p, const WCHAR* 
   for (; x < to; x += 8) {
     if (n > capacity - 8) break;
     __m128i hit = Holds128(x, p->offset[0], p->orMask[0], p->value[0]);
-    if constexpr (Distinct >= 2) hit = _mm_and_si128(hit, Holds128(x, p->offset[1], p->orMask[1], p->value[1]));
-    if constexpr (Distinct == 4) {
-      __m128i e2 = Holds128(x, p->offset[2], p->orMask[2], p->value[2]);
-      __m128i e3 = Holds128(x, p->offset[3], p->orMask[3], p->value[3]);
-      hit = p->pairs ? _mm_or_si128(hit, _mm_and_si128(e2, e3)) : _mm_and_si128(hit, _mm_or_si128(e2, e3));
-    }
+    if constexpr (Shape >= SHAPE_TWO) hit = _mm_and_si128(hit, Holds128(x, p->offset[1], p->orMask[1], p->value[1]));
+    if constexpr (Shape == SHAPE_THREE || Shape == SHAPE_TRIPLES)
+      hit = _mm_and_si128(hit, Holds128(x, p->offset[2], p->orMask[2], p->value[2]));
+    if constexpr (Shape == SHAPE_AND_OR)
+      hit = _mm_and_si128(hit, _mm_or_si128(Holds128(x, p->offset[2], p->orMask[2], p->value[2]),
+                                            Holds128(x, p->offset[3], p->orMask[3], p->value[3])));
+    if constexpr (Shape == SHAPE_TRIPLES)
+      hit = _mm_or_si128(hit, _mm_and_si128(_mm_and_si128(Holds128(x, p->offset[3], p->orMask[3], p->value[3]),
+                                                           Holds128(x, p->offset[4], p->orMask[4], p->value[4])),
+                                            Holds128(x, p->offset[5], p->orMask[5], p->value[5])));
     unsigned bits = (unsigned)_mm_movemask_epi8(hit) & UNIT_BITS_128;
     if (!bits) continue;
     if (second) bits &= SecondTest128(p, x);
@@ -83,9 +87,13 @@ ORLEND_SSE2 static const WCHAR* ScanSse2(const CandidateProbes* p, const WCHAR* 
 ORLEND_SSE2 static const WCHAR* ScanSse2Any(const CandidateProbes* p, const WCHAR* from, const WCHAR* to,
                                             const WCHAR** out, int* count, int capacity)
 {
-  if (p->distinct == 1) return ScanSse2<1>(p, from, to, out, count, capacity);
-  if (p->distinct == 2) return ScanSse2<2>(p, from, to, out, count, capacity);
-  return ScanSse2<4>(p, from, to, out, count, capacity);
+  switch (p->shape) {
+    case SHAPE_ONE: return ScanSse2<SHAPE_ONE>(p, from, to, out, count, capacity);
+    case SHAPE_TWO: return ScanSse2<SHAPE_TWO>(p, from, to, out, count, capacity);
+    case SHAPE_THREE: return ScanSse2<SHAPE_THREE>(p, from, to, out, count, capacity);
+    case SHAPE_AND_OR: return ScanSse2<SHAPE_AND_OR>(p, from, to, out, count, capacity);
+    default: return ScanSse2<SHAPE_TRIPLES>(p, from, to, out, count, capacity);
+  }
 }
 
 // ---- AVX2, 16 positions at a time
@@ -128,7 +136,7 @@ ORLEND_AVX2 static inline unsigned SecondTest256(const CandidateProbes* p, const
   return (unsigned)_mm256_movemask_epi8(ok);
 }
 
-template <int Distinct>
+template <int Shape>
 ORLEND_AVX2 static const WCHAR* ScanAvx2(const CandidateProbes* p, const WCHAR* from, const WCHAR* to,
                                          const WCHAR** out, int* count, int capacity)
 {
@@ -138,12 +146,18 @@ ORLEND_AVX2 static const WCHAR* ScanAvx2(const CandidateProbes* p, const WCHAR* 
   for (; x < to; x += 16) {
     if (n > capacity - 16) break;
     __m256i hit = Holds256(x, p->offset[0], p->orMask[0], p->value[0]);
-    if constexpr (Distinct >= 2) hit = _mm256_and_si256(hit, Holds256(x, p->offset[1], p->orMask[1], p->value[1]));
-    if constexpr (Distinct == 4) {
-      __m256i e2 = Holds256(x, p->offset[2], p->orMask[2], p->value[2]);
-      __m256i e3 = Holds256(x, p->offset[3], p->orMask[3], p->value[3]);
-      hit = p->pairs ? _mm256_or_si256(hit, _mm256_and_si256(e2, e3)) : _mm256_and_si256(hit, _mm256_or_si256(e2, e3));
-    }
+    if constexpr (Shape >= SHAPE_TWO)
+      hit = _mm256_and_si256(hit, Holds256(x, p->offset[1], p->orMask[1], p->value[1]));
+    if constexpr (Shape == SHAPE_THREE || Shape == SHAPE_TRIPLES)
+      hit = _mm256_and_si256(hit, Holds256(x, p->offset[2], p->orMask[2], p->value[2]));
+    if constexpr (Shape == SHAPE_AND_OR)
+      hit = _mm256_and_si256(hit, _mm256_or_si256(Holds256(x, p->offset[2], p->orMask[2], p->value[2]),
+                                                  Holds256(x, p->offset[3], p->orMask[3], p->value[3])));
+    if constexpr (Shape == SHAPE_TRIPLES)
+      hit = _mm256_or_si256(
+          hit, _mm256_and_si256(_mm256_and_si256(Holds256(x, p->offset[3], p->orMask[3], p->value[3]),
+                                                 Holds256(x, p->offset[4], p->orMask[4], p->value[4])),
+                                Holds256(x, p->offset[5], p->orMask[5], p->value[5])));
     unsigned bits = (unsigned)_mm256_movemask_epi8(hit) & UNIT_BITS_256;
     if (!bits) continue;
     if (second) bits &= SecondTest256(p, x);
@@ -160,9 +174,13 @@ ORLEND_AVX2 static const WCHAR* ScanAvx2(const CandidateProbes* p, const WCHAR* 
 ORLEND_AVX2 static const WCHAR* ScanAvx2Any(const CandidateProbes* p, const WCHAR* from, const WCHAR* to,
                                             const WCHAR** out, int* count, int capacity)
 {
-  if (p->distinct == 1) return ScanAvx2<1>(p, from, to, out, count, capacity);
-  if (p->distinct == 2) return ScanAvx2<2>(p, from, to, out, count, capacity);
-  return ScanAvx2<4>(p, from, to, out, count, capacity);
+  switch (p->shape) {
+    case SHAPE_ONE: return ScanAvx2<SHAPE_ONE>(p, from, to, out, count, capacity);
+    case SHAPE_TWO: return ScanAvx2<SHAPE_TWO>(p, from, to, out, count, capacity);
+    case SHAPE_THREE: return ScanAvx2<SHAPE_THREE>(p, from, to, out, count, capacity);
+    case SHAPE_AND_OR: return ScanAvx2<SHAPE_AND_OR>(p, from, to, out, count, capacity);
+    default: return ScanAvx2<SHAPE_TRIPLES>(p, from, to, out, count, capacity);
+  }
 }
 
 const CandidateScanner ScanCandidatesSse2 = ScanSse2Any;
