@@ -75,12 +75,6 @@ void Canvas::Plot(int x, int y, uint32_t pixel) {
   if (visible(x, y)) surface->row(y + oy)[x + ox] = pixel;
 }
 
-void Canvas::Blend(int x, int y, uint32_t pixel, int coverage) {
-  if (coverage <= 0 || !visible(x, y)) return;
-  uint32_t& d = surface->row(y + oy)[x + ox];
-  d = coverage >= 255 ? pixel : Mix(pixel, d, coverage);
-}
-
 void Canvas::BlendMask(int x, int y, int width, int height, const uint8_t* coverage, uint32_t pixel) {
   if (!valid() || width <= 0 || height <= 0) return;
   RECT s = ToSurface(RECT{x, y, x + width, y + height});
@@ -88,10 +82,10 @@ void Canvas::BlendMask(int x, int y, int width, int height, const uint8_t* cover
     RECT i = IntersectRects(s, r);
     if (RectEmpty(i)) continue;
     for (LONG py = i.top; py < i.bottom; ++py) {
-      const uint8_t* mask = coverage + static_cast<size_t>(py - s.top) * width - s.left;
+      const uint8_t* mask = coverage + static_cast<size_t>(py - s.top) * width;
       uint32_t* row = surface->row(py);
       for (LONG px = i.left; px < i.right; ++px) {
-        int a = mask[px];
+        int a = mask[px - s.left];
         if (a == 0) continue;
         row[px] = a == 255 ? pixel : Mix(pixel, row[px], a);
       }

@@ -25,8 +25,6 @@ struct Canvas {
   void Plot(int x, int y, uint32_t pixel);
   // Applies a raster operation with a solid pattern to every clipped pixel of `r`.
   void PatternRect(const RECT& r, uint32_t pattern, DWORD rop);
-  // Blends `pixel` over the destination with coverage 0..255.
-  void Blend(int x, int y, uint32_t pixel, int coverage);
   // Blends `pixel` through a coverage mask of `width` x `height` placed at (x, y).
   void BlendMask(int x, int y, int width, int height, const uint8_t* coverage, uint32_t pixel);
   // The same target with the clip narrowed to the logical rectangle `r`; `storage` holds
