@@ -33,8 +33,9 @@ int DrawTextW(HDC handle, LPCWSTR text, int count, LPRECT rect, UINT format) {
   if (!dc || !rect || (!text && count != 0)) return 0;
   if (count < 0) {
     count = 0;
-    while (text[count]) ++count;
+    while (text[count] && count <= kMaxTextUnits) ++count;
   }
+  if (count > kMaxTextUnits) return 0;
   platform::fonts::FontInstance& font = FontOf(dc);
   const LOGFONTW& lf = LogFontOf(dc);
   std::vector<Char> chars = Decode(text, count);

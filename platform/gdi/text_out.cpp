@@ -7,7 +7,7 @@ using namespace platform::gdi;
 
 BOOL GetTextExtentPoint32W(HDC handle, LPCWSTR text, int count, LPSIZE size) {
   DcObject* dc = Dc(handle);
-  if (!dc || !size || count < 0 || (!text && count > 0)) return FALSE;
+  if (!dc || !size || count < 0 || count > kMaxTextUnits || (!text && count > 0)) return FALSE;
   platform::fonts::FontInstance& font = FontOf(dc);
   std::vector<Char> chars = Decode(text, count);
   size->cx = RunWidth(font, chars.data(), static_cast<int>(chars.size()));
@@ -18,7 +18,7 @@ BOOL GetTextExtentPoint32W(HDC handle, LPCWSTR text, int count, LPSIZE size) {
 BOOL GetTextExtentExPointW(HDC handle, LPCWSTR text, int count, int maxExtent, INT* fit, INT* dx,
                            LPSIZE size) {
   DcObject* dc = Dc(handle);
-  if (!dc || !size || count < 0 || (!text && count > 0)) return FALSE;
+  if (!dc || !size || count < 0 || count > kMaxTextUnits || (!text && count > 0)) return FALSE;
   platform::fonts::FontInstance& font = FontOf(dc);
   std::vector<Char> chars = Decode(text, count);
   long long extent = 0;
@@ -43,7 +43,7 @@ BOOL ExtTextOutW(HDC handle, int x, int y, UINT options, const RECT* rect, LPCWS
                  const INT* dx) {
   DcObject* dc = Dc(handle);
   if (!dc || (count > 0 && !text)) return FALSE;
-  if (count > (1u << 24)) return FALSE;
+  if (count > static_cast<UINT>(kMaxTextUnits)) return FALSE;
   Canvas c = CanvasOf(handle);
   platform::fonts::FontInstance& font = FontOf(dc);
   const LOGFONTW& lf = LogFontOf(dc);

@@ -13,6 +13,9 @@ struct Char {
   int unit;  // index of its first UTF-16 unit
 };
 
+// Longer runs are refused by the text calls (a failure, not an allocation of any size).
+constexpr int kMaxTextUnits = 1 << 20;
+
 // UTF-16 to code points; an unpaired surrogate stands for U+FFFD.
 std::vector<Char> Decode(const WCHAR* text, int count);
 

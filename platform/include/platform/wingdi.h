@@ -353,13 +353,14 @@ int EnumFontFamiliesW(HDC dc, LPCWSTR family, FONTENUMPROCW callback, LPARAM par
 // ---- text
 #define ETO_OPAQUE 0x0002
 #define ETO_CLIPPED 0x0004
+// Text calls refuse runs longer than 1 << 20 UTF-16 units.
 BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, LPSIZE size);
 // Fits as many characters as `maxExtent` allows (when `fit` is given) and reports the
 // extent after each character (when `dx` is given).
 BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, INT* fit, INT* dx,
                            LPSIZE size);
 BOOL GetTextMetricsW(HDC dc, LPTEXTMETRICW metrics);
-int GetTextFaceW(HDC dc, int count, LPWSTR face);
+int GetTextFaceW(HDC dc, int count, LPWSTR face);  // the platform name of the face drawn with
 BOOL TextOutW(HDC dc, int x, int y, LPCWSTR text, int count);
 BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
                  const INT* dx);
