@@ -9,7 +9,9 @@ namespace {
 std::u16string ToWide(UINT cp, const std::string& bytes) {
   int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::u16string out(static_cast<size_t>(n), u'\0');
-  if (n) EXPECT_EQ(MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n), n);
+  if (n) {
+    EXPECT_EQ(MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n), n);
+  }
   return out;
 }
 
