@@ -229,8 +229,9 @@ static void CALLBACK TextButtonTimer(HWND window, UINT, UINT_PTR id, DWORD now) 
 void TextButton::SetFlashing(int on) {
   if (!window) return;
   if (on) {
-    Focus();
+    // Enabled first: a disabled button passes the focus on to no window.
     SetEnabled(1);
+    Focus();
     if (flashPhase == 0) {
       flashPhase = 1;
       SetTimer(window, kFlashTimer, 400, TextButtonTimer);
