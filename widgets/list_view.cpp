@@ -206,6 +206,9 @@ LRESULT ListViewControl::OnNotify(NMHDR* header) {
   return DefWindowProcW(frameWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(header));
 }
 
+// Set while an empty list hands the focus it was given straight back: not a loss to report.
+static int g_givingFocusAway;
+
 static int FirstSelected(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
 
 static void SelectAndFocus(HWND list, int row) {
@@ -217,7 +220,9 @@ LRESULT ListViewControl::FilterMessage(HWND window, UINT message, WPARAM wParam,
   switch (message) {
     case WM_SETFOCUS: {
       if (ListView_GetItemCount(window) == 0) {
+        g_givingFocusAway = 1;
         SetFocus(nullptr);
+        g_givingFocusAway = 0;
         return 0;
       }
       int row = FirstSelected(window);
@@ -229,7 +234,7 @@ LRESULT ListViewControl::FilterMessage(HWND window, UINT message, WPARAM wParam,
       break;
     }
     case WM_KILLFOCUS:
-      if (callback) callback(-2, nullptr);
+      if (callback && !g_givingFocusAway) callback(-2, nullptr);
       break;
     case WM_KEYUP:
       if ((wParam == VK_UP || wParam == VK_DOWN) && ListView_GetItemCount(window) > 0) {
