@@ -160,6 +160,18 @@ static LRESULT CALLBACK EditFilter(HWND window, UINT message, WPARAM wParam, LPA
     }
     if (c->dropDown) c->CloseDropDown();
   }
+  if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+    // Enter searches, as the Search button does. Not again from inside a search it started,
+    // whose progress lets this key through.
+    static int searching;
+    if (c->search && c->textLength > 0 && !searching) {
+      searching = 1;
+      c->search();
+      searching = 0;
+    }
+    return 0;
+  }
+  if (message == WM_CHAR && wParam == u'\r') return 0;
   return CallWindowProcW(c->previousEditProc, window, message, wParam, lParam);
 }
 

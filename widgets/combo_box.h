@@ -22,6 +22,7 @@ class ComboBoxControl {
   ComboBoxControl& operator=(const ComboBoxControl&) = delete;
 
   void SetMaxLength(int n);
+  // Enter in the field runs it while the field holds text.
   void SetSearchCallback(ComboSearchCallback search);
   void SetCharset(int gb);  // 1: Simplified font, otherwise the Traditional one
   void Focus();

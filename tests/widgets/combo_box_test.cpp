@@ -296,6 +296,25 @@ TEST_F(ComboBoxTest, TapAndHoldPastesOverTheSelection) {
   EXPECT_TRUE(SendMessageW(combo_->editWindow, EM_CANUNDO, 0, 0));
 }
 
+int g_searches = 0;
+void OnSearch() {
+  ++g_searches;
+  // A search lets waiting input through, Enter among it.
+  test::Key(VK_RETURN);
+}
+
+TEST_F(ComboBoxTest, EnterSearchesWhenThereIsTextButNotFromInsideASearch) {
+  g_searches = 0;
+  combo_->SetSearchCallback(OnSearch);
+  combo_->Focus();
+  test::Key(VK_RETURN);
+  EXPECT_EQ(g_searches, 0);  // nothing typed
+  test::Type(u"ni");
+  test::Key(VK_RETURN);
+  EXPECT_EQ(g_searches, 1);
+  EXPECT_EQ(Text(), u"ni");
+}
+
 TEST_F(ComboBoxTest, WithoutTheArrowStripAPlainArrowIsDrawn) {
   RegisterComboBoxClasses(nullptr);
   InvalidateRect(combo_->comboWindow, nullptr, TRUE);
