@@ -46,13 +46,16 @@ bool KeepPresentedFrame() { return !S().options.snapshot.empty(); }
 }  // namespace
 
 State& S() {
-  static State state;
-  return state;
+  // Never destroyed: at exit the display may be gone already (a lost X connection ends the
+  // process through exit), and closing windows on it would hang.
+  static State* state = new State;
+  return *state;
 }
 
 bool StartWindowSystem(const Options& options) {
   State& s = S();
   if (s.started) return false;
+  g_windowSystemStart = Clock::now();
   std::unique_ptr<Backend> backend = options.backend == BackendKind::Headless
                                          ? CreateHeadlessBackend(options)
                                          : CreateSdlBackend(options);
@@ -78,7 +81,6 @@ bool StartWindowSystem(const Options& options) {
     atExitRegistered = true;
     std::atexit(FinishAtExit);
   }
-  g_windowSystemStart = Clock::now();
   g_finished = false;
   s.options = options;
   s.backend = std::move(backend);

@@ -65,6 +65,10 @@ class SdlBackend : public Backend {
 
   bool Init() {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+    // Frames are finished in software; a GPU renderer only adds its start-up (a second and
+    // more under a virtual X server). The environment can still choose another.
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
