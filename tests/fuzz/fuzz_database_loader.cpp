@@ -1,0 +1,136 @@
+// The database loader on arbitrary bytes: whatever the file holds, the table
+// that comes out is well formed, the same on every marker path, and can be
+// searched and copied from without reading outside it.
+#include <string.h>
+
+#include <set>
+
+#include "device/dictionary/database.h"
+#include "device/dictionary/search_engine.h"
+#include "device/dictionary/unit_search.h"
+#include "tests/fuzz/fuzz_support.h"
+
+namespace {
+
+std::vector<std::u16string> Texts()
+{
+  std::vector<std::u16string> texts;
+  for (int i = 0; i < EntryTable.Count; i++) texts.emplace_back(EntryTable.Entries[i] + 1, EntryTable.Entries[i][0]);
+  return texts;
+}
+
+void CheckTable(int status, size_t size)
+{
+  FUZZ_CHECK(status == LOAD_OK || status == LOAD_DAMAGED || status == LOAD_NO_MEMORY);
+  FUZZ_CHECK(status == LoadDictionaryStatus());
+  FUZZ_CHECK(EntryTable.Count >= 0);
+  // Every line takes at least its CR in the file.
+  FUZZ_CHECK((size_t)EntryTable.Count <= size / 2);
+  if (EntryTable.Count == 0) return;
+  FUZZ_CHECK(EntryMarks != nullptr);
+  for (int i = 0; i < EntryTable.Count; i++) {
+    const DictionaryEntry* entry = EntryTable.Entries[i];
+    int length = entry[0];
+    FUZZ_CHECK(length >= 1);
+    FUZZ_CHECK(entry[1 + length] == 0);
+    if (i + 1 < EntryTable.Count) FUZZ_CHECK(EntryTable.Entries[i + 1] == entry + length + 2);
+    std::u16string text(entry + 1, length);
+    FUZZ_CHECK(text.find(u'\r') == std::u16string::npos);
+    // The key follows the loader's '#', whose place the marks agree with.
+    size_t open = text.find(u'[');
+    if (open == std::u16string::npos) {
+      FUZZ_CHECK(EntryMarks[i].Open == MARK_NONE);
+    } else {
+      FUZZ_CHECK(EntryMarks[i].Open == open);
+      FUZZ_CHECK(EntryMarks[i].Hash == text.find(u'#', open + 1));
+    }
+    FUZZ_CHECK(text.find(u'#') != std::u16string::npos);
+  }
+  const DictionaryEntry* last = EntryTable.Entries[EntryTable.Count - 1];
+  const WCHAR* end = last + last[0] + 2;
+  for (int k = 0; k < ENTRY_TABLE_SLACK; k++) FUZZ_CHECK(end[k] == 0);
+}
+
+std::set<int> Seen;
+int Ended;
+
+void CheckingSink(int code, int length, const WCHAR* text)
+{
+  FUZZ_CHECK(!Ended);
+  if (code == -1) {
+    Ended = 1;
+    return;
+  }
+  if (code <= -2) {
+    FUZZ_CHECK(code >= -100);
+    return;
+  }
+  FUZZ_CHECK(code < EntryTable.Count);
+  FUZZ_CHECK(Seen.insert(code).second);
+  FUZZ_CHECK(text == EntryTable.Entries[code] + 1);
+  FUZZ_CHECK(length == EntryTable.Entries[code][0]);
+}
+
+void SearchFor(std::u16string query, int switches)
+{
+  Seen.clear();
+  Ended = 0;
+  query.resize(query.size() + 1, 0);
+  SearchDictionary(query.data(), switches & 1, (switches >> 1) & 1, (switches >> 2) & 1, CheckingSink);
+  FUZZ_CHECK(Ended);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+  InitMatchWeights();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+  // An odd start address makes the loader take its copying path too.
+  std::vector<uint8_t> shifted(size + 1);
+  memcpy(shifted.data() + 1, data, size);
+  const uint8_t* odd = shifted.data() + 1;
+
+  std::vector<std::u16string> expected;
+  int expectedStatus = -1;
+  for (int path : {1, 2, 3}) {
+    if (!SetMarkerPath(path)) continue;
+    int status = LoadDictionaryImage(path == 2 ? odd : data, (DWORD)size);
+    CheckTable(status, size);
+    std::vector<std::u16string> texts = Texts();
+    if (expectedStatus < 0) {
+      expectedStatus = status;
+      expected = texts;
+    }
+    FUZZ_CHECK(status == expectedStatus);
+    FUZZ_CHECK(texts == expected);
+  }
+  SetMarkerPath(0);
+
+  // Queries from the table itself reach the scoring; a few fixed ones the rest.
+  std::vector<std::u16string> queries = {u"a", u"zhong guo", u"[", u"#", u"/"};
+  if (EntryTable.Count > 0) {
+    const DictionaryEntry* entry = EntryTable.Entries[size % EntryTable.Count];
+    int length = entry[0];
+    queries.emplace_back(entry + 1, length < 6 ? length : 6);
+    queries.emplace_back(entry + 1 + length / 2, length - length / 2 < 20 ? length - length / 2 : 20);
+  }
+  int switches = size ? data[0] : 0;
+  for (size_t q = 0; q < queries.size(); q++) SearchFor(queries[q], (int)(switches + q) & 7);
+
+  for (int i = 0; i < EntryTable.Count; i++) {
+    WCHAR* copy = nullptr;
+    int length = CopyEntryText(i, &copy);
+    FUZZ_CHECK(copy && length == EntryTable.Entries[i][0]);
+    FUZZ_CHECK(memcmp(copy, EntryTable.Entries[i] + 1, (length + 1) * sizeof(WCHAR)) == 0);
+    free(copy);
+  }
+  WCHAR* none = nullptr;
+  FUZZ_CHECK(CopyEntryText(EntryTable.Count, &none) == -1 && none == nullptr);
+  FreeDictionary();
+  return 0;
+}
