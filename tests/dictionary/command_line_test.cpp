@@ -92,7 +92,7 @@ TEST_F(CommandLine, ExitCodes)
   EXPECT_EQ(1, Lookup({"--query", "   ", "--folder", folder}).exitCode);
 
   for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-           {}, {"--query"}, {"--query", "x", "--database", "utf8"}, {"--query", "x", "--bogus"}}) {
+           {"--query"}, {"--query", "x", "--database", "utf8"}, {"--query", "x", "--bogus"}, {"--bogus", "--query", "x"}}) {
     Outcome run = Lookup(bad);
     EXPECT_EQ(2, run.exitCode);
     EXPECT_EQ("", run.out);
