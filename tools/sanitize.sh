@@ -12,14 +12,22 @@ cd "$(dirname "$0")/.."
 build_dir=${SANITIZE_BUILD_DIR:-build-asan}
 jobs=${JOBS:-$(nproc)}
 
-now() { date +%s; }
-configure_start=$(now)
+# Elapsed and processor seconds (user + system, children included) of a command:
+# on a busy machine the processor time says more about the cost than the clock.
+TIMEFORMAT='%R %U %S'
+timed() {
+  local out=$1
+  shift
+  { time "$@" 2>&3; } 3>&2 2>"$out"
+}
+seconds() { awk '{ printf "%.0fs elapsed, %.0fs processor", $1, $2 + $3 }' "$1"; }
+
 if [ ! -f "$build_dir/build.ninja" ]; then
   cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} \
     -DORLEND_SANITIZE=ON -DORLEND_BENCHMARKS=OFF >/dev/null
 fi
-cmake --build "$build_dir" -j"$jobs"
-build_seconds=$(( $(now) - configure_start ))
+mkdir -p "$build_dir"
+timed "$build_dir/sanitize-build.time" cmake --build "$build_dir" -j"$jobs"
 
 # LeakSanitizer needs to stop the process's threads (ptrace); some containers
 # forbid it, and then it aborts every program at exit. Probe once with a
@@ -52,11 +60,11 @@ export ASAN_OPTIONS="detect_leaks=$leaks:detect_stack_use_after_return=1:check_i
 export LSAN_OPTIONS="suppressions=$(pwd)/$suppressions:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 
-run_start=$(now)
 set +e
-(cd "$build_dir" && ctest -j"$jobs" --output-on-failure --timeout 900 "$@")
+timed "$build_dir/sanitize-tests.time" bash -c 'cd "$1" && shift && ctest "$@"' ctest "$build_dir" \
+  -j"$jobs" --output-on-failure --timeout 900 "$@"
 status=$?
 set -e
-run_seconds=$(( $(now) - run_start ))
-echo "sanitize: build ${build_seconds}s, tests ${run_seconds}s (load average $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) processors)"
+echo "sanitize: build $(seconds "$build_dir/sanitize-build.time"); tests $(seconds "$build_dir/sanitize-tests.time")" \
+  "(load average $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) processors)"
 exit $status
