@@ -48,6 +48,7 @@ static void StretchBand(HDC dc, int x, int w) {
 
 void CaptionBar::Draw(HDC dc) {
   HDC own = nullptr;
+  if (!dc && !owner) return;  // GetDC(null) would draw on the whole screen
   if (!dc) dc = own = GetDC(owner);
   if (!dc) return;
 #if ORLEND_INSTALLER_VARIANT
@@ -117,6 +118,7 @@ void CaptionBar::DrawCloseBox(HDC dc) {
 enum { kTitlePart = 1, kClosePart = 2 };
 
 void CaptionBar::Redraw(int part) {
+  if (!owner) return;
   HDC dc = GetDC(owner);
   if (!dc) return;
   if (part & kTitlePart) DrawTitle(dc);

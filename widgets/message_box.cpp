@@ -197,7 +197,7 @@ static void WaitForAnswer() {
 }
 
 int ShowMessageBox(HWND owner, const WCHAR* text, int type) {
-  if (!owner) return -1;
+  if (!owner || !IsWindow(owner)) return -1;
   // The box's state is program-wide: a second box from a handler running inside the
   // first one's wait would overwrite it. It is refused instead.
   if (g_open) return -1;

@@ -11,5 +11,6 @@ void SetMessageBoxPictureLibrary(HMODULE pictureLibrary);
 // type % 10 == 2 gives Yes and No, anything else OK. Lines are separated by "\n" and
 // longer lines wrap. Returns 2 for OK or Yes, 1 for No, 0 when closed with the caption
 // bar's close box (or when the box or its owner is destroyed, or the program is asked to
-// quit), and -1 at once without an owner or while another box is open.
+// quit), and -1 at once without an owner (or with one that is no window) or while another
+// box is open.
 int ShowMessageBox(HWND owner, const WCHAR* text, int type);

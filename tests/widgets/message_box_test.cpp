@@ -103,6 +103,9 @@ class MessageBoxTest : public ::testing::Test {
 
 TEST_F(MessageBoxTest, WithoutOwnerReturnsMinusOneAndShowsNothing) {
   EXPECT_EQ(ShowMessageBox(nullptr, u"Nobody", 1), -1);
+  HWND gone = widget_test::CreateHost(0, 0, 10, 10);
+  DestroyWindow(gone);
+  EXPECT_EQ(ShowMessageBox(gone, u"Nobody", 2), -1);
   EXPECT_EQ(FindWindowW(u"MyMessageBox", nullptr), nullptr);
   EXPECT_EQ(widget_test::SoundsPlayed(u".wav"), 0);
 }
