@@ -6,12 +6,15 @@
 
 #include "installer/convert_cedict.h"
 #include "installer/convert_dictionary.h"
+#include "installer/device_transfer.h"
+#include "installer/remote_api.h"
 
 #define BAR_WIDTH 30
 
 struct TerminalProgress {
   int interactive;  // standard error is a terminal: redraw one line in place
   int shown;        // last position printed
+  const WCHAR* message;
 };
 
 static void PrintUtf16(FILE* stream, const WCHAR* text) {
@@ -32,7 +35,7 @@ static void DrawBar(TerminalProgress* progress, int position) {
     for (int i = 0; i < BAR_WIDTH; i++) bar[i] = i < filled ? '#' : '-';
     bar[BAR_WIDTH] = 0;
     fputs("\r", stderr);
-    PrintUtf16(stderr, CONVERTING_MESSAGE);
+    PrintUtf16(stderr, progress->message);
     fprintf(stderr, " [%s] %3d%%", bar, position);
   } else if (position / 10 > progress->shown / 10) {
     // A log gets a line per tenth, not a line per update.
@@ -45,6 +48,7 @@ static void DrawBar(TerminalProgress* progress, int position) {
 static void OpenBar(void* context, const WCHAR* message, int maximum) {
   TerminalProgress* progress = (TerminalProgress*)context;
   progress->shown = 0;
+  progress->message = message;
   if (progress->interactive) {
     DrawBar(progress, 0);
   } else {
@@ -63,24 +67,39 @@ static void CloseBar(void* context) {
 
 static void ReportFailure(void* context, const WCHAR* message) {
   fputs("orlend-dict-installer: ", stderr);
-  PrintUtf16(stderr, message);
+  // The messages are written for a box: one line each here.
+  WCHAR line[512];
+  lstrcpynW(line, message, 512);
+  for (WCHAR* c = line; *c; c++)
+    if (*c == u'\n') *c = u' ';
+  PrintUtf16(stderr, line);
   fputs("\n", stderr);
 }
 
 static void Usage() {
-  fputs("usage: orlend-dict-installer --convert SOURCE\n"
-        "  SOURCE: cedict.gb (GB), cedict.b5 (Big5) or CC-CEDICT's cedict_ts.u8 (UTF-8)\n",
+  fputs("usage: orlend-dict-installer                        (the installer window)\n"
+        "       orlend-dict-installer --convert SOURCE [--transfer]\n"
+        "       orlend-dict-installer --transfer FILE.dat\n"
+        "  SOURCE: cedict.gb (GB), cedict.b5 (Big5) or CC-CEDICT's cedict_ts.u8 (UTF-8);\n"
+        "  --transfer copies the converted database to the handheld's program folder.\n",
         stderr);
 }
 
-static int Convert(const char* source) {
+// The converted files, for the transfer that may follow.
+struct Converted {
+  int count;
+  WCHAR paths[2][CEDICT_PATH_SIZE];
+};
+
+static int Convert(const char* source, Converted* converted) {
+  converted->count = 0;
   WCHAR path[CEDICT_PATH_SIZE];
   int length = MultiByteToWideChar(CP_UTF8, 0, source, -1, path, CEDICT_PATH_SIZE);
   if (length <= 0) {
     fprintf(stderr, "orlend-dict-installer: the path is too long or not valid text: %s\n", source);
     return COMMAND_LINE_FAILED;
   }
-  TerminalProgress progress = {isatty(2), 0};
+  TerminalProgress progress = {isatty(2), 0, u""};
   ConversionHooks hooks = {&progress, OpenBar, SetBar, CloseBar, nullptr, ReportFailure};
 
   if (IsCedictUtf8Source(path)) {
@@ -94,6 +113,9 @@ static int Convert(const char* source) {
     printf("\t%d entries\n", (int)result.entries);
     PrintUtf16(stdout, result.traditionalPath);
     printf("\t%d entries\n", (int)result.entries);
+    lstrcpyW(converted->paths[0], result.simplifiedPath);
+    lstrcpyW(converted->paths[1], result.traditionalPath);
+    converted->count = 2;
     return COMMAND_LINE_OK;
   }
 
@@ -106,15 +128,76 @@ static int Convert(const char* source) {
   if (!ConvertDictionaryWith(buffer, &hooks)) return COMMAND_LINE_FAILED;
   PrintUtf16(stdout, ConvertedFilePath);
   printf("\n");
+  lstrcpyW(converted->paths[0], ConvertedFilePath);
+  converted->count = 1;
+  return COMMAND_LINE_OK;
+}
+
+// The handheld's copy is named after the file (".dat" added when it has none).
+static int DeviceNameFor(const WCHAR* path, WCHAR* deviceName) {
+  const WCHAR* name = path;
+  for (const WCHAR* c = path; *c; c++)
+    if (*c == u'/' || *c == u'\\') name = c + 1;
+  WCHAR stem[MAX_PATH];
+  int length = lstrlenW(name);
+  if (length >= MAX_PATH) return 0;
+  lstrcpyW(stem, name);
+  if (length > 4 && lstrcmpiW(stem + length - 4, u".dat") == 0) stem[length - 4] = 0;
+  return stem[0] != 0 && FormDeviceFileName(stem, deviceName);
+}
+
+static int Transfer(const WCHAR* path) {
+  WCHAR deviceName[MAX_PATH];
+  if (!DeviceNameFor(path, deviceName)) {
+    ReportFailure(nullptr, DEVICE_NAME_TOO_LONG);
+    return COMMAND_LINE_FAILED;
+  }
+  TerminalProgress progress = {isatty(2), 0, u""};
+  TransferHooks hooks = {&progress, OpenBar, SetBar, CloseBar, ReportFailure};
+  if (!CopyToDeviceWith(path, deviceName, &hooks)) return COMMAND_LINE_FAILED;
+  PrintUtf16(stdout, deviceName);
+  printf("\n");
+  return COMMAND_LINE_OK;
+}
+
+static int TransferFile(const char* file) {
+  WCHAR path[CEDICT_PATH_SIZE];
+  if (MultiByteToWideChar(CP_UTF8, 0, file, -1, path, CEDICT_PATH_SIZE) <= 0) {
+    fprintf(stderr, "orlend-dict-installer: the path is too long or not valid text: %s\n", file);
+    return COMMAND_LINE_FAILED;
+  }
+  LoadRemoteApi();
+  return Transfer(path);
+}
+
+static int ConvertAndTransfer(const char* source) {
+  Converted converted;
+  int code = Convert(source, &converted);
+  if (code != COMMAND_LINE_OK) return code;
+  LoadRemoteApi();
+  for (int i = 0; i < converted.count; i++) {
+    code = Transfer(converted.paths[i]);
+    if (code != COMMAND_LINE_OK) return code;
+  }
   return COMMAND_LINE_OK;
 }
 
 int RunInstallerCommandLine(int argc, char** argv) {
-  if (argc == 3 && strcmp(argv[1], "--convert") == 0 && argv[2][0] != 0) return Convert(argv[2]);
   if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
     Usage();
     return COMMAND_LINE_OK;
   }
+  if (argc == 3 && strcmp(argv[1], "--convert") == 0 && argv[2][0] != 0) {
+    Converted converted;
+    return Convert(argv[2], &converted);
+  }
+  if (argc == 4 && strcmp(argv[1], "--convert") == 0 && argv[2][0] != 0 && strcmp(argv[3], "--transfer") == 0) {
+    return ConvertAndTransfer(argv[2]);
+  }
+  if (argc == 4 && strcmp(argv[1], "--transfer") == 0 && strcmp(argv[2], "--convert") == 0 && argv[3][0] != 0) {
+    return ConvertAndTransfer(argv[3]);
+  }
+  if (argc == 3 && strcmp(argv[1], "--transfer") == 0 && argv[2][0] != 0) return TransferFile(argv[2]);
   Usage();
   return COMMAND_LINE_USAGE;
 }

@@ -1,4 +1,7 @@
-// The installer's command line: "--convert SOURCE" converts without a window.
+// The installer without its window:
+//   --convert SOURCE              converts a word list beside itself
+//   --convert SOURCE --transfer   converts, then copies the result(s) to the handheld
+//   --transfer FILE.dat           copies an already converted file to the handheld
 #pragma once
 
 // Exit codes.
@@ -6,6 +9,6 @@
 #define COMMAND_LINE_FAILED 1
 #define COMMAND_LINE_USAGE 2
 
-// Runs the command line (argv as the process received it, UTF-8) and returns
-// the exit code. Progress goes to standard error, results to standard output.
+// Runs the command line (argv as the process received it, UTF-8) and returns the exit
+// code. Progress goes to standard error, results to standard output.
 int RunInstallerCommandLine(int argc, char** argv);
