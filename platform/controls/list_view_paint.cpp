@@ -125,6 +125,11 @@ void PaintRow(Painter& p, int item, LRESULT prepaint) {
       if (!p.alive) return;
     }
   }
+  // A full-row highlight reaches the right edge, past the last column.
+  if (fullRow && (itemState & CDIS_SELECTED) && showSelection && x < row.right) {
+    if (!(lv = ListViewOf(p.hwnd))) return;
+    FillSolid(p.dc, RECT{x, row.top, row.right, row.bottom}, focusedList ? GetSysColor(COLOR_HIGHLIGHT) : kPaleGrey);
+  }
   if (itemAnswer & CDRF_NOTIFYPOSTPAINT) {
     cd.nmcd.rc = row;
     cd.iSubItem = 0;

@@ -182,6 +182,25 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     case SHCMBM_GETMENU:
       return reinterpret_cast<LRESULT>(bar->menu);
+    case TB_BUTTONCOUNT:
+      return static_cast<LRESULT>(bar->buttons.size());
+    case TB_GETRECT:
+    case TB_GETBUTTONTEXTW:
+      for (const Button& b : bar->buttons) {
+        if (b.id != static_cast<WORD>(wParam)) continue;
+        if (message == TB_GETRECT) {
+          if (!lParam) return FALSE;
+          *reinterpret_cast<RECT*>(lParam) = b.rect;
+          return TRUE;
+        }
+        // The caller's buffer must hold the caption and its terminator.
+        if (auto* buffer = reinterpret_cast<LPWSTR>(lParam)) {
+          std::copy(b.caption.begin(), b.caption.end(), buffer);
+          buffer[b.caption.size()] = 0;
+        }
+        return static_cast<LRESULT>(b.caption.size());
+      }
+      return message == TB_GETRECT ? FALSE : -1;
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -38,7 +38,19 @@ struct Popup {
 
 Popup* Of(HWND hwnd) { return StateOf<Popup>(hwnd); }
 
-HFONT MenuFont() { return DefaultFont(); }
+// Narrower than the default face, so that the handheld's longest items fit its 240 pixels.
+HFONT MenuFont() {
+  static HFONT font = [] {
+    LOGFONTW lf{};
+    lf.lfHeight = -12;
+    lf.lfWeight = FW_NORMAL;
+    lf.lfQuality = ANTIALIASED_QUALITY;
+    const char16_t face[] = u"Arial";
+    std::copy(std::begin(face), std::end(face), lf.lfFaceName);
+    return CreateFontIndirectW(&lf);
+  }();
+  return font;
+}
 
 int ItemHeight() { return std::max(20, FontHeight(MenuFont()) + 6); }
 
@@ -117,6 +129,9 @@ void Paint(HWND hwnd, const Popup& p) {
     SetTextColor(dc, colour);
     RECT text{kBorder + kCheckColumn, row.top, p.width - kBorder - kTextRight, row.top + row.height};
     std::u16string label = Label(item.text), accel = Accelerator(item.text);
+    int room = text.right - text.left;
+    if (!accel.empty()) room -= 16 + TextWidth(MenuFont(), accel);
+    label = FitWithEllipsis(dc, label, std::max(0, room));
     DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     if (!accel.empty())
       DrawTextW(dc, accel.c_str(), static_cast<int>(accel.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);

@@ -3,8 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 #include "platform/png.h"
+#include "platform/utf.h"
 
 namespace controls_test {
 
@@ -125,14 +128,20 @@ void SetClipboardText(const std::u16string& text) {
   CloseClipboard();
 }
 
-void WriteDoc(const std::string& name, RECT area) {
-  const char* write = std::getenv("ORLEND_WRITE_DOCS");
-  if (!write || std::strcmp(write, "1") != 0) return;
+platform::Surface Crop(RECT area) {
   platform::Surface screen = platform::headless::Snapshot();
   int w = area.right - area.left, h = area.bottom - area.top;
-  platform::Surface one(w, h), three(w * 3, h * 3);
+  platform::Surface part(w, h);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) one.set_pixel(x, y, screen.pixel(area.left + x, area.top + y));
+    for (int x = 0; x < w; ++x) part.set_pixel(x, y, screen.pixel(area.left + x, area.top + y));
+  return part;
+}
+
+void WriteDoc(const std::string& name, const platform::Surface& one) {
+  const char* write = std::getenv("ORLEND_WRITE_DOCS");
+  if (!write || std::strcmp(write, "1") != 0) return;
+  int w = one.width(), h = one.height();
+  platform::Surface three(w * 3, h * 3);
   for (int y = 0; y < h * 3; ++y)
     for (int x = 0; x < w * 3; ++x) three.set_pixel(x, y, one.pixel(x / 3, y / 3));
   std::filesystem::path folder = std::filesystem::path(ORLEND_SOURCE_DIR) / "docs" / "controls";
@@ -140,6 +149,33 @@ void WriteDoc(const std::string& name, RECT area) {
   std::string error;
   EXPECT_TRUE(platform::WritePng(one, (folder / (name + ".png")).string(), &error)) << error;
   EXPECT_TRUE(platform::WritePng(three, (folder / (name + "@3x.png")).string(), &error)) << error;
+}
+
+std::string ScratchFolder(const std::string& name) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::path(ORLEND_BINARY_DIR) / "controls-scratch" / (name + "-" + std::to_string(getpid()));
+  std::error_code ec;
+  fs::remove_all(dir, ec);
+  fs::create_directories(dir);
+  return dir.string();
+}
+
+std::u16string DeviceResourceLibrary() {
+  static std::u16string path = [] {
+    namespace fs = std::filesystem;
+    fs::path dir = ScratchFolder("device-resources");
+    std::ofstream(dir / "about.utf16", std::ios::binary).write("\xFF\xFE" "A\0", 4);
+    fs::path source = fs::path(ORLEND_SOURCE_DIR) / "resources" / "device";
+    fs::path object = dir / "device.o", library = dir / "device.dll";
+    std::string compile = "x86_64-w64-mingw32-windres --preprocessor=cpp -c 65001 -I '" + source.string() + "' -I '" +
+                          dir.string() + "' -i '" + (source / "orlend-dict.rc").string() + "' -O coff -o '" +
+                          object.string() + "' 2>/dev/null";
+    std::string link = "x86_64-w64-mingw32-ld --dll -e 0 -s -o '" + library.string() + "' '" + object.string() +
+                       "' 2>/dev/null";
+    if (std::system(compile.c_str()) != 0 || std::system(link.c_str()) != 0) return std::u16string();
+    return platform::Utf16FromUtf8(library.string());
+  }();
+  return path;
 }
 
 }  // namespace controls_test

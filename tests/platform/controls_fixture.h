@@ -48,7 +48,15 @@ void QueueUp(DWORD afterMs, POINT screen);
 std::u16string ClipboardText();
 void SetClipboardText(const std::u16string& text);
 
-// Writes the screen (or a part of it) for docs/controls at 1x and 3x when ORLEND_WRITE_DOCS=1.
-void WriteDoc(const std::string& name, RECT area);
+// A part of the screen as it is now.
+platform::Surface Crop(RECT area);
+// Writes a picture for docs/controls at 1x and 3x (crisp pixels) when ORLEND_WRITE_DOCS=1.
+void WriteDoc(const std::string& name, const platform::Surface& image);
+
+// The handheld program's own resources (its .rc file) compiled into a resource library for
+// this process, with the same tools the build uses; empty when they are missing.
+std::u16string DeviceResourceLibrary();
+// A folder of this process and test under the build folder, made empty.
+std::string ScratchFolder(const std::string& name);
 
 }  // namespace controls_test

@@ -334,8 +334,12 @@ typedef struct tagNMLVCUSTOMDRAW {
     lvi_.pszText = (text);                                      \
     SendMessageW((w), LVM_SETITEMTEXTW, (WPARAM)(i), (LPARAM)&lvi_); \
   } while (0)
+// A mask of 0 sets every extended style bit (the others are cleared); the Ex form changes
+// only the bits in its mask.
 #define ListView_SetExtendedListViewStyle(w, style) \
   (DWORD)SendMessageW((w), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, (LPARAM)(style))
+#define ListView_SetExtendedListViewStyleEx(w, mask, style) \
+  (DWORD)SendMessageW((w), LVM_SETEXTENDEDLISTVIEWSTYLE, (WPARAM)(mask), (LPARAM)(style))
 #define ListView_SetTextColor(w, c) (BOOL)SendMessageW((w), LVM_SETTEXTCOLOR, 0, (LPARAM)(COLORREF)(c))
 #define ListView_SetTextBkColor(w, c) (BOOL)SendMessageW((w), LVM_SETTEXTBKCOLOR, 0, (LPARAM)(COLORREF)(c))
 #define ListView_SetBkColor(w, c) (BOOL)SendMessageW((w), LVM_SETBKCOLOR, 0, (LPARAM)(COLORREF)(c))
@@ -370,3 +374,8 @@ typedef struct {
 #define TBSTYLE_DROPDOWN 0x08
 #define TBSTYLE_AUTOSIZE 0x10
 #define I_IMAGENONE (-2)
+
+// The menu bar answers these tool bar questions about its buttons (wParam: the button id).
+#define TB_BUTTONCOUNT (WM_USER + 24)
+#define TB_GETRECT (WM_USER + 51)        // lParam: RECT* in the bar's client coordinates
+#define TB_GETBUTTONTEXTW (WM_USER + 75)  // lParam: buffer (or null); returns the caption's length
