@@ -97,15 +97,23 @@ Canvas Banner() {
   return c;
 }
 
-Canvas IconPicture(int size) {
-  Canvas c(size, size, Rgb{255, 0, 255});  // magenta marks the transparent corners
+// The picture on navy, and which pixels the rounded tile covers at least half of: the
+// rest are transparent, so no blend with a background colour reaches the 16 colours.
+struct IconPicture {
+  Canvas colours;
+  Canvas coverage;
+};
+
+IconPicture DrawIcon(int size) {
+  IconPicture icon{Canvas(size, size, kNavy), Canvas(size, size, Rgb{0, 0, 0})};
   double inset = size == 32 ? 1 : 0;
-  c.Shape(0, 0, size, size, [=](double x, double y) {
+  icon.coverage.Shape(0, 0, size, size, [=](double x, double y) {
     return skins::InRoundRect(x, y, inset, inset, size - inset, size - inset, size / 6.0);
-  }, kNavy);
+  }, kWhite);
   int glyph = size == 32 ? 24 : 14;
-  DrawTexts(c, {{u"\u8bcd", u"MS Song", glyph, FW_BOLD, RGB(255, 255, 255), (size - glyph) / 2, (size - glyph) / 2}});
-  return c;
+  DrawTexts(icon.colours,
+            {{u"\u8bcd", u"MS Song", glyph, FW_BOLD, RGB(255, 255, 255), (size - glyph) / 2, (size - glyph) / 2}});
+  return icon;
 }
 
 // The 16 colours of the classic palette, as the icon's colour table.
@@ -135,7 +143,8 @@ void Put32(std::vector<unsigned char>& out, unsigned v) {
 
 // One icon image: header (height doubled for the mask), colour table, 4-bit colours,
 // 1-bit transparency mask; rows bottom-up, each padded to 4 bytes.
-std::vector<unsigned char> IconImage(const Canvas& c) {
+std::vector<unsigned char> IconImage(const IconPicture& icon) {
+  const Canvas& c = icon.colours;
   int size = c.width();
   unsigned colourStride = ((unsigned)size / 2 + 3) & ~3u, maskStride = ((unsigned)size / 8 + 3) & ~3u;
   std::vector<unsigned char> out;
@@ -156,10 +165,7 @@ std::vector<unsigned char> IconImage(const Canvas& c) {
     out.push_back((unsigned char)p.r);
     out.push_back(0);
   }
-  auto transparent = [&](int x, int y) {
-    Rgb p = c.at(x, y);
-    return p.r == 255 && p.g == 0 && p.b == 255;
-  };
+  auto transparent = [&](int x, int y) { return icon.coverage.at(x, y).r < 128; };
   for (int y = size - 1; y >= 0; --y) {
     std::vector<unsigned char> row(colourStride, 0);
     for (int x = 0; x < size; ++x) {
@@ -178,7 +184,7 @@ std::vector<unsigned char> IconImage(const Canvas& c) {
 }
 
 bool WriteIcon(const std::string& path) {
-  std::vector<std::vector<unsigned char>> images = {IconImage(IconPicture(32)), IconImage(IconPicture(16))};
+  std::vector<std::vector<unsigned char>> images = {IconImage(DrawIcon(32)), IconImage(DrawIcon(16))};
   const int sizes[2] = {32, 16};
   std::vector<unsigned char> out;
   Put16(out, 0);
