@@ -233,7 +233,6 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      lv->focused = message == WM_SETFOCUS;
       if (message == WM_KILLFOCUS) lv->pressing = false;
       InvalidateAll(hwnd, *lv);
       return 0;

@@ -35,7 +35,6 @@ struct ListView {
   int rowHeight = 0;
   int top = 0;
   int focusItem = -1;
-  bool focused = false;
   bool redraw = true;
   bool wantsBar = true;
   // Stylus: a press becomes a tap, or a drag that pans the rows.

@@ -62,8 +62,9 @@ void PaintRow(Painter& p, int item, LRESULT prepaint) {
   const UINT state = lv->items[static_cast<size_t>(item)].state;
   const LPARAM param = lv->items[static_cast<size_t>(item)].param;
   const bool fullRow = lv->exStyle & LVS_EX_FULLROWSELECT;
-  const bool showSelection = lv->focused || (GetWindowLongW(p.hwnd, GWL_STYLE) & LVS_SHOWSELALWAYS);
-  const bool focusedList = lv->focused;
+  // Asked of the window system: a subclass may keep WM_SETFOCUS from the list.
+  const bool focusedList = GetFocus() == p.hwnd;
+  const bool showSelection = focusedList || (GetWindowLongW(p.hwnd, GWL_STYLE) & LVS_SHOWSELALWAYS);
   const COLORREF bk = Resolve(lv->bkColour, COLOR_WINDOW);
   RECT row = RowRect(p.hwnd, *lv, item);
 

@@ -1,5 +1,6 @@
 // GetOpenFileNameW on the headless desktop: scripted answers, cancelling, the default
 // extension, buffers that are too small, and the built-in dialog driven by scripted input.
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -173,6 +174,41 @@ TEST_F(FileDialogTest, TheBuiltInDialogIsDrivenByTapsAndTyping) {
   QueueKey(150, VK_RETURN);
   ASSERT_TRUE(Open());
   EXPECT_EQ(std::u16string(title_), u"notes.txt");
+}
+
+TEST(DesktopChooser, TheChooserIsGivenTheTypesChosenFirstAndItsAnswerIsTaken) {
+  test::HeadlessScreen screen(platform::ScreenKind::Desktop);
+  fs::path dir = controls_test::ScratchFolder("desktop-chooser");
+  // A stand-in for zenity: keeps its arguments, answers $ANSWER and ends with $CODE.
+  std::ofstream(dir / "zenity") << "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" << (dir / "args").string()
+                                << "'\nprintf '%s' \"$ANSWER\"\nexit $CODE\n";
+  fs::permissions(dir / "zenity", fs::perms::owner_all);
+  std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", dir.c_str(), 1);
+  platform::controls::FileRequest request;
+  request.filters = {{u"Simplified (GB) database (*.gb)", u"*.gb"}, {u"All Files (*.*)", u"*.*"}};
+  request.filterIndex = 1;
+  request.folder = u"/data";
+  request.title = u"Locate";
+  setenv("ANSWER", "/data/cedict.gb\n", 1);
+  setenv("CODE", "0", 1);
+  platform::controls::Answer chosen = platform::controls::RunDesktopChooser(request);
+  setenv("CODE", "1", 1);
+  platform::controls::Answer cancelled = platform::controls::RunDesktopChooser(request);
+  setenv("ANSWER", "", 1);
+  setenv("CODE", "3", 1);  // it could not run (no display): the built-in dialog takes over
+  platform::controls::Answer broken = platform::controls::RunDesktopChooser(request);
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(chosen.outcome, platform::controls::Outcome::Chosen);
+  EXPECT_EQ(chosen.path, u"/data/cedict.gb");
+  EXPECT_EQ(cancelled.outcome, platform::controls::Outcome::Cancelled);
+  EXPECT_EQ(broken.outcome, platform::controls::Outcome::Unavailable);
+  std::ifstream argsFile(dir / "args");
+  std::vector<std::string> args;
+  for (std::string line; std::getline(argsFile, line);) args.push_back(line);
+  EXPECT_EQ(args, (std::vector<std::string>{"--file-selection", "--title=Locate", "--filename=/data/",
+                                            "--file-filter=All Files (*.*) | *",
+                                            "--file-filter=Simplified (GB) database (*.gb) | *.[gG][bB]"}));
 }
 
 TEST(FileDialogPatterns, PlatformPatternsMatchWithoutCaseAndStarDotStarIsEverything) {
