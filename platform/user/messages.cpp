@@ -222,6 +222,26 @@ BOOL WaitMessage() {
   return WaitForMore() ? TRUE : FALSE;
 }
 
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD wakeMask) {
+  EnsureStarted();
+  if (count) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return WAIT_FAILED;
+  }
+  State& s = S();
+  DWORD start = Now();
+  for (;;) {
+    if (s.backend) s.backend->Poll(s.input);
+    if (HIWORD(GetQueueStatus(wakeMask ? wakeMask : QS_ALLINPUT))) return WAIT_OBJECT_0;
+    DWORD elapsed = Now() - start;
+    if (milliseconds != INFINITE && elapsed >= milliseconds) return WAIT_TIMEOUT;
+    PresentIfIdle();
+    DWORD left = milliseconds == INFINITE ? INFINITE : milliseconds - elapsed;
+    DWORD timer = MillisecondsToNextTimer();
+    if (!s.backend || !s.backend->Wait(std::min(left, timer), s.input)) return WAIT_TIMEOUT;
+  }
+}
+
 BOOL TranslateMessage(const MSG* msg) {
   if (!msg) return FALSE;
   if (msg->message != WM_KEYDOWN && msg->message != WM_KEYUP && msg->message != WM_SYSKEYDOWN &&

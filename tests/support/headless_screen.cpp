@@ -56,9 +56,11 @@ void Tap(int x, int y) {
 }
 
 void Drag(int x1, int y1, int x2, int y2, int steps) {
-  StylusDown(x1, y1);
-  for (int i = 1; i <= steps; ++i) StylusMove(x1 + (x2 - x1) * i / steps, y1 + (y2 - y1) * i / steps);
-  StylusUp(x2, y2);
+  QueueAt(Now(), platform::InputEvent::Kind::StylusDown, x1, y1);
+  for (int i = 1; i <= steps; ++i)
+    QueueAt(Now(), platform::InputEvent::Kind::StylusMove, x1 + (x2 - x1) * i / steps, y1 + (y2 - y1) * i / steps);
+  QueueAt(Now(), platform::InputEvent::Kind::StylusUp, x2, y2);
+  RunUntilIdle();
 }
 
 void KeyDown(UINT vk) {
@@ -102,6 +104,10 @@ void ScheduleTap(DWORD afterMs, int x, int y) {
 void ScheduleKey(DWORD afterMs, UINT vk) {
   QueueAt(Now() + afterMs, platform::InputEvent::Kind::KeyDown, 0, 0, vk);
   QueueAt(Now() + afterMs, platform::InputEvent::Kind::KeyUp, 0, 0, vk);
+}
+
+void ScheduleStylus(DWORD afterMs, platform::InputEvent::Kind kind, int x, int y) {
+  QueueAt(Now() + afterMs, kind, x, y);
 }
 
 bool RegisterTestClass(const WCHAR* name, WNDPROC proc, HBRUSH background, UINT style) {

@@ -31,6 +31,8 @@ void Tap(int x, int y);
 void StylusDown(int x, int y);
 void StylusMove(int x, int y);
 void StylusUp(int x, int y);
+// The whole drag is queued before anything runs, so a loop that tracks the stylus itself
+// (scroll bars, menus, a caption drag) sees every move.
 void Drag(int x1, int y1, int x2, int y2, int steps = 5);
 void Key(UINT vk);
 void KeyDown(UINT vk);
@@ -41,6 +43,7 @@ void Type(const std::u16string& text);
 // For code that waits in a loop of its own (message boxes): input at a later virtual time.
 void ScheduleTap(DWORD afterMs, int x, int y);
 void ScheduleKey(DWORD afterMs, UINT vk);
+void ScheduleStylus(DWORD afterMs, platform::InputEvent::Kind kind, int x, int y);
 
 // A window class for tests: registered once per name, with the given procedure.
 bool RegisterTestClass(const WCHAR* name, WNDPROC proc, HBRUSH background = nullptr, UINT style = 0);

@@ -584,6 +584,12 @@ void PostQuitMessage(int exitCode);
 BOOL GetMessageW(LPMSG msg, HWND window, UINT filterMin, UINT filterMax);
 BOOL PeekMessageW(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remove);
 BOOL WaitMessage();
+// Waits until a message of the kinds in `wakeMask` is waiting or `milliseconds` pass. Only
+// waits without objects (count 0) are supported: WAIT_OBJECT_0 when messages wait,
+// WAIT_TIMEOUT otherwise, WAIT_FAILED for objects. In a headless run whose input is used up
+// it returns WAIT_TIMEOUT at once.
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
+                                DWORD wakeMask);
 // WM_KEYDOWN of Enter, Backspace, Tab, Escape and Ctrl with a letter posts the matching
 // WM_CHAR; printable text arrives as WM_CHAR from the text input of the desktop (and its
 // input method) or the script, never from TranslateMessage.
