@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "platform/windows.h"
+#include "tests/support/pixels.h"
 
 namespace {
 
@@ -106,6 +107,49 @@ TEST_F(SdlTest, DesktopScreenShowsTopLevelWindowsAndBackendsCanChange) {
   ASSERT_TRUE(platform::Start(o));
   EXPECT_TRUE(platform::headless::Active());
   EXPECT_FALSE(IsWindow(a));  // handles of the earlier screen stay dead
+}
+
+// Where there is a display the system's box is drawn and waits; timers answer it here as a
+// user would, once it shows.
+platform::Surface g_box;
+UINT g_answerWith = 0;
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND box = FindWindowW(u"#32770", nullptr);
+  if (!box || !IsWindowVisible(box)) return;
+  KillTimer(nullptr, id);
+  RECT r;
+  GetWindowRect(box, &r);
+  platform::Surface screen = platform::headless::Snapshot();
+  g_box.resize(r.right - r.left, r.bottom - r.top);
+  for (int y = 0; y < g_box.height(); ++y)
+    for (int x = 0; x < g_box.width(); ++x) g_box.set_pixel(x, y, screen.pixel(r.left + x, r.top + y));
+  if (g_answerWith == VK_RETURN) {
+    PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
+  } else {
+    // A tap on the second button (No): buttons are 75 wide, 8 apart, centred, 12 from the bottom.
+    RECT c;
+    GetClientRect(box, &c);
+    int x = (c.right - (2 * 75 + 8)) / 2 + 75 + 8 + 30, y = c.bottom - 12 - 10;
+    PostMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  }
+}
+
+TEST_F(SdlTest, SystemMessageBoxIsDrawnAndWaitsForItsAnswer) {
+  ASSERT_TRUE(StartSdl(platform::ScreenKind::Desktop));
+  g_answerWith = VK_RETURN;
+  SetTimer(nullptr, 0, 20, AnswerBox);
+  EXPECT_EQ(MessageBoxW(nullptr,
+                        u"Can not find ActiveSync. Please reinstall ActiveSync and than run this installation again.",
+                        u"Installation", MB_OK | MB_ICONERROR),
+            IDOK);
+  EXPECT_TRUE(test::MatchesGolden("platform/system_message_box.png", g_box));
+  EXPECT_EQ(FindWindowW(u"#32770", nullptr), nullptr);
+
+  g_answerWith = 0;
+  SetTimer(nullptr, 0, 20, AnswerBox);
+  EXPECT_EQ(MessageBoxW(nullptr, u"Go on?", u"Question", MB_YESNO | MB_ICONQUESTION), IDNO);
 }
 
 }  // namespace
