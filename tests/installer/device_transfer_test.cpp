@@ -115,7 +115,8 @@ class DeviceTransfer : public ::testing::Test {
     g_device = &device_;
     saved_ = RemoteApiEntries;
     RemoteApiEntries = RemoteApi{FakeInit, FakeInitEx, FakeUninit, FakeCreate, FakeWrite, FakeClose};
-    folder_ = FreshFolder("device_transfer");
+    folder_ = FreshFolder(std::string("device_transfer/") +
+                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
   void TearDown() override {
     RemoteApiEntries = saved_;
