@@ -1,4 +1,5 @@
 // Keyboard focus, stylus capture, activation and the foreground window, enabling.
+#include "user/instances.h"
 #include "user/window_system.h"
 #include "user/z_order.h"
 
@@ -186,8 +187,10 @@ BOOL SetForegroundWindow(HWND hwnd) {
   EnsureStarted();
   auto bits = reinterpret_cast<uintptr_t>(hwnd);
   bool withOwned = (bits & 1) != 0;
-  Window* w = FromHandle(reinterpret_cast<HWND>(bits & ~static_cast<uintptr_t>(1)));
-  if (!w) return FALSE;
+  HWND plain = reinterpret_cast<HWND>(bits & ~static_cast<uintptr_t>(1));
+  Window* w = FromHandle(plain);
+  if (!w) return RequestForeground(plain, withOwned) ? TRUE : FALSE;  // another program's window
+  if (!w->parent) return FALSE;  // the desktop itself is never the foreground window
   w = Root(w);
   Window* target = w;
   if (withOwned) {

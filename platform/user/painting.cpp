@@ -197,6 +197,16 @@ BOOL UpdateWindow(HWND hwnd) {
   if (!w) return FALSE;
   if (!ReallyVisible(w) || !w->redraw) return TRUE;
   if (w->update.empty() && !w->frameDirty && !w->internalPaint) return TRUE;
+  // A parent without WS_CLIPCHILDREN that still has to paint would cover this window
+  // afterwards and leave it covered: the parent paints first, as in the paint cycle.
+  for (Window* p = w->parent; p && p->parent && !(p->style & WS_CLIPCHILDREN); p = p->parent) {
+    if (p->update.empty()) continue;
+    HWND child = hwnd;
+    UpdateWindow(p->handle);
+    if (!(w = FromHandle(child))) return TRUE;
+    break;
+  }
+  if (w->update.empty() && !w->frameDirty && !w->internalPaint) return TRUE;
   int before = InvalidationCount();
   Send(w, WM_PAINT, 0, 0);
   AfterPaintMessage(hwnd, before);

@@ -1,0 +1,161 @@
+#include "device/dictionary/search_driver.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "device/definition/definition_view.h"
+#include "device/dictionary/database.h"
+#include "device/dictionary/search_engine.h"
+#include "device/dictionary/search_text.h"
+#include "device/shell/main_window.h"
+#include "device/shell/options.h"
+#include "device/shell/services.h"
+#include "device/shell/shared_screen.h"
+#include "widgets/combo_box.h"
+#include "widgets/frame_window.h"
+#include "widgets/label.h"
+#include "widgets/list_view.h"
+#include "widgets/message_box.h"
+#include "widgets/progress_window.h"
+#include "widgets/text_button.h"
+
+int* ResultEntries = nullptr;
+int ResultEntryCount = 0;
+
+namespace {
+
+ProgressWindow* g_progress = nullptr;
+int g_searching = 0;
+int g_capacity = 0;
+void (*g_afterSearch)() = nullptr;
+
+void AppendResultEntry(int entry) {
+  if (ResultEntryCount == g_capacity) {
+    int capacity = g_capacity ? g_capacity * 2 : 256;
+    auto* grown = static_cast<int*>(std::realloc(ResultEntries, static_cast<size_t>(capacity) * sizeof(int)));
+    if (!grown) return;  // the row is still listed; choosing it is refused (see the main window)
+    ResultEntries = grown;
+    g_capacity = capacity;
+  }
+  ResultEntries[ResultEntryCount++] = entry;
+}
+
+const WCHAR kNoDatabaseLoaded[] =
+    u"Neither the Simplified or Traditional CEDICT dictionary databases have been loaded.\n\nPlease see the help "
+    u"file for instructions.";
+
+}  // namespace
+
+void ClearResultEntries() {
+  std::free(ResultEntries);
+  ResultEntries = nullptr;
+  ResultEntryCount = 0;
+  g_capacity = 0;
+}
+
+int SearchRunning() { return g_searching; }
+void SetAfterSearch(void (*action)()) { g_afterSearch = action; }
+
+int RunSearch() {
+  if (CurrentDatabase == 0) {
+    ShowMessageBox(MainWindow, kNoDatabaseLoaded, 1);
+    return -1;
+  }
+  if (g_searching) return 0;  // Enter or a tap queued during a search
+  g_searching = 1;
+  SearchButton->SetEnabled(0);
+  HistoryToNewest();
+
+  g_progress = new ProgressWindow();
+  if (!g_progress->Open(MainWindow, u"Searching....", 100)) {
+    delete g_progress;
+    g_progress = nullptr;
+  }
+
+  SelectedEntry = -1;
+  ResultList->Clear();
+  if (DefinitionFrame) DefinitionFrame->SetState(1);
+  EnableCopyCommands(0);
+  PumpMessages();
+
+  ResultList->SetRedraw(0);
+  ClearResultEntries();
+
+  int length = SearchBox->GetTextLength();
+  // Room for whatever GetText may copy, whatever the length field says.
+  std::vector<WCHAR> text(static_cast<size_t>(length > 256 ? length : 256) + 1, 0);
+  SearchBox->GetText(text.data());
+  SearchBox->AddToHistory();
+  std::vector<WCHAR> query(text);
+  TrimQuery(query.data());
+
+  SearchDictionary(query.data(), MatchCase, MatchWholeWord, PinYinPronunciation, OnSearchResult);
+
+  PumpMessages();
+  ResultList->SetRedraw(1);
+  PumpMessages();
+  SearchButton->SetEnabled(1);
+
+  WCHAR count[COUNT_TEXT_SIZE];
+  ResultCountText(ResultEntryCount, count);
+  SetLabelText(ResultLabel, count);
+  WordText[0] = 0;
+  PronunciationText[0] = 0;
+  g_searching = 0;
+  if (g_afterSearch) {
+    void (*action)() = g_afterSearch;
+    g_afterSearch = nullptr;
+    action();
+  }
+  return 0;
+}
+
+void OnSearchResult(int code, int length, const WCHAR* text) {
+  if (code == -1) {
+    if (g_progress) {
+      g_progress->Close();
+      delete g_progress;
+      g_progress = nullptr;
+    }
+    return;
+  }
+  if (code < -1) {
+    if (g_progress) g_progress->SetPosition(-code);
+    return;
+  }
+  WCHAR left[ROW_TEXT_SIZE];
+  WCHAR right[ROW_TEXT_SIZE];
+  HeadwordRowText(text, length, left);
+  DefinitionRowText(text, length, right);
+  AppendResultEntry(code);
+  ResultList->AddRow(left, right, 0);
+}
+
+void SwitchDatabase() {
+  CheckChineseFont(MainWindow, CurrentDatabase);
+  if (CurrentDatabase == 1 || CurrentDatabase == 2) {
+    bool gb = CurrentDatabase == 1;
+    LoadDictionary(gb ? u"cedict.gb.dat" : u"cedict.b5.dat");
+    if (LoadDictionaryStatus() != LOAD_OK) {
+      // A half-loaded table would give wrong and missing words: drop it and say so.
+      FreeDictionary();
+      CurrentDatabase = 0;
+      MarkDatabaseItem(0);
+      ShowMessageBox(MainWindow,
+                     gb ? u"The Simplified (GB) CEDICT dictionary database is damaged or can not be read.\n\n"
+                          u"Please see the help file for instructions."
+                        : u"The Traditional (Big5) CEDICT dictionary database is damaged or can not be read.\n\n"
+                          u"Please see the help file for instructions.",
+                     1);
+    } else {
+      MarkDatabaseItem(CurrentDatabase);
+    }
+  }
+  SearchBox->SetCharset(CurrentDatabase);
+  SearchBox->SetText(u"");
+  SetLabelText(ResultLabel, u"(No search results)");
+  SetOption(3, CurrentDatabase);
+  InvalidateRect(MainWindow, nullptr, TRUE);
+  UpdateWindow(MainWindow);
+}

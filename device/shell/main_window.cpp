@@ -1,0 +1,302 @@
+#include "device/shell/main_window.h"
+
+#include <cstring>
+
+#include "device/definition/definition_view.h"
+#include "device/dictionary/search_driver.h"
+#include "device/dictionary/search_engine.h"
+#include "device/shell/about_window.h"
+#include "device/shell/drawing.h"
+#include "device/shell/options.h"
+#include "device/shell/program_folder.h"
+#include "device/shell/services.h"
+#include "device/shell/shared_screen.h"
+#include "device/shell/titled_frame.h"
+#include "platform/commctrl.h"
+#include "resource_ids.h"
+#include "widgets/caption_bar.h"
+#include "widgets/combo_box.h"
+#include "widgets/frame_window.h"
+#include "widgets/label.h"
+#include "widgets/list_view.h"
+#include "widgets/message_box.h"
+#include "widgets/picture_button.h"
+#include "widgets/progress_window.h"
+#include "widgets/text_button.h"
+
+HINSTANCE Instance = nullptr;
+HWND MainWindow = nullptr;
+HMODULE ImageLibrary = nullptr;
+HMODULE PictureLibrary = nullptr;
+ComboBoxControl* SearchBox = nullptr;
+TextButton* SearchButton = nullptr;
+LabelControl* ResultLabel = nullptr;
+ListViewControl* ResultList = nullptr;
+SHACTIVATEINFO ActivationInfo;
+
+namespace {
+
+RECT g_linkRect{0, 0, 0, 0};  // the tappable "loaded"; empty until first painted
+int g_pendingDatabase = 0;    // a database command waiting for the search to end
+
+HMODULE LoadFromProgramFolder(const WCHAR* name) {
+  WCHAR path[MAX_PATH * 2];
+  lstrcpynW(path, ProgramFolder(), MAX_PATH * 2);
+  lstrcatW(path, name);
+  return LoadLibraryW(path);
+}
+
+bool FilePresent(const WCHAR* name) {
+  WCHAR path[MAX_PATH * 2];
+  lstrcpynW(path, ProgramFolder(), MAX_PATH * 2);
+  lstrcatW(path, name);
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(path, &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  FindClose(find);
+  return true;
+}
+
+void DoNothingWithButton(int) {}
+void DoNothingWithMove(LPARAM) {}
+void PaintDefinitionFrame(HDC dc, int) { PaintDefinitionView(dc); }
+
+void OnResultChosen(int row, const WCHAR*) {
+  if (row < 0 || row >= ResultEntryCount) return;
+  SelectedEntry = ResultEntries[row];
+  DefinitionFrame->SetState(-1);
+  RecordEntry();
+  EnableCopyCommands(1);
+}
+
+void OnSearchTextChanged(int* length) { SearchButton->SetEnabled(*length >= 1 ? 1 : 0); }
+
+void RunSearchAction() { RunSearch(); }
+
+void ApplyPendingDatabase() {
+  int target = g_pendingDatabase;
+  g_pendingDatabase = 0;
+  if (target) SwitchToDatabase(target);
+}
+
+void CreateControls(HWND window) {
+  DefinitionFrame =
+      new FrameWindow(window, 8, 8, 224, 127, nullptr, PaintDefinitionFrame, DoNothingWithButton, DoNothingWithMove);
+  PreviousButton = CreatePictureButton(DefinitionFrame->window, 181, 107, 18, 15, ImageLibrary, 801, GoBack,
+                                       u"Previous Word Definition");
+  NextButton = CreatePictureButton(DefinitionFrame->window, 199, 107, 18, 15, ImageLibrary, 800, GoForward,
+                                   u"Next Word Definition");
+  SetPictureButtonEnabled(PreviousButton, 0);
+  SetPictureButtonEnabled(NextButton, 0);
+  SearchBox = new ComboBoxControl(window, 12, 142, 144, 21, 16, ES_AUTOHSCROLL, OnSearchTextChanged);
+  SearchBox->SetMaxLength(100);
+  SearchBox->SetSearchCallback(RunSearchAction);
+  SearchButton = new TextButton(window, 162, 143, u"Search", 12, nullptr, RunSearchAction,
+                                u"Search dictionary for selected string", 0);
+  SearchButton->SetEnabled(0);
+  ResultLabel = CreateLabel(window, 13, 166, u"(No search results)", 11);
+  ResultList = new ListViewControl(window, 8, 182, 224, 77, OnResultChosen);
+  ResultList->AddColour(RGB(165, 165, 165));
+  ResultList->AddColour(RGB(0, 0, 128));
+  ResultList->AddColour(RGB(0, 0, 220));
+  ResultList->EnableKeyboardFilter();
+}
+
+// The saved choice wins when its file is there; otherwise the other file; with no
+// saved choice Simplified comes first. A saved value outside 0 to 2 counts as none.
+int ChooseDatabase(int saved) {
+  if (saved == 2) return Big5FilePresent ? 2 : GbFilePresent ? 1 : 0;
+  return GbFilePresent ? 1 : Big5FilePresent ? 2 : 0;
+}
+
+void OnCreate(HWND window) {
+  MainWindow = window;
+  ImageLibrary = LoadFromProgramFolder(u"tovu.dll");
+  PictureLibrary = LoadFromProgramFolder(u"zorwen.dll");
+  INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&common);
+
+  RegisterPictureButtonClass(ImageLibrary);
+  RegisterTextButtonClass(ImageLibrary);
+  RegisterLabelClass();
+  RegisterListViewClass();
+  RegisterComboBoxClasses(ImageLibrary);
+  RegisterProgressWindowClass();
+  InitCaptionBar(ImageLibrary);
+  RegisterTitledFrameClass(ImageLibrary);
+  SetMessageBoxPictureLibrary(PictureLibrary);
+  LoadSkinCorners(window, ImageLibrary);
+
+  CheckScreenSize(window);
+
+  SHMENUBARINFO bar{};
+  bar.cbSize = sizeof bar;
+  bar.hwndParent = window;
+  bar.nToolBarId = IDR_MENUBAR;
+  bar.hInstRes = Instance;
+  MenuBar = SHCreateMenuBar(&bar) ? bar.hwndMB : nullptr;
+
+  std::memset(&ActivationInfo, 0, sizeof ActivationInfo);
+  ActivationInfo.cbSize = 12;
+
+  SelectDictionary(-1);  // only the match weights
+  SelectedEntry = -1;
+  CreateControls(window);
+
+  GbFilePresent = FilePresent(u"cedict.gb.dat") ? 1 : 0;
+  Big5FilePresent = FilePresent(u"cedict.b5.dat") ? 1 : 0;
+  CurrentDatabase = ChooseDatabase(GetOption(3));
+  if (CurrentDatabase) {
+    MarkDatabaseItem(CurrentDatabase);
+    ResultList->SetGbMode(CurrentDatabase == 1 ? 1 : 0);
+  } else {
+    MarkDatabaseItem(0);
+    int answer = ShowMessageBox(window,
+                                u"Neither the Simplified or Traditional CEDICT dictionary databases could be "
+                                u"found.\n\nClick OK to see installation instructions.",
+                                1);
+    if (answer == 2) {
+      OpenHelpPage(window, u"help/install_dict.htm");
+      EndProcess();
+    }
+  }
+  SwitchDatabase();
+  SetOption(0, 1);
+}
+
+HFONT StatusFont(bool underline) {
+  LOGFONTW font{};
+  font.lfHeight = -9;
+  font.lfWeight = FW_NORMAL;
+  font.lfUnderline = underline ? 1 : 0;
+  font.lfQuality = 4;
+  std::memcpy(font.lfFaceName, u"Arial", 6 * sizeof(WCHAR));
+  return CreateFontIndirectW(&font);
+}
+
+void OnPaint(HWND window) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  RECT client;
+  GetClientRect(window, &client);
+  FillHatched(dc, 0, 0, client.right, client.bottom, 1);
+  HFONT font = StatusFont(false);
+  HFONT underlined = nullptr;
+  HGDIOBJ old = SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(128, 128, 128));
+  if (CurrentDatabase == 1) {
+    TextOutW(dc, 115, 168, u"Using Simplified database", 25);
+  } else if (CurrentDatabase == 2) {
+    TextOutW(dc, 115, 168, u"Using Traditional database", 26);
+  } else {
+    TextOutW(dc, 115, 168, u"No database", 11);
+    underlined = StatusFont(true);
+    SelectObject(dc, underlined);
+    g_linkRect = RECT{157, 168, 187, 177};
+    TextOutW(dc, 157, 168, u"loaded", 6);
+  }
+  SelectObject(dc, old);
+  DeleteObject(font);
+  if (underlined) DeleteObject(underlined);
+  EndPaint(window, &ps);
+}
+
+void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+  switch (LOWORD(wParam)) {
+    case IDM_COPY_WORD: CopyToClipboard(WordText); break;
+    case IDM_COPY_PRONUNCIATION: CopyToClipboard(PronunciationText); break;
+    case IDM_EXIT:
+      WriteOptions();
+      EndProcess();
+    case IDM_MATCH_WHOLE_WORD:
+      MatchWholeWord = !MatchWholeWord;
+      MarkSearchOption(IDM_MATCH_WHOLE_WORD, MatchWholeWord);
+      break;
+    case IDM_MATCH_CASE:
+      MatchCase = !MatchCase;
+      MarkSearchOption(IDM_MATCH_CASE, MatchCase);
+      break;
+    case IDM_PINYIN:
+      PinYinPronunciation = !PinYinPronunciation;
+      MarkSearchOption(IDM_PINYIN, PinYinPronunciation);
+      break;
+    case IDM_DATABASE_GB: SwitchToDatabase(1); break;
+    case IDM_DATABASE_BIG5: SwitchToDatabase(2); break;
+    case IDM_ABOUT: OpenAboutWindow(); break;
+    case IDM_HELP: OpenHelpPage(window, u"help/help.htm"); break;
+    default: DefWindowProcW(window, WM_COMMAND, wParam, lParam); break;
+  }
+}
+
+}  // namespace
+
+void CheckScreenSize(HWND owner) {
+  HDC screen = GetDC(nullptr);
+  int width = GetDeviceCaps(screen, HORZRES), height = GetDeviceCaps(screen, VERTRES);
+  ReleaseDC(nullptr, screen);
+  if (width == 240 && height == 320) return;
+  int answer = ShowMessageBox(owner,
+                              u"This Dictionary is designed to run on a device with a 240x320 pixel screen!\n\n"
+                              u"Click 'Yes' to start anyway. Click 'No' to exit.",
+                              2);
+  if (answer == 1) EndProcess();
+}
+
+void SwitchToDatabase(int target) {
+  bool present = target == 1 ? GbFilePresent : Big5FilePresent;
+  if (!present) {
+    ShowMessageBox(MainWindow,
+                   target == 1 ? u"The Simplified (GB) CEDICT dictionary database can not be found.\n\nPlease see "
+                                 u"the help file for instructions."
+                               : u"The Traditional (Big5) CEDICT dictionary database can not be found.\n\nPlease "
+                                 u"see the help file for instructions.",
+                   1);
+    return;
+  }
+  if (SearchRunning()) {
+    // The table being scanned must stay until the scan ends: switch right after it.
+    g_pendingDatabase = target;
+    SetAfterSearch(ApplyPendingDatabase);
+    return;
+  }
+  if (target != CurrentDatabase) {
+    SelectedEntry = -1;
+    ResultList->Clear();
+    DefinitionFrame->SetState(1);
+    ClearResultEntries();
+    ClearHistory();
+    PumpMessages();
+    CurrentDatabase = target;
+    SwitchDatabase();
+  }
+  if (CurrentDatabase == target) {
+    MarkDatabaseItem(target);
+    ResultList->SetGbMode(target == 1 ? 1 : 0);
+  }
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE: OnCreate(window); return 0;
+    case WM_DESTROY:
+      if (MenuBar) DestroyWindow(MenuBar);
+      MenuBar = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    case WM_ACTIVATE:
+      SHHandleWMActivate(window, wParam, lParam, &ActivationInfo, FALSE);
+      if (SearchBox) SearchBox->Focus();
+      return 0;
+    case WM_SETTINGCHANGE: SHHandleWMSettingChange(window, wParam, lParam, &ActivationInfo); return 0;
+    case WM_PAINT: OnPaint(window); return 0;
+    case WM_COMMAND: OnCommand(window, wParam, lParam); return 0;
+    case WM_LBUTTONDOWN: {
+      POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (PtInRect(&g_linkRect, p)) OpenHelpPage(window, u"help/edict_doc.htm");
+      return 0;
+    }
+    case WM_APP_FREE_BUTTON: delete reinterpret_cast<TextButton*>(lParam); return 0;
+    default: return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
