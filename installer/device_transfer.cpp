@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <new>
+
 #include "installer/remote_api.h"
 #include "widgets/message_box.h"
 #include "widgets/progress_window.h"
@@ -127,8 +129,9 @@ struct WindowTransfer {
 
 static void OpenPanel(void* context, const WCHAR* message, int maximum) {
   WindowTransfer* t = (WindowTransfer*)context;
-  t->progress = new ProgressWindow();
-  t->progress->Open(t->owner, message, maximum);
+  // Without the record the copy runs without a progress window.
+  t->progress = new (std::nothrow) ProgressWindow();
+  if (t->progress) t->progress->Open(t->owner, message, maximum);
 }
 
 static void SetPanel(void* context, int position) {

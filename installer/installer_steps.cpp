@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <new>
+
 #include "device/shell/services.h"
 #include "installer/convert_dictionary.h"
 #include "installer/device_transfer.h"
@@ -75,8 +77,9 @@ void ExitInstaller() { EndProcess(); }
 static ProgressWindow* ConversionProgress;
 
 static void OpenConversionProgress(void*, const WCHAR* message, int maximum) {
-  ConversionProgress = new ProgressWindow();
-  ConversionProgress->Open(MainWindow, message, maximum);
+  // Without the record the conversion runs without a progress window.
+  ConversionProgress = new (std::nothrow) ProgressWindow();
+  if (ConversionProgress) ConversionProgress->Open(MainWindow, message, maximum);
 }
 
 static void SetConversionProgress(void*, int position) {
