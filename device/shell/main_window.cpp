@@ -1,3 +1,4 @@
+#include <algorithm>
 #include "device/shell/main_window.h"
 
 #include <cstring>
@@ -191,10 +192,15 @@ void OnPaint(HWND window) {
     TextOutW(dc, 115, 168, u"Using Traditional database", 26);
   } else {
     TextOutW(dc, 115, 168, u"No database", 11);
+    // "loaded" stands at 157 when the words before it fit there; a wider face moves it on
+    // past them (and its link with it), so the two words never run into each other.
+    SIZE before{};
+    GetTextExtentPoint32W(dc, u"No database ", 12, &before);
+    int x = std::max(157, 115 + static_cast<int>(before.cx));
     underlined = StatusFont(true);
     SelectObject(dc, underlined);
-    g_linkRect = RECT{157, 168, 187, 177};
-    TextOutW(dc, 157, 168, u"loaded", 6);
+    g_linkRect = RECT{x, 168, x + 30, 177};
+    TextOutW(dc, x, 168, u"loaded", 6);
   }
   SelectObject(dc, old);
   DeleteObject(font);

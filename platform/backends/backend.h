@@ -50,6 +50,9 @@ class Backend {
   // Opens a document or address with the desktop's handler, without waiting.
   virtual bool OpenDocument(const std::string& pathOrUrl) = 0;
 
+  // Brings the program's desktop window in front of the desktop's other windows.
+  virtual void Raise() {}
+
   // Headless: records a call that would reach outside; the SDL backend ignores it.
   virtual void Note(const headless::Record&) {}
   // Headless answers system message boxes itself (true); the SDL backend lets them show.

@@ -69,7 +69,7 @@ BOOL Fill(LPOPENFILENAMEW ofn, const Answer& answer) {
   const std::u16string& path = answer.path;
   size_t slash = path.find_last_of(u'/');
   std::u16string name = slash == std::u16string::npos ? path : path.substr(slash + 1);
-  bool titleFits = !ofn->lpstrFileTitle || name.size() < ofn->nMaxFileTitle;
+  bool titleFits = !ofn->lpstrFileTitle || ofn->nMaxFileTitle == 0 || name.size() < ofn->nMaxFileTitle;
   if (path.size() >= ofn->nMaxFile || !titleFits) {
     ClearBuffers(ofn);
     // The size needed goes in the first unit, as the platform reports it.

@@ -18,7 +18,7 @@ const std::vector<MappedFace> kMap = {
     {u"MingLiU", "AR PL Mingti2L Big5"},   // fonts-arphic-bsmi00lp
     {u"Arial", "Liberation Sans"},         // fonts-liberation
     {u"Times New Roman", "Liberation Serif"},
-    {u"Tahoma", "DejaVu Sans"},            // fonts-dejavu-core
+    {u"Tahoma", "DejaVu Sans Condensed"},  // fonts-dejavu-extra: as narrow as the face it stands for
     {u"Verdana", "DejaVu Sans"},
 };
 

@@ -34,11 +34,17 @@ File* AsFile(HANDLE h) { return static_cast<File*>(LookUpHandle(h, KernelObject:
 DWORD Allowance(File* f, DWORD want, bool write) {
   if (!f->faulty) return want;
   std::lock_guard<std::mutex> lock(g_faultMutex);
-  long long& budget = write ? g_faults.writeBudget : g_faults.readBudget;
+  long long budget = write ? g_faults.writeBudget : g_faults.readBudget;
   if (budget < 0) return want;
-  DWORD allowed = budget < static_cast<long long>(want) ? static_cast<DWORD>(budget) : want;
-  budget -= allowed;
-  return allowed;
+  return budget < static_cast<long long>(want) ? static_cast<DWORD>(budget) : want;
+}
+
+// Only bytes that really moved cost budget: a read that meets the end of the file keeps the rest.
+void Charge(File* f, DWORD moved, bool write) {
+  if (!f->faulty) return;
+  std::lock_guard<std::mutex> lock(g_faultMutex);
+  long long& budget = write ? g_faults.writeBudget : g_faults.readBudget;
+  if (budget >= 0) budget -= moved < budget ? moved : budget;
 }
 
 }  // namespace
@@ -116,6 +122,7 @@ BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD readOut, LPOVERLAPP
     if (n == 0) break;
     total += static_cast<DWORD>(n);
   }
+  Charge(f, total, false);
   if (readOut) *readOut = total;
   if (allowed < toRead && total == allowed) {
     SetLastError(ERROR_READ_FAULT);
@@ -140,6 +147,7 @@ BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD writtenOut, LPOV
     }
     total += static_cast<DWORD>(n);
   }
+  Charge(f, total, true);
   if (writtenOut) *writtenOut = total;
   if (allowed < toWrite) {
     SetLastError(ERROR_DISK_FULL);

@@ -1,6 +1,7 @@
 // The default window procedure.
 #include <algorithm>
 
+#include "user/instances.h"
 #include "user/non_client.h"
 #include "user/window_system.h"
 
@@ -16,7 +17,10 @@ LRESULT ControlColour(HDC dc, int text, int background) {
 
 void SetText(Window* w, LPCWSTR text) {
   w->text = text ? std::u16string(text) : std::u16string();
-  if (IsTopLevel(w)) TitleChanged();
+  if (IsTopLevel(w)) {
+    TitleChanged();
+    InstanceWindowsChanged();
+  }
   if (HasCaption(w)) w->frameDirty = true;
 }
 

@@ -141,6 +141,11 @@ bool InputToMessage(const InputEvent& in, MSG* msg) {
       FinishRun();
       std::exit(0);
     }
+    case InputEvent::Kind::Foreground: {
+      auto bits = reinterpret_cast<uintptr_t>(in.window) | (in.key ? 1 : 0);
+      if (SetForegroundWindow(reinterpret_cast<HWND>(bits)) && s.backend) s.backend->Raise();
+      return false;
+    }
     case InputEvent::Kind::Snapshot:
       s.pendingSnapshot = in.file;
       return false;

@@ -6,6 +6,7 @@
 
 #include "platform/gdi_bridge.h"
 #include "platform/png.h"
+#include "user/instances.h"
 #include "user/system_classes.h"
 #include "user/window_system.h"
 
@@ -193,6 +194,8 @@ void FinishRun() {
   State& s = S();
   if (!s.started || g_finished) return;
   g_finished = true;
+  ForgetInstance();
+  s.finished = true;
   if (!s.options.snapshot.empty()) {
     // The frame the user saw last; before any frame, the screen as it is.
     const Surface& frame = s.havePresented ? s.presented : s.screen;

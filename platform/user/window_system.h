@@ -124,6 +124,7 @@ struct State {
   Surface presented;  // the last frame, kept when the run ends with a snapshot
   bool havePresented = false;
   bool firstFramePresented = false;
+  bool finished = false;  // FinishRun has run for this screen
   DWORD startTicks = 0;
 };
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "user/instances.h"
 #include "user/window_system.h"
 #include "user/z_order.h"
 
@@ -200,6 +201,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   if (!(w = FromHandle(hwnd))) return nullptr;
   Send(w, WM_MOVE, 0, MAKELPARAM(w->rect.left + w->client.left, w->rect.top + w->client.top));
   if (!FromHandle(hwnd)) return nullptr;
+  if (!child) InstanceWindowsChanged();
   if (style & WS_VISIBLE) ShowWindow(hwnd, SW_SHOW);
   return FromHandle(hwnd) ? hwnd : nullptr;
 }
@@ -240,8 +242,10 @@ BOOL DestroyWindow(HWND hwnd) {
   // created meanwhile.
   for (Window* t : s.desktop->children)
     if (t->owner == w) t->owner = nullptr;
+  bool topLevel = parent == s.desktop;
   Bury(w);
   if (s.titleBar) TitleChanged();
+  if (topLevel) InstanceWindowsChanged();
   return TRUE;
 }
 
@@ -372,7 +376,8 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
     if (windowName && t->text != std::u16string_view(windowName)) continue;
     return t->handle;
   }
-  return nullptr;
+  // Not here: perhaps in another program on this desktop (a second start finds the first).
+  return FindOtherInstanceWindow(className, windowName);
 }
 
 HWND GetDlgItem(HWND parent, int id) {

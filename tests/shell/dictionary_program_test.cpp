@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "device/definition/definition_view.h"
@@ -239,10 +240,28 @@ TEST_F(DictionaryProgram, NoDatabaseClosedRunsWithTheLink) {
   EXPECT_EQ(EntryTable.Count, 0);
   EXPECT_TRUE(test::MatchesGolden("program/no_database.png"));
   platform::headless::ClearRecords();
-  test::Tap(157 + 15, 26 + 168 + 4);  // inside "loaded"
+  // "loaded" follows "No database " in the status font, never before 157.
+  int link = 157;
+  {
+    HDC dc = GetDC(nullptr);
+    LOGFONTW lf{};
+    lf.lfHeight = -9;
+    lf.lfQuality = 4;
+    std::memcpy(lf.lfFaceName, u"Arial", 6 * sizeof(WCHAR));
+    HFONT font = CreateFontIndirectW(&lf);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE before{};
+    GetTextExtentPoint32W(dc, u"No database ", 12, &before);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    link = std::max(157, 115 + static_cast<int>(before.cx));
+  }
+  test::Tap(link + 15, 26 + 168 + 4);  // inside "loaded"
   EXPECT_EQ(ShellExecutes(u"help/edict_doc.htm"), 1);
-  test::Tap(156, 26 + 168 + 4);  // just left of it
-  test::Tap(172, 26 + 177);      // just below it
+  test::Tap(link - 1, 26 + 168 + 4);  // just left of it
+  test::Tap(link + 15, 26 + 177);     // just below it
+  test::Tap(link + 30, 26 + 168 + 4);  // just right of it
   EXPECT_EQ(ShellExecutes(u"help/edict_doc.htm"), 1);
   // Search reports that nothing is loaded.
   AnswerMessageBox(2);

@@ -12,6 +12,7 @@
 #include "backends/sdl/sdl_audio.h"
 #include "backends/sdl/sdl_keys.h"
 #include "platform/utf.h"
+#include "user/instances.h"
 
 namespace platform {
 
@@ -126,21 +127,39 @@ class SdlBackend : public Backend {
   void Poll(std::deque<InputEvent>& out) override {
     SDL_Event e;
     while (SDL_PollEvent(&e)) Translate(e, out);
+    // Another start of the program may ask to come forward; a few looks a second do.
+    Uint64 now = SDL_GetTicks64();
+    if (now - lastRequestCheck_ >= kRequestCheck) {
+      lastRequestCheck_ = now;
+      InputEvent in;
+      bool withOwned = false;
+      if (TakeForegroundRequest(&in.window, &withOwned)) {
+        in.kind = InputEvent::Kind::Foreground;
+        in.key = withOwned ? 1 : 0;
+        out.push_back(in);
+      }
+    }
   }
 
   bool Wait(DWORD timeout, std::deque<InputEvent>& out) override {
     SDL_Event e;
-    int wait = timeout == INFINITE ? -1 : static_cast<int>(std::min<DWORD>(timeout, 0x7FFFFFFF));
-    if (SDL_WaitEventTimeout(&e, wait)) {
-      Translate(e, out);
-      Poll(out);
-    }
+    DWORD capped = std::min<DWORD>(timeout, kRequestCheck);
+    if (SDL_WaitEventTimeout(&e, static_cast<int>(capped))) Translate(e, out);
+    Poll(out);
     return true;
   }
 
   void Sleep(DWORD ms, std::deque<InputEvent>& out) override {
     SDL_Delay(ms);
     Poll(out);
+  }
+
+  void Raise() override {
+    if (kind_ == ScreenKind::Handheld) {
+      if (device_.window) SDL_RaiseWindow(device_.window);
+    } else {
+      activeShown_ = nullptr;  // the next frame raises the active window's desktop window
+    }
   }
 
   bool SetClipboardText(const std::u16string& text) override {
@@ -304,6 +323,8 @@ class SdlBackend : public Backend {
   std::unordered_map<Uint32, HWND> byId_;
   HWND activeShown_ = nullptr;
   SdlAudio audio_;
+  static constexpr DWORD kRequestCheck = 250;
+  Uint64 lastRequestCheck_ = 0;
 };
 
 }  // namespace

@@ -67,6 +67,7 @@ struct InputEvent {
     KeyDown, KeyUp,  // `key` is a virtual key
     Text,            // `text` arrives as WM_CHAR, one per UTF-16 unit
     CloseWindow,     // the desktop closed a top-level window (`window`), or the device window
+    Foreground,      // another start of the program asks `window` forward (`key` 1: with its pop-ups)
     Snapshot,        // scripts: write the current frame to `file`
     End,             // scripts: the run ends here
   };
