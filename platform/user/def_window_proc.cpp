@@ -80,6 +80,11 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(w->text.size());
     case WM_SETREDRAW:
+      // As on the platform, redraw off takes the visible bit away (nothing else of a hide
+      // happens): the window's area belongs to its parent, which paints it when it is exposed,
+      // and updates wait until redraw is on again.
+      if (wParam && !w->redraw) w->style |= WS_VISIBLE;
+      if (!wParam) w->style &= ~WS_VISIBLE;
       w->redraw = wParam != 0;
       return 0;
     case WM_ACTIVATE:

@@ -203,6 +203,32 @@ TEST_F(PaintingTest, RedrawOffHoldsPaintingBack) {
   EXPECT_TRUE(PixelIs(20, 36 + 20, kBlue));
 }
 
+TEST_F(PaintingTest, RedrawOffLeavesTheAreaToTheParent) {
+  HWND frame = Make(main_, WS_VISIBLE, 10, 10, 100, 100, kGreen);
+  HWND list = Make(frame, WS_VISIBLE, 10, 10, 60, 60, kRed);
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  EXPECT_FALSE(IsWindowVisible(list));
+  POINT inside{10 + 10 + 30, 26 + 10 + 10 + 30};
+  EXPECT_EQ(WindowFromPoint(inside), frame);
+  // A pop-up over the area goes away: the parent paints what it uncovers, not the
+  // window that holds its painting back, so nothing of the pop-up stays on the screen.
+  HWND popup = Make(nullptr, WS_POPUP | WS_VISIBLE, 30, 60, 40, 40, kYellow);
+  EXPECT_TRUE(PixelIs(inside.x, inside.y, kYellow));
+  DestroyWindow(popup);
+  test::RunUntilIdle();
+  EXPECT_TRUE(PixelIs(inside.x, inside.y, kGreen));
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  EXPECT_TRUE(IsWindowVisible(list));
+  EXPECT_EQ(WindowFromPoint(inside), list);
+  InvalidateRect(list, nullptr, TRUE);
+  test::RunUntilIdle();
+  EXPECT_TRUE(PixelIs(inside.x, inside.y, kRed));
+  // Redraw on for a window hidden for other reasons does not show it.
+  ShowWindow(list, SW_HIDE);
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  EXPECT_FALSE(IsWindowVisible(list));
+}
+
 TEST_F(PaintingTest, DCsClipToTheWindowAndTheScreenDCReachesEverything) {
   HWND w = Make(main_, WS_VISIBLE, 10, 10, 40, 40, kRed);
   HDC dc = GetDC(w);
