@@ -23,11 +23,11 @@ static void Line(HDC dc, int x1, int y1, int x2, int y2) {
   LineTo(dc, x2, y2);
 }
 
-void DrawDoubleFrame(HWND window, HDC dc, int active) {
+void DrawTwoLineFrame(HWND window, HDC dc, COLORREF outerColour) {
   RECT client;
   GetClientRect(window, &client);
   int w = client.right - client.left, h = client.bottom - client.top;
-  HPEN outer = CreatePen(PS_SOLID, 1, active ? RGB(228, 228, 228) : RGB(0, 0, 192));
+  HPEN outer = CreatePen(PS_SOLID, 1, outerColour);
   SelectObject(dc, outer);
   Line(dc, 0, 0, w, 0);
   Line(dc, 0, 0, 0, h);
@@ -42,6 +42,10 @@ void DrawDoubleFrame(HWND window, HDC dc, int active) {
   Line(dc, w - 2, 1, w - 2, h - 1);
   SelectObject(dc, GetStockObject(BLACK_PEN));
   DeleteObject(inner);
+}
+
+void DrawDoubleFrame(HWND window, HDC dc, int active) {
+  DrawTwoLineFrame(window, dc, active ? RGB(228, 228, 228) : RGB(0, 0, 192));
 }
 
 void LoadSkinCorners(HWND window, HMODULE imageLibrary) {

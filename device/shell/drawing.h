@@ -11,6 +11,8 @@ void FillHatched(HDC dc, int x, int y, int width, int height, int active);
 
 // A dark outer and a white inner line around the window's client area.
 void DrawDoubleFrame(HWND window, HDC dc, int active);
+// The same frame with any outer colour (the installer's panels use the desktop's grey).
+void DrawTwoLineFrame(HWND window, HDC dc, COLORREF outerColour);
 
 // Loads the corner bitmaps 610 (variant 0) and 620 (variant 1) of the image library into
 // memory DCs kept for the run. A bitmap that does not load leaves its corners undrawn.
