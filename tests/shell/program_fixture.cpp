@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -16,7 +17,9 @@
 #include "platform/commctrl.h"
 #include "platform/gdi_bridge.h"
 #include "platform/platform.h"
+#include "platform/png.h"
 #include "platform/utf.h"
+#include "tests/support/pixels.h"
 #include "widgets/combo_box.h"
 #include "widgets/label.h"
 #include "widgets/list_view.h"
@@ -62,12 +65,18 @@ namespace {
 
 int g_answered = 0;
 int g_answer = 2;
+platform::Surface* g_shot = nullptr;
+std::function<void()> g_during;
 
 // Finds the open message box and taps the wanted button on it.
 void CALLBACK TapMessageBox(HWND, UINT, UINT_PTR id, DWORD) {
   HWND box = FindWindowW(u"MyMessageBox", nullptr);
   if (!box) return;
   KillTimer(nullptr, id);
+  if (g_shot) {
+    *g_shot = DictionaryProgram::Screen();
+    g_shot = nullptr;
+  }
   RECT r;
   GetWindowRect(box, &r);
   int w = r.right - r.left;
@@ -93,6 +102,13 @@ void CALLBACK TapMessageBox(HWND, UINT, UINT_PTR id, DWORD) {
   platform::headless::Queue(platform::headless::Now() + 20, up);
 }
 
+void CALLBACK RunDuring(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  std::function<void()> action = std::move(g_during);
+  g_during = nullptr;
+  if (action) action();
+}
+
 }  // namespace
 
 void DictionaryProgram::SetUp() {
@@ -108,6 +124,8 @@ void DictionaryProgram::SetUp() {
   std::u16string folder = platform::Utf16FromUtf8(folder_.string());
   SetProgramFolder(folder.c_str());
   g_answered = 0;
+  g_shot = nullptr;
+  g_during = nullptr;
   // The program's state lives for a process; each test starts it afresh.
   MatchCase = MatchWholeWord = PinYinPronunciation = 0;
   CurrentDatabase = 0;
@@ -137,6 +155,17 @@ void DictionaryProgram::Prepare(bool gb, bool big5, int saved) {
     int32_t record[5] = {1, 0, 0, saved, 0};
     std::ofstream(folder_ / "vemora.opt", std::ios::binary).write(reinterpret_cast<const char*>(record), 20);
   }
+}
+
+void DictionaryProgram::PrepareLarge(int fillers) {
+  std::vector<std::u16string> lines = kGbLines;
+  for (int i = 0; i < fillers; ++i) {
+    std::u16string headword{static_cast<char16_t>(0x4E00 + 2 * (i % 3000)), static_cast<char16_t>(0x5000 + i % 997)};
+    lines.push_back(headword + u" [zi4 ci2] /filler word " + platform::Utf16FromUtf8(std::to_string(i)) + u"/");
+  }
+  std::vector<BYTE> image = DatabaseImage(lines);
+  std::ofstream(folder_ / "cedict.gb.dat", std::ios::binary)
+      .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
 }
 
 void DictionaryProgram::OpenScreen(int width, int height) {
@@ -207,12 +236,39 @@ int DictionaryProgram::ShellExecutes(const std::u16string& pageEnd) {
   return n;
 }
 
-void DictionaryProgram::AnswerMessageBox(int answer, DWORD afterMs) {
+void DictionaryProgram::AnswerMessageBox(int answer, DWORD afterMs, platform::Surface* shot) {
   OpenScreen();
   g_answer = answer;
+  g_shot = shot;
   SetTimer(nullptr, 0, afterMs, TapMessageBox);
 }
 
 int DictionaryProgram::MessageBoxesAnswered() const { return g_answered; }
+
+void DictionaryProgram::During(DWORD afterMs, std::function<void()> action) {
+  OpenScreen();
+  g_during = std::move(action);
+  SetTimer(nullptr, 0, afterMs, RunDuring);
+}
+
+platform::Surface DictionaryProgram::Screen() {
+  test::RunUntilIdle();
+  return platform::headless::Snapshot();
+}
+
+::testing::AssertionResult DictionaryProgram::LooksLike(const std::string& name, const platform::Surface& shot) {
+  const char* write = std::getenv("ORLEND_WRITE_DOCS");
+  if (write && std::strcmp(write, "1") == 0 && shot.width() > 0) {
+    platform::Surface two(shot.width() * 2, shot.height() * 2);
+    for (int y = 0; y < two.height(); ++y)
+      for (int x = 0; x < two.width(); ++x) two.set_pixel(x, y, shot.pixel(x / 2, y / 2));
+    fs::path docs = fs::path(ORLEND_SOURCE_DIR) / "docs" / "program";
+    fs::create_directories(docs);
+    std::string error;
+    if (!platform::WritePng(two, (docs / (name + "@2x.png")).string(), &error))
+      return ::testing::AssertionFailure() << "cannot write the docs picture: " << error;
+  }
+  return test::MatchesGolden("program/" + name + ".png", shot);
+}
 
 }  // namespace program_test

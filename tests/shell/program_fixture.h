@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/surface.h"
 #include "platform/windows.h"
 #include "tests/support/headless_screen.h"
 
@@ -26,6 +28,9 @@ class DictionaryProgram : public ::testing::Test {
 
   // Writes the databases and a saved choice (option 3), or none when saved < 0.
   void Prepare(bool gb, bool big5, int saved = -1);
+  // The Simplified database: the test list followed by `fillers` entries that match none of
+  // the tests' words, so that a search runs long enough to report its progress.
+  void PrepareLarge(int fillers);
   // The headless handheld screen; Start and AnswerMessageBox open the default one.
   void OpenScreen(int width = 240, int height = 320);
   // Runs the program's instance initialisation; false when it refused to start.
@@ -42,9 +47,22 @@ class DictionaryProgram : public ::testing::Test {
   int ShellExecutes(const std::u16string& pageEnd);
   // While a message box is open (its own modal loop), taps the OK or Yes button (2),
   // No (1) or the close box (0) after `afterMs`.
-  void AnswerMessageBox(int answer, DWORD afterMs = 200);
+  // With `shot`, the screen with the box open is kept there first.
+  void AnswerMessageBox(int answer, DWORD afterMs = 200, platform::Surface* shot = nullptr);
   int MessageBoxesAnswered() const;
+  // Runs `action` once after `afterMs` of virtual time, also from inside a modal loop of
+  // the program's (an open menu, a message box).
+  void During(DWORD afterMs, std::function<void()> action);
 
+ public:
+  // The screen once everything waiting has painted.
+  static platform::Surface Screen();
+  // Compares with the golden tests/golden/program/<name>.png; with ORLEND_WRITE_DOCS=1 the
+  // picture also goes to docs/program/<name>@2x.png, every pixel a 2 x 2 block.
+  static ::testing::AssertionResult LooksLike(const std::string& name, const platform::Surface& shot);
+  static ::testing::AssertionResult LooksLike(const std::string& name) { return LooksLike(name, Screen()); }
+
+ protected:
   std::filesystem::path folder_;
   test::HeadlessScreen* screen_ = nullptr;
 };
