@@ -6,20 +6,17 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 
 #include "handheld_root.h"
 #include "platform/utf.h"
 #include "rapi_types.h"
 
 namespace {
-
-struct DeviceFile {
-  int fd;
-  unsigned magic;
-};
-constexpr unsigned kMagic = 0x52415049;  // "RAPI"
 
 std::string Simulation() {
   const char* s = std::getenv("ORLEND_RAPI_SIMULATE");
@@ -34,10 +31,20 @@ long long WriteBudget() {
 
 long long g_written = 0;
 bool g_connected = false;
+// The connection event handed out by CeRapiInitEx; CeRapiUninit closes it.
+HANDLE g_initEvent = nullptr;
 
-DeviceFile* AsDeviceFile(HANDLE h) {
-  auto* f = static_cast<DeviceFile*>(h);
-  return h && h != INVALID_HANDLE_VALUE && f->magic == kMagic ? f : nullptr;
+// Open files by handle. A handle is a number that is never given out twice, so a handle
+// closed already (or never ours) names no file, even after another file has been opened.
+std::mutex g_filesMutex;
+std::unordered_map<uintptr_t, int> g_files;
+uintptr_t g_nextFile = 0x5250;
+
+// The file's descriptor, or -1.
+int FileDescriptor(HANDLE h) {
+  std::lock_guard<std::mutex> lock(g_filesMutex);
+  auto it = g_files.find(reinterpret_cast<uintptr_t>(h));
+  return it == g_files.end() ? -1 : it->second;
 }
 
 }  // namespace
@@ -54,7 +61,8 @@ HRESULT CeRapiInit() {
 HRESULT CeRapiInitEx(RAPIINIT* init) {
   if (!init || init->cbSize != sizeof(RAPIINIT)) return E_FAIL;
   if (Simulation() == "init-fail") return E_FAIL;
-  init->heRapiInit = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (g_initEvent) CloseHandle(g_initEvent);
+  g_initEvent = init->heRapiInit = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   init->hrRapiInit = S_OK;
   // Without a device the connection simply never comes up, as with a real cradle.
   if (Simulation() != "no-device" && desktop_link::HandheldConnected()) {
@@ -67,6 +75,8 @@ HRESULT CeRapiInitEx(RAPIINIT* init) {
 
 HRESULT CeRapiUninit() {
   g_connected = false;
+  if (g_initEvent) CloseHandle(g_initEvent);
+  g_initEvent = nullptr;
   return S_OK;
 }
 
@@ -81,19 +91,22 @@ HANDLE CeCreateFile(LPCWSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DW
   else if (creation == OPEN_ALWAYS) flags |= O_CREAT;
   int fd = ::open(path.c_str(), flags, 0644);
   if (fd < 0) return INVALID_HANDLE_VALUE;
-  return new DeviceFile{fd, kMagic};
+  std::lock_guard<std::mutex> lock(g_filesMutex);
+  uintptr_t handle = g_nextFile++;
+  g_files[handle] = fd;
+  return reinterpret_cast<HANDLE>(handle);
 }
 
 BOOL CeWriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
   if (written) *written = 0;
-  DeviceFile* f = AsDeviceFile(h);
-  if (!f || (!buffer && toWrite)) return FALSE;
+  int fd = FileDescriptor(h);
+  if (fd < 0 || (!buffer && toWrite)) return FALSE;
   long long budget = WriteBudget();
   DWORD allowed = toWrite;
   if (budget >= 0 && g_written + toWrite > budget) allowed = static_cast<DWORD>(budget > g_written ? budget - g_written : 0);
   DWORD done = 0;
   while (done < allowed) {
-    ssize_t n = ::write(f->fd, static_cast<const char*>(buffer) + done, allowed - done);
+    ssize_t n = ::write(fd, static_cast<const char*>(buffer) + done, allowed - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       break;
@@ -106,11 +119,15 @@ BOOL CeWriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVE
 }
 
 BOOL CeCloseHandle(HANDLE h) {
-  DeviceFile* f = AsDeviceFile(h);
-  if (!f) return FALSE;
-  bool ok = ::close(f->fd) == 0 && Simulation() != "close-fail";
-  f->magic = 0;
-  delete f;
+  int fd = -1;
+  {
+    std::lock_guard<std::mutex> lock(g_filesMutex);
+    auto it = g_files.find(reinterpret_cast<uintptr_t>(h));
+    if (it == g_files.end()) return FALSE;
+    fd = it->second;
+    g_files.erase(it);
+  }
+  bool ok = ::close(fd) == 0 && Simulation() != "close-fail";
   return ok ? TRUE : FALSE;
 }
 

@@ -36,21 +36,26 @@ class DesktopLink : public ::testing::Test {
     ASSERT_NE(GetProcAddress(library_, "CeRapiInit"), nullptr);
   }
   void TearDown() override {
+    if (uninit_) uninit_();
     FreeLibrary(library_);
     platform::Shutdown();
     ::unsetenv("ORLEND_HANDHELD_ROOT");
     ::unsetenv("ORLEND_RAPI_SIMULATE");
     fs::remove_all(root_);
   }
-  // Connects as the installer does: the record, then up to 5000 ms for its event.
+  // Connects as the installer does: the record, then up to 5000 ms for its event. The event
+  // is the library's: CeRapiUninit releases it.
   bool Connect() {
     RAPIINIT record{};
     record.cbSize = sizeof record;
-    if (init_(&record) == E_FAIL) return false;
+    if (init_(&record) == E_FAIL) {
+      uninit_();
+      return false;
+    }
     DWORD before = GetTickCount();
     bool up = WaitForSingleObject(record.heRapiInit, 5000) == WAIT_OBJECT_0;
     waited_ = GetTickCount() - before;
-    CloseHandle(record.heRapiInit);
+    if (!up) uninit_();
     return up;
   }
   fs::path root_;
@@ -75,9 +80,17 @@ TEST_F(DesktopLink, WritesIntoTheHandheldsProgramFolder) {
   EXPECT_TRUE(write_(file, "gh", 0, &written, nullptr));  // a write of 0 bytes is fine
   EXPECT_TRUE(close_(file));
   EXPECT_FALSE(close_(file));
+  // A handle closed already is never read through, even when a new file takes its memory:
+  // closing it again must leave the new file open.
+  HANDLE second = create_(kDevicePath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(second, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(close_(file));
+  EXPECT_TRUE(write_(second, "ABC", 3, &written, nullptr));
+  EXPECT_TRUE(close_(second));
   uninit_();
   std::ifstream in(root_ / "program files" / "orlend's chinese dictionary" / "cedict.gb.dat");
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "abcdef");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "ABCdef");
 }
 
 TEST_F(DesktopLink, NoHandheldMeansNoConnectionWithinTheWait) {
