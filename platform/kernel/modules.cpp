@@ -16,9 +16,11 @@ namespace platform {
 namespace {
 
 std::mutex g_mutex;
+// Never destroyed: a library that is not freed stays loaded until the process ends, and
+// FreeLibrary or a lookup from another static's destructor must still find the set.
 std::unordered_set<Module*>& Live() {
-  static std::unordered_set<Module*> live;
-  return live;
+  static auto* live = new std::unordered_set<Module*>;
+  return *live;
 }
 const unsigned char* g_programResources = nullptr;
 size_t g_programResourcesSize = 0;
