@@ -30,6 +30,7 @@ struct Device {
   std::u16string createdName;
   DWORD access = 0, share = 0, creation = 0, attributes = 0;
   DWORD recordSize = 0;
+  HANDLE event = nullptr;     // the connection event, the stand-in's until CeRapiUninit
 };
 // A failure other than E_FAIL: the installer only tells E_FAIL apart.
 const HRESULT kOtherFailure = static_cast<HRESULT>(0x8000FFFFL);
@@ -46,12 +47,14 @@ HRESULT FakeInitEx(RAPIINIT* record) {
   g_device->recordSize = record->cbSize;
   EXPECT_EQ(record->heRapiInit, nullptr);  // zero-filled before the call
   EXPECT_EQ(record->hrRapiInit, 0);
-  record->heRapiInit = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  record->heRapiInit = g_device->event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (g_device->signal) SetEvent(record->heRapiInit);
   return g_device->initResult;
 }
 HRESULT FakeUninit() {
   g_device->calls.push_back("CeRapiUninit");
+  if (g_device->event) CloseHandle(g_device->event);
+  g_device->event = nullptr;
   return S_OK;
 }
 HANDLE FakeCreate(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD creation,
@@ -119,6 +122,9 @@ class DeviceTransfer : public ::testing::Test {
                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
   void TearDown() override {
+    // Every CeRapiInitEx is answered by CeRapiUninit, which releases the connection event.
+    EXPECT_EQ(device_.event, nullptr);
+    if (device_.event) CloseHandle(device_.event);
     RemoteApiEntries = saved_;
     g_device = nullptr;
   }

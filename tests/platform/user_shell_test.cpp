@@ -49,12 +49,17 @@ TEST_F(ShellTest, ClipboardTextMakesTheRoundTrip) {
   EXPECT_EQ(GetClipboardData(CF_UNICODETEXT), nullptr);
   ASSERT_TRUE(EmptyClipboard());
   EXPECT_NE(SetClipboardData(CF_UNICODETEXT, TextBlock(u"中国 zhong1 guo2")), nullptr);
-  EXPECT_EQ(SetClipboardData(CF_TEXT, TextBlock(u"x")), nullptr);  // only Unicode text here
+  // A refused block stays the caller's to free.
+  HANDLE refused = TextBlock(u"x");
+  EXPECT_EQ(SetClipboardData(CF_TEXT, refused), nullptr);  // only Unicode text here
+  LocalFree(refused);
   ASSERT_TRUE(CloseClipboard());
   EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
   EXPECT_EQ(ReadClipboard(), u"中国 zhong1 guo2");
   // Without opening nothing can be changed.
-  EXPECT_EQ(SetClipboardData(CF_UNICODETEXT, TextBlock(u"no")), nullptr);
+  refused = TextBlock(u"no");
+  EXPECT_EQ(SetClipboardData(CF_UNICODETEXT, refused), nullptr);
+  LocalFree(refused);
   EXPECT_FALSE(EmptyClipboard());
   // A block without a terminator is read to its end, not beyond.
   HANDLE raw = GlobalAlloc(GMEM_MOVEABLE, 4 * sizeof(WCHAR));
