@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds the benchmarks and runs them; the summary tables come last.
+# Builds the benchmarks and runs them; the summary tables come last. orlend-bench measures
+# the dictionary code and the installer's conversion, orlend-bench-program the handheld
+# program as a whole (start, a search from the tap to the painted list, memory).
 #   bench/run.sh                   everything
 #   bench/run.sh 'search/china'    only the benchmarks whose names match
 # The data (data/cedict.gb.dat, data/cedict_ts.u8) comes from tools/prepare-data.sh;
@@ -10,7 +12,7 @@ build_dir=${BUILD_DIR:-build-bench}
 if [ ! -f "$build_dir/build.ninja" ]; then
   cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORLEND_BENCHMARKS=ON >/dev/null
 fi
-cmake --build "$build_dir" --target orlend-bench orlend-dict -j"$(nproc)"
+cmake --build "$build_dir" --target orlend-bench orlend-bench-program orlend-dict -j"$(nproc)"
 if [ ! -x "$build_dir/bin/orlend-bench" ]; then
   echo "bench/run.sh: orlend-bench was not built; is Google Benchmark (libbenchmark-dev) installed?" >&2
   exit 1
@@ -18,3 +20,4 @@ fi
 filter=${1:-.}
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) processors"
 "$build_dir/bin/orlend-bench" --benchmark_filter="$filter" --benchmark_counters_tabular=true
+"$build_dir/bin/orlend-bench-program" --benchmark_filter="$filter" --benchmark_counters_tabular=true
