@@ -2,7 +2,7 @@
 // libraries, sounds, help pages and a database converted from the bundled sample), in a
 // real window on a private X server, typed into and tapped through that server. Its window
 // must show the pixels of a headless run of the same steps. A second start while it runs
-// brings it to the front and ends.
+// brings it to the front and ends without showing a window.
 // Skipped where Xvfb, xdotool or xwd is missing.
 #include <gtest/gtest.h>
 
@@ -239,10 +239,27 @@ TEST_F(RealWindow, ASecondStartBringsTheFirstForwardAndEnds) {
   // Another program's handheld window opens over it, in the same place.
   platform::Surface demo = HeadlessDemo();
   StartWindow(kBin / "orlend-platform-demo", "demo.log");
-  ASSERT_FALSE(test::FindXWindow(x_.Env(), "Platform demo", scratch_.string()).empty());
+  std::string demoId = test::FindXWindow(x_.Env(), "Platform demo", scratch_.string());
+  ASSERT_FALSE(demoId.empty());
   ASSERT_TRUE(ScreenShows(x, y, demo)) << "the other window does not cover the dictionary";
 
-  // The second start finds the first, asks it forward and ends at once, creating nothing.
+  // Windows mapped from now on, seen by xev; a one-pixel move of the other window, once seen,
+  // tells that xev listens.
+  pid_t watch = -1;
+  std::string events = (scratch_ / "xev.txt").string();
+  if (test::OnPath("xev")) {
+    watch = test::Spawn({"xev", "-root", "-event", "substructure"}, {x_.Env()}, events);
+    started_.push_back(watch);
+    auto until = Clock::now() + std::chrono::seconds(10);
+    for (int dx = 1; Clock::now() < until && test::ReadWholeFile(events).find("ConfigureNotify") == std::string::npos;
+         dx = 1 - dx) {
+      test::RunToEnd({"xdotool", "windowmove", demoId, std::to_string(x + dx), std::to_string(y)}, {x_.Env()}, "");
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_NE(test::ReadWholeFile(events).find("ConfigureNotify"), std::string::npos) << "xev saw nothing";
+  }
+
+  // The second start finds the first, asks it forward and ends at once, showing nothing.
   auto before = Clock::now();
   pid_t second = test::Spawn({(program_ / "orlend-dict").string(), "--scale", std::to_string(kScale)}, Env(),
                              (scratch_ / "second.log").string());
@@ -253,6 +270,13 @@ TEST_F(RealWindow, ASecondStartBringsTheFirstForwardAndEnds) {
   EXPECT_TRUE(test::StillRunning(first));
   EXPECT_TRUE(ScreenShows(x, y, start)) << "the first window did not come to the front";
   EXPECT_TRUE(test::StillRunning(first));
+  if (watch > 0) {
+    kill(watch, SIGTERM);
+    test::WaitFor(watch, 10);
+    EXPECT_EQ(test::ReadWholeFile(events).find("MapNotify"), std::string::npos) << "the second start showed a window";
+  } else {
+    std::cout << "[ skipped  ] xev is missing: windows of the second start not watched\n";
+  }
 }
 
 }  // namespace

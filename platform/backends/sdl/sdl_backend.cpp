@@ -96,8 +96,10 @@ class SdlBackend : public Backend {
     SDL_StartTextInput();
     if (kind != ScreenKind::Handheld) return true;
     int scale = std::max(1, options_.scale);
+    // Shown with its first frame: a program that ends before it has one (a second start that
+    // hands over to the running one) never shows an empty window.
     device_.window = SDL_CreateWindow("Handheld", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                      width * scale, height * scale, SDL_WINDOW_SHOWN);
+                                      width * scale, height * scale, SDL_WINDOW_HIDDEN);
     if (!device_.window || !MakeRenderer(device_, width, height)) {
       std::fprintf(stderr, "platform: SDL cannot make the handheld's window: %s\n", SDL_GetError());
       return false;
@@ -108,6 +110,7 @@ class SdlBackend : public Backend {
   void Present(const Surface& screen, const std::vector<FrameView>& views) override {
     if (kind_ == ScreenKind::Handheld) {
       SDL_UpdateTexture(device_.texture, nullptr, screen.data(), screen.width() * 4);
+      if (SDL_GetWindowFlags(device_.window) & SDL_WINDOW_HIDDEN) SDL_ShowWindow(device_.window);
       Show(device_);
       for (const FrameView& v : views)
         if (v.active) {
