@@ -52,6 +52,7 @@ class DesktopLink : public ::testing::Test {
       uninit_();
       return false;
     }
+    event_ = record.heRapiInit;
     DWORD before = GetTickCount();
     bool up = WaitForSingleObject(record.heRapiInit, 5000) == WAIT_OBJECT_0;
     waited_ = GetTickCount() - before;
@@ -59,6 +60,7 @@ class DesktopLink : public ::testing::Test {
     return up;
   }
   fs::path root_;
+  HANDLE event_ = nullptr;  // the last connection's event
   HMODULE library_ = nullptr;
   CeRapiInitExProc init_ = nullptr;
   CeRapiUninitProc uninit_ = nullptr;
@@ -89,6 +91,7 @@ TEST_F(DesktopLink, WritesIntoTheHandheldsProgramFolder) {
   EXPECT_TRUE(write_(second, "ABC", 3, &written, nullptr));
   EXPECT_TRUE(close_(second));
   uninit_();
+  EXPECT_FALSE(CloseHandle(event_));  // released by CeRapiUninit, not the caller's to close
   std::ifstream in(root_ / "program files" / "orlend's chinese dictionary" / "cedict.gb.dat");
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "ABCdef");
 }
