@@ -250,7 +250,9 @@ void ComboBoxControl::GetText(WCHAR* buffer) {
     buffer[0] = 0;
     return;
   }
-  GetWindowTextW(editWindow, buffer, maxTextLength == -1 ? 256 : maxTextLength);
+  int got = GetWindowTextW(editWindow, buffer, maxTextLength == -1 ? 256 : maxTextLength);
+  // A cut that falls inside a surrogate pair leaves the pair out rather than half of it.
+  if (got > 0 && buffer[got - 1] >= 0xD800 && buffer[got - 1] <= 0xDBFF) buffer[got - 1] = 0;
 }
 
 int ComboBoxControl::GetTextLength() { return textLength; }
