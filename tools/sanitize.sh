@@ -41,8 +41,10 @@ elif command -v clang++ >/dev/null; then
 else
   cxx=g++ cc=gcc
 fi
-flags="-O1 -gline-tables-only"
-case "$cxx" in *g++*) flags="-O1 -g1" ;; esac
+case "$cxx" in
+  *clang++*) flags="-O1 -gline-tables-only" ;;
+  *) flags="-O1 -g1" ;;  # g++'s nearest to line tables only
+esac
 linker=()
 if [[ "$cxx" == *clang++* ]] && command -v ld.lld >/dev/null; then
   linker=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld -DCMAKE_SHARED_LINKER_FLAGS=-fuse-ld=lld
