@@ -9,7 +9,8 @@
 # Targets run side by side, FUZZ_PARALLEL at a time (default: the number of
 # processors), each in one process. Each starts from its seeds
 # (tests/fuzz/corpus/<target>) and keeps what it learns in build-fuzz/fuzz-corpus/<target>;
-# inputs that fail land in build-fuzz/findings/<target>/, with the run's log beside them.
+# inputs that fail land in build-fuzz/findings/<target>/, with the run's log beside them
+# (an earlier run's findings move to findings/<target>.earlier/).
 # The code is built as for OSS-Fuzz: -O1 with line tables.
 # Exit: 0 when nothing was found, 1 otherwise, 2 when clang is missing.
 set -euo pipefail
@@ -72,6 +73,11 @@ export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 run_target() {
   local t=$1
   local corpus="$build_dir/fuzz-corpus/$t" findings="$build_dir/findings/$t" log="$build_dir/findings/$t.log"
+  # What an earlier run found is kept aside, so that only this run's findings count.
+  if [ -n "$(ls -A "$findings" 2>/dev/null)" ]; then
+    rm -rf "$findings.earlier"
+    mv "$findings" "$findings.earlier"
+  fi
   mkdir -p "$corpus" "$findings"
   local rc=0
   nice -n 10 "$build_dir/bin/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 -timeout=25 \
