@@ -22,7 +22,8 @@ const std::string kDemo = std::string(ORLEND_BINARY_DIR) + "/bin/orlend-platform
 const std::string kScript = std::string(ORLEND_SOURCE_DIR) + "/platform/demo/demo.script";
 
 std::string Folder() {
-  fs::path p = fs::path(ORLEND_BINARY_DIR) / "demo-test";
+  // A folder per test: ctest runs the tests of this file side by side.
+  fs::path p = fs::path(ORLEND_BINARY_DIR) / "demo-test" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
   fs::create_directories(p);
   return p.string();
 }

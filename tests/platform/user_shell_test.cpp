@@ -33,7 +33,8 @@ std::u16string ReadClipboard() {
 class ShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::path(ORLEND_BINARY_DIR) / "shell-test";
+    // A folder per test: ctest runs the tests of this file side by side.
+    folder_ = fs::path(ORLEND_BINARY_DIR) / "shell-test" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::remove_all(folder_);
     fs::create_directories(folder_ / "help");
     std::ofstream(folder_ / "help" / "help.htm") << "<html></html>";

@@ -19,7 +19,9 @@ namespace fs = std::filesystem;
 class ServicesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::path(ORLEND_BINARY_DIR) / "services-test";
+    // A folder per test: ctest runs the tests of this file side by side.
+    folder_ = fs::path(ORLEND_BINARY_DIR) / "services-test" /
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::remove_all(folder_);
     fs::create_directories(folder_ / "res");
     fs::create_directories(folder_ / "help");
