@@ -298,7 +298,8 @@ template <bool FirstExact>
 static inline bool MayMatch(const WCHAR* w, WCHAR q0, WCHAR q1, bool fold)
 {
   if (FirstExact) return (fold ? Fold(w[0]) : w[0]) == q0;
-  return ((fold ? Fold(w[0]) : w[0]) == q0) | ((fold ? Fold(w[1]) : w[1]) == q1);
+  // Both compared without a branch between them.
+  return static_cast<int>((fold ? Fold(w[0]) : w[0]) == q0) | static_cast<int>((fold ? Fold(w[1]) : w[1]) == q1);
 }
 
 // At most three windows per entry: right after the first '[', right after the

@@ -31,8 +31,8 @@ struct Section {
 
 class ResourceWalker {
  public:
-  ResourceWalker(Reader& r, std::vector<Section>& sections, size_t base, DWORD baseRva, DWORD dirSize)
-      : r_(r), sections_(sections), base_(base), baseRva_(baseRva), dirSize_(dirSize) {}
+  ResourceWalker(Reader& r, std::vector<Section>& sections, size_t base, DWORD dirSize)
+      : r_(r), sections_(sections), base_(base), dirSize_(dirSize) {}
 
   bool Walk(ResourceSet& out) {
     entries_ = &out;
@@ -106,7 +106,6 @@ class ResourceWalker {
   Reader& r_;
   std::vector<Section>& sections_;
   size_t base_;
-  DWORD baseRva_;
   DWORD dirSize_;
   ResourceSet* entries_ = nullptr;
   int visited_ = 0;
@@ -144,7 +143,7 @@ bool ParsePeResources(const BYTE* data, size_t size, ResourceSet& out) {
       if (resourceSize > available) resourceSize = available;
     }
   if (base == SIZE_MAX || base > size || size - base < resourceSize) return false;
-  ResourceWalker walker(r, sections, base, resourceRva, resourceSize);
+  ResourceWalker walker(r, sections, base, resourceSize);
   ResourceSet parsed;
   if (!walker.Walk(parsed)) return false;
   out = std::move(parsed);
