@@ -145,7 +145,9 @@ bool XvfbSession::Start(const std::string& screen) {
       dup2(null, 2);
     }
     std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+    // -noreset: by default the server resets when its last client leaves, and a client that
+    // connects during the reset (a program starting while a probe just left) is refused.
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset",
            static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -174,7 +176,14 @@ bool XvfbSession::Start(const std::string& screen) {
     return false;
   }
   display_ = ":" + number;
-  return true;
+  // The number comes once the server listens; a client's first connection is the proof that
+  // it also answers (a program started too early cannot open the display and ends at once).
+  while (Clock::now() < end) {
+    if (RunToEnd({"xdotool", "getdisplaygeometry"}, {Env()}, "", 5) == 0) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  Stop();
+  return false;
 }
 
 void XvfbSession::Stop() {
