@@ -246,22 +246,7 @@ TEST_F(DictionaryProgram, NoDatabaseClosedRunsWithTheLink) {
   EXPECT_TRUE(LooksLike("no_database"));
   platform::headless::ClearRecords();
   // "loaded" follows "No database " in the status font, never before 157.
-  int link = 157;
-  {
-    HDC dc = GetDC(nullptr);
-    LOGFONTW lf{};
-    lf.lfHeight = -9;
-    lf.lfQuality = 4;
-    std::memcpy(lf.lfFaceName, u"Arial", 6 * sizeof(WCHAR));
-    HFONT font = CreateFontIndirectW(&lf);
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE before{};
-    GetTextExtentPoint32W(dc, u"No database ", 12, &before);
-    SelectObject(dc, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, dc);
-    link = std::max(157, 115 + static_cast<int>(before.cx));
-  }
+  int link = std::max(157, 115 + static_cast<int>(test::TextExtent(u"Arial", -9, FW_NORMAL, u"No database ").cx));
   test::Tap(link + 15, 26 + 168 + 4);  // inside "loaded"
   EXPECT_EQ(ShellExecutes(u"help/edict_doc.htm"), 1);
   test::Tap(link - 1, 26 + 168 + 4);  // just left of it

@@ -101,4 +101,16 @@ std::string GoldenOutputFolder() { return ORLEND_GOLDEN_OUTPUT_DIR; }
   return failure;
 }
 
+SIZE TextExtent(const char16_t* face, int height, int weight, const std::u16string& text) {
+  HDC dc = GetDC(nullptr);
+  HFONT font = CreateFontW(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, ANTIALIASED_QUALITY, 0, face);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(nullptr, dc);
+  return size;
+}
+
 }  // namespace test

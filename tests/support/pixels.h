@@ -23,4 +23,7 @@ COLORREF PixelAt(int x, int y);
 // Where failure images go.
 std::string GoldenOutputFolder();
 
+// The size of `text` on the screen in a face (negative height = character height).
+SIZE TextExtent(const char16_t* face, int height, int weight, const std::u16string& text);
+
 }  // namespace test

@@ -74,17 +74,7 @@ class ComboBoxTest : public ::testing::Test {
     return v;
   }
   POINT Arrow() { return OnScreen(combo_->comboWindow, 144 - 9, 10); }
-  int LineHeight() {
-    HDC dc = GetDC(nullptr);
-    HFONT f = CreateFontW(-15, 0, 0, 0, FW_BOLD, 0, 0, 0, 128, 0, 0, DEFAULT_QUALITY, 0, u"Arial");
-    HGDIOBJ old = SelectObject(dc, f);
-    SIZE s{};
-    GetTextExtentPoint32W(dc, u"Tej", 3, &s);
-    SelectObject(dc, old);
-    DeleteObject(f);
-    ReleaseDC(nullptr, dc);
-    return s.cy;
-  }
+  int LineHeight() { return test::TextExtent(u"Arial", -15, FW_BOLD, u"Tej").cy; }
   std::pair<DWORD, DWORD> Selection() {
     DWORD start = 0, end = 0;
     SendMessageW(combo_->editWindow, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
