@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs that is not installed yet.
 # Safe to run again: it does nothing when everything is there.
+. "$(dirname "$0")/lib/help.sh"; script_help "$@"
 set -euo pipefail
 
 packages=(
