@@ -105,7 +105,6 @@ std::string VersionText(const Program& program) {
   text += " (" ORLEND_PACKAGE ") " ORLEND_VERSION "\n";
   text += "Copyright (C) " ORLEND_COPYRIGHT_YEAR " the " ORLEND_PACKAGE " developers.\n"
           "The dictionary data is CC-CEDICT, licensed under CC BY-SA 4.0.\n"
-          "This is free software: you are free to change and redistribute it.\n"
           "There is NO WARRANTY, to the extent permitted by law.\n";
   return text;
 }
