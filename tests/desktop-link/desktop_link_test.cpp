@@ -25,7 +25,7 @@ class DesktopLink : public ::testing::Test {
     options.backend = platform::BackendKind::Headless;
     options.screen = platform::ScreenKind::Desktop;
     ASSERT_TRUE(platform::Start(options));
-    library_ = LoadLibraryW(RAPI_PATH);
+    library_ = LoadLibraryExW(RAPI_PATH, nullptr, LOAD_LIBRARY_NATIVE_CODE);
     ASSERT_NE(library_, nullptr);
     init_ = reinterpret_cast<CeRapiInitExProc>(GetProcAddress(library_, "CeRapiInitEx"));
     uninit_ = reinterpret_cast<CeRapiUninitProc>(GetProcAddress(library_, "CeRapiUninit"));
