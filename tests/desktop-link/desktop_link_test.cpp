@@ -122,6 +122,34 @@ TEST_F(DesktopLink, MissingProgramFolderAndFailingWrites) {
   close_(file);
 }
 
+// Links on the handheld's side, at the database or in place of its folder, lead out of the
+// root: the file is not opened and the link's target keeps its bytes.
+TEST_F(DesktopLink, LinksOnTheHandheldAreNotFollowedNorAnUntrustedRoot) {
+  fs::path folder = root_ / "program files" / "orlend's chinese dictionary";
+  fs::create_directories(folder);
+  fs::path victim = root_.string() + ".victim";
+  std::ofstream(victim) << "precious";
+  fs::create_symlink(victim, folder / "cedict.gb.dat");
+  ASSERT_TRUE(Connect());
+  EXPECT_EQ(create_(kDevicePath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
+            INVALID_HANDLE_VALUE);
+  fs::remove_all(root_ / "program files");
+  fs::create_directories(root_ / "program files");
+  fs::create_directories(root_.string() + ".outside");
+  fs::create_directory_symlink(root_.string() + ".outside", folder);
+  EXPECT_EQ(create_(kDevicePath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(create_(u"program files//..//..//escaped", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  uninit_();
+  EXPECT_FALSE(fs::exists(root_.string() + ".outside/cedict.gb.dat"));
+  EXPECT_FALSE(fs::exists(root_.parent_path() / "escaped"));
+  std::ifstream in(victim);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
+  fs::remove(victim);
+  fs::remove_all(root_.string() + ".outside");
+}
+
 TEST(ApplicationManager, InstallsWhatInstallIniNames) {
   fs::path dir = fs::temp_directory_path() / ("orlend_appmgr_" + std::to_string(::getpid()));
   fs::remove_all(dir);

@@ -94,6 +94,8 @@ BOOL FlushFileBuffers(HANDLE file);
 BOOL CloseHandle(HANDLE object);
 BOOL DeleteFileW(LPCWSTR name);
 BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
+// A second name for an existing file; a link at `existing` is linked itself, not followed.
+BOOL CreateHardLinkW(LPCWSTR newName, LPCWSTR existing, LPSECURITY_ATTRIBUTES security);
 BOOL CreateDirectoryW(LPCWSTR name, LPSECURITY_ATTRIBUTES security);
 DWORD GetFileAttributesW(LPCWSTR name);
 // The pattern is a path whose last component may hold '*' and '?'.
