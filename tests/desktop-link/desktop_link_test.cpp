@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "handheld_root.h"
 #include "rapi_types.h"
 
 namespace fs = std::filesystem;
@@ -123,7 +125,8 @@ TEST_F(DesktopLink, MissingProgramFolderAndFailingWrites) {
 }
 
 // Links on the handheld's side, at the database or in place of its folder, lead out of the
-// root: the file is not opened and the link's target keeps its bytes.
+// root: the file is not opened and the link's target keeps its bytes. A handheld folder
+// that other users can write to is not used at all.
 TEST_F(DesktopLink, LinksOnTheHandheldAreNotFollowedNorAnUntrustedRoot) {
   fs::path folder = root_ / "program files" / "orlend's chinese dictionary";
   fs::create_directories(folder);
@@ -148,6 +151,23 @@ TEST_F(DesktopLink, LinksOnTheHandheldAreNotFollowedNorAnUntrustedRoot) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
   fs::remove(victim);
   fs::remove_all(root_.string() + ".outside");
+
+  fs::permissions(root_, fs::perms::all);  // anybody may write
+  EXPECT_FALSE(Connect());
+}
+
+// Without HOME the handheld is the account's own, from the password database: never a
+// folder in /tmp that another user could have made first.
+TEST(HandheldRoot, WithoutHomeItIsTheAccountsHome) {
+  const char* home = std::getenv("HOME");
+  std::string saved = home ? home : "";
+  ::unsetenv("HOME");
+  ::unsetenv("XDG_DATA_HOME");
+  ::unsetenv("ORLEND_HANDHELD_ROOT");
+  const passwd* account = ::getpwuid(::geteuid());
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(desktop_link::HandheldRoot(), std::string(account->pw_dir) + "/.local/share/orlend/handheld");
+  if (home) ::setenv("HOME", saved.c_str(), 1);
 }
 
 TEST(ApplicationManager, InstallsWhatInstallIniNames) {

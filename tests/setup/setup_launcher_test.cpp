@@ -104,4 +104,22 @@ TEST_F(SetupLauncher, AManagerThatCannotStartIsNotAnError) {
   EXPECT_EQ(MessageBoxes(kMissing), 0);
 }
 
+// The registry in a folder that another user owns or can write to names a manager that
+// user chose: it is not used, as if there were none.
+TEST_F(SetupLauncher, ARegistryInAFolderOthersControlIsNotUsed) {
+  Register(platform::Utf16FromUtf8(manager_.string()));
+  WCHAR none[] = u"";
+  fs::permissions(dir_, fs::perms::all);
+  EXPECT_EQ(SetupLauncherMain(nullptr, none, 1), 0);
+  EXPECT_EQ(MessageBoxes(kMissing), 1);
+  fs::permissions(dir_, fs::perms::others_write | fs::perms::group_write, fs::perm_options::remove);
+  if (::geteuid() == 0 && ::chown(dir_.c_str(), 65534, 65534) == 0) {
+    EXPECT_EQ(SetupLauncherMain(nullptr, none, 1), 0);
+    EXPECT_EQ(MessageBoxes(kMissing), 2);
+    EXPECT_EQ(::chown(dir_.c_str(), 0, 0), 0);
+  }
+  ::usleep(200000);
+  EXPECT_FALSE(fs::exists(dir_ / "args"));
+}
+
 }  // namespace
