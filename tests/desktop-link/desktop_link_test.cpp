@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <pwd.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,6 +16,7 @@
 #include "rapi_types.h"
 
 namespace fs = std::filesystem;
+extern char** environ;
 
 namespace {
 
@@ -190,6 +194,69 @@ TEST(ApplicationManager, InstallsWhatInstallIniNames) {
   fs::remove_all(dir / "root");
   EXPECT_NE(std::system((env + CEAPPMGR_PATH + " '" + ini + "' 2> /dev/null").c_str()), 0);
   fs::remove_all(dir);
+}
+
+// What the setup launcher starts: the manager's own path, unquoted and so cut at its
+// spaces, then the quoted install.ini path. Packages that name anything outside their
+// folder are refused whole; nothing is written anywhere.
+TEST(ApplicationManager, TakesTheLaunchersLineAndKeepsToThePackage) {
+  fs::path dir = fs::temp_directory_path() / ("orlend_appmgr_line_" + std::to_string(::getpid())) / "a b" / "词典";
+  fs::remove_all(dir.parent_path().parent_path());
+  fs::create_directories(dir / "package" / "help");
+  fs::create_directories(dir / "root");
+  fs::copy_file(CEAPPMGR_PATH, dir / "ceappmgr");
+  std::ofstream(dir / "package" / "prog") << "program";
+  std::ofstream(dir / "package" / "help" / "help.htm") << "<html>";
+  std::ofstream(dir / "secret") << "desktop file";
+  auto package = [&](const std::string& files, const std::string& folders) {
+    std::ofstream(dir / "package" / "install.ini")
+        << "[CEAppManager]\nComponent = Dict\n[Dict]\nInstallDir = program files\\dict\nFiles = " << files
+        << "\nFolders = " << folders << "\n";
+  };
+  fs::path installed = dir / "root" / "program files" / "dict";
+  // The line as the platform's process start splits it: "<dir>/a", "b/词典/ceappmgr", "<ini>".
+  std::string manager = (dir / "ceappmgr").string();
+  std::string ini = "\"" + (dir / "package").string() + "\\install.ini\"";
+  std::vector<std::string> line = {manager.substr(0, manager.find(' ')), manager.substr(manager.find(' ') + 1), ini};
+  ::setenv("ORLEND_HANDHELD_ROOT", (dir / "root").c_str(), 1);
+  auto run = [&] {
+    std::vector<char*> argv;
+    for (std::string& a : line) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    int status = -1;
+    if (posix_spawn(&pid, manager.c_str(), &quiet, nullptr, argv.data(), environ) == 0) ::waitpid(pid, &status, 0);
+    posix_spawn_file_actions_destroy(&quiet);
+    return status;
+  };
+  package("prog", "help");
+  EXPECT_EQ(run(), 0);
+  EXPECT_TRUE(fs::exists(installed / "prog"));
+  EXPECT_TRUE(fs::exists(installed / "help" / "help.htm"));
+  fs::remove_all(dir / "root" / "program files");
+
+  fs::create_symlink(dir / "secret", dir / "package" / "link");
+  const std::string outside = (dir / "secret").string();
+  const std::pair<const char*, const char*> refused[] = {
+      {outside.c_str(), ""}, {"../secret", ""}, {"link", ""}, {"prog", ".."}, {"prog", "."}, {"prog", "/etc"}};
+  for (const auto& [files, folders] : refused) {
+    package(files, folders);
+    EXPECT_NE(run(), 0) << files << " | " << folders;
+    EXPECT_FALSE(fs::exists(dir / "root" / "program files")) << files << " | " << folders;
+  }
+  // A link already on the handheld, where a file goes, is not written through.
+  package("prog", "");
+  fs::create_directories(installed);
+  fs::create_symlink(dir / "secret", installed / "prog");
+  EXPECT_NE(run(), 0);
+  std::ifstream secret(dir / "secret");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(secret), {}), "desktop file");
+  ::unsetenv("ORLEND_HANDHELD_ROOT");
+  fs::remove_all(dir.parent_path().parent_path());
 }
 
 }  // namespace
