@@ -26,7 +26,8 @@ elif [ "$status" -ne 0 ]; then
 fi
 
 tools/install-handheld.sh "$folder"
-root=${ORLEND_HANDHELD_ROOT:-${XDG_DATA_HOME:-$HOME/.local/share}/orlend/handheld}
+home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
+root=${ORLEND_HANDHELD_ROOT:-${XDG_DATA_HOME:-$home/.local/share}/orlend/handheld}
 program="$root/program files/orlend's chinese dictionary/orlend-dict"
 
 if [ $# -eq 0 ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
