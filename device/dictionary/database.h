@@ -65,6 +65,12 @@ int LoadDictionaryImage(const BYTE* image, DWORD size);
 // Frees the table; the count becomes 0.
 void FreeDictionary();
 
+// The loaded word list's name for itself, so the edition in use can be shown:
+// its header line without the leading '#', up to the first comma
+// ("CC-CEDICT of 2026-01-04"). Empty when nothing is loaded.
+#define WORD_LIST_NAME_UNITS 64
+extern WCHAR WordListName[WORD_LIST_NAME_UNITS];
+
 // Allocates L + 1 units with malloc, copies the text of entry index with its
 // terminator into it and returns L; the caller frees the copy with free().
 // An index outside the table gives *copy = nullptr and -1.

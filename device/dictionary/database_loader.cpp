@@ -9,6 +9,7 @@
 
 ENTRY_TABLE EntryTable = {nullptr, 0};
 const ENTRY_MARKS* EntryMarks = nullptr;
+WCHAR WordListName[WORD_LIST_NAME_UNITS];
 
 // The pointer array and, after it, every entry of the table (see ENTRY_TABLE_SLACK).
 static LARGE_BLOCK TableBlock;
@@ -20,6 +21,18 @@ void FreeDictionary()
   EntryTable.Entries = nullptr;
   EntryTable.Count = 0;
   EntryMarks = nullptr;
+  WordListName[0] = 0;
+}
+
+static void TakeWordListName(const WCHAR* header, size_t length)
+{
+  size_t i = 0;
+  while (i < length && (header[i] == u'#' || header[i] == u' ')) i++;
+  size_t n = 0;
+  while (i < length && n < WORD_LIST_NAME_UNITS - 1 && header[i] != u',' && header[i] != 13)
+    WordListName[n++] = header[i++];
+  while (n > 0 && WordListName[n - 1] == u' ') n--;
+  WordListName[n] = 0;
 }
 
 int LoadDictionaryStatus()
@@ -168,6 +181,7 @@ int LoadDictionaryImage(const BYTE* image, DWORD size)
     free(aligned);
     return LastStatus = LOAD_NO_MEMORY;
   }
+  TakeWordListName(units, pos - 1);
   EntryTable.Entries = static_cast<DictionaryEntry**>(TableBlock.Data);
   ENTRY_MARKS* marks = reinterpret_cast<ENTRY_MARKS*>(static_cast<BYTE*>(TableBlock.Data) + pointerBytes);
   EntryMarks = marks;

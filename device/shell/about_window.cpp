@@ -1,7 +1,9 @@
 #include "device/shell/about_window.h"
 
 #include <cstring>
+#include <string>
 
+#include "device/dictionary/database.h"
 #include "device/shell/drawing.h"
 #include "device/shell/main_window.h"
 #include "device/shell/titled_frame.h"
@@ -13,8 +15,9 @@ namespace {
 HWND g_about = nullptr;
 TitledFrame* g_frame = nullptr;
 TextButton* g_close = nullptr;
-const WCHAR* g_text = nullptr;  // the information text, after its byte-order mark
-int g_textLength = 0;
+// The information text, then the edition of the word list in use, which the
+// program cannot know until a database is loaded.
+std::u16string g_text;
 
 HFONT Arial(int height) {
   LOGFONTW font{};
@@ -36,9 +39,9 @@ void Paint(HWND window) {
   HFONT text = Arial(11);
   HGDIOBJ old = SelectObject(dc, text);
   SetTextColor(dc, RGB(0, 0, 168));
-  if (g_text && g_textLength > 0) {
+  if (!g_text.empty()) {
     RECT r{22, 28, client.right - 24, 500};
-    DrawTextW(dc, g_text, g_textLength, &r, DT_LEFT | DT_TOP | DT_WORDBREAK);
+    DrawTextW(dc, g_text.data(), static_cast<int>(g_text.size()), &r, DT_LEFT | DT_TOP | DT_WORDBREAK);
   }
   HFONT build = Arial(10);
   SelectObject(dc, build);
@@ -80,15 +83,17 @@ void OpenAboutWindow() {
   if (!g_about) return;
   int height = r.bottom - r.top;
 
-  g_text = nullptr;
-  g_textLength = 0;
+  g_text.clear();
   if (HRSRC resource = FindResourceW(Instance, MAKEINTRESOURCEW(IDR_ABOUT_TEXT), u"TEXT")) {
     auto* units = static_cast<const WCHAR*>(LockResource(LoadResource(Instance, resource)));
     int count = static_cast<int>(SizeofResource(Instance, resource) / 2);
-    if (units && count > 1) {
-      g_text = units + 1;  // the byte-order mark is not shown
-      g_textLength = count - 1;
-    }
+    if (units && count > 1) g_text.assign(units + 1, count - 1);  // the byte-order mark is not shown
+  }
+  while (!g_text.empty() && (g_text.back() == u'\n' || g_text.back() == u'\r')) g_text.pop_back();
+  if (WordListName[0]) {
+    g_text += u"\r\nWord list: ";
+    g_text += WordListName;
+    g_text += u".";
   }
 
   g_frame = CreateTitledFrame(g_about, 10, 6, 220, height - 37, u"Orlend's Duzavur Evuravuzad");

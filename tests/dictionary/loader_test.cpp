@@ -22,6 +22,23 @@ TEST(Loader, StoresEntryTextWithToneStrippedKey)
   EXPECT_EQ(u"个 [ge4] /see 個|个[ge4]/ or 箇|个[gei4]#ge", EntryText(2));
 }
 
+// The About page names the edition in use from the header line.
+TEST(Loader, NamesTheWordListFromItsHeaderLine)
+{
+  ASSERT_EQ(LOAD_OK, LoadImage(DatabaseImage({u"# CC-CEDICT of 2026-01-04, simplified headwords. Credit: CC-CEDICT",
+                                              u"a [a1] /x/"})));
+  EXPECT_EQ(u"CC-CEDICT of 2026-01-04", std::u16string(WordListName));
+  ASSERT_EQ(LOAD_OK, LoadImage(DatabaseImage({u"#" + std::u16string(100, u'x')})));
+  EXPECT_EQ(std::u16string(WORD_LIST_NAME_UNITS - 1, u'x'), std::u16string(WordListName));
+  FreeDictionary();
+  EXPECT_EQ(u"", std::u16string(WordListName));
+  // A header without its line end is damage: nothing is named.
+  std::vector<BYTE> cut = DatabaseImage({u"# CC-CEDICT of 2026-01-04"});
+  cut.resize(cut.size() - 2);
+  EXPECT_EQ(LOAD_DAMAGED, LoadImage(cut));
+  EXPECT_EQ(u"", std::u16string(WordListName));
+}
+
 TEST(Loader, CountsAndLayout)
 {
   ASSERT_EQ(LOAD_OK, LoadImage(DatabaseImage({u"# header only"})));
