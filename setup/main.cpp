@@ -2,5 +2,6 @@
 #include "setup/setup_launcher.h"
 
 int main(int argc, char** argv) {
-  return platform::RunProgram(argc, argv, platform::ScreenKind::Desktop, SetupLauncherMain);
+  // The launcher always ends with 0, also where no screen opens (it says why).
+  return platform::RunProgram(argc, argv, platform::ScreenKind::Desktop, SetupLauncherMain, 0);
 }

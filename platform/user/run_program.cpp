@@ -1,9 +1,14 @@
 // The layer's command-line options and a program's whole start-up.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
+#include "fonts/font_map.h"
 #include "platform/utf.h"
 #include "user/window_system.h"
 
@@ -95,7 +100,22 @@ bool ParseOptions(int& argc, char** argv, Options* options, std::string* error) 
   return true;
 }
 
-int RunProgram(int argc, char** argv, ScreenKind kind, WinMainFunction winMain) {
+bool KeepStandardStreams() {
+  bool outputOpen = true;
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) >= 0) continue;
+    if (fd == 1) outputOpen = false;
+    int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (null >= 0 && null != fd) {
+      ::dup2(null, fd);
+      ::close(null);
+    }
+  }
+  return outputOpen;
+}
+
+int RunProgram(int argc, char** argv, ScreenKind kind, WinMainFunction winMain, int noScreenCode) {
+  KeepStandardStreams();
   Options options;
   options.screen = kind;
   std::string error;
@@ -103,16 +123,30 @@ int RunProgram(int argc, char** argv, ScreenKind kind, WinMainFunction winMain) 
     std::fprintf(stderr, "%s: %s\n", argc > 0 ? argv[0] : "program", error.c_str());
     return 2;
   }
+  if (!fonts::TextCanBeDrawn()) {
+    // Every text, every button's label, would be blank.
+    std::fprintf(stderr, "%s: no font is installed (fontconfig offers none), so no text could be shown\n",
+                 argc > 0 ? argv[0] : "program");
+    return noScreenCode;
+  }
   if (!Start(options)) {
-    std::fprintf(stderr, "%s: the screen could not be opened\n", argc > 0 ? argv[0] : "program");
-    return 2;
+    std::fprintf(stderr, "%s: the screen could not be opened%s\n", argc > 0 ? argv[0] : "program",
+                 options.backend == BackendKind::Headless ? "" : " (--headless runs without one)");
+    return noScreenCode;
   }
   std::u16string line;
   for (int i = 1; i < argc; ++i) {
     if (!line.empty()) line += u' ';
     line += Quote(Utf16FromUtf8(argv[i]));
   }
-  int result = winMain(GetModuleHandleW(nullptr), line.data(), SW_SHOW);
+  int result;
+  try {
+    result = winMain(GetModuleHandleW(nullptr), line.data(), SW_SHOW);
+  } catch (const std::bad_alloc&) {
+    // What the platform's calls could not turn into a failed call of their own.
+    std::fprintf(stderr, "%s: not enough memory\n", argc > 0 ? argv[0] : "program");
+    result = 2;
+  }
   FinishRun();
   return result;
 }
