@@ -5,18 +5,10 @@
 LONG Options[OPTION_COUNT];
 
 #define OPTIONS_BYTES (OPTION_COUNT * 4)
-#define OPTIONS_PATH_SIZE (PROGRAM_FOLDER_SIZE + 16)
+#define OPTIONS_PATH_SIZE MAX_PATH
 
 // Program folder + name; 0 when it does not fit.
-static int OptionsPath(WCHAR* path, const WCHAR* name) {
-  const WCHAR* folder = ProgramFolder();
-  int folderLength = lstrlenW(folder);
-  int nameLength = lstrlenW(name);
-  if (folderLength + nameLength >= OPTIONS_PATH_SIZE) return 0;
-  lstrcpyW(path, folder);
-  lstrcpyW(path + folderLength, name);
-  return 1;
-}
+static int OptionsPath(WCHAR* path, const WCHAR* name) { return ProgramFolderPath(name, path); }
 
 void ReadOptions() {
   WCHAR path[OPTIONS_PATH_SIZE];
