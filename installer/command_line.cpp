@@ -1,5 +1,6 @@
 #include "installer/command_line.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
@@ -8,6 +9,8 @@
 #include "installer/convert_dictionary.h"
 #include "installer/device_transfer.h"
 #include "installer/remote_api.h"
+#include "platform/platform.h"
+#include "platform/utf.h"
 
 #define BAR_WIDTH 30
 
@@ -85,6 +88,15 @@ static void Usage() {
         stderr);
 }
 
+// A path argument into path (CEDICT_PATH_SIZE units) without loss: a path is bytes, and one
+// that is no UTF-8 still names its file. The units with the terminator, or 0 when too long.
+static int PathArgument(const char* argument, WCHAR* path) {
+  std::u16string wide = platform::Utf16FromNativePath(argument);
+  if (wide.size() + 1 > CEDICT_PATH_SIZE) return 0;
+  memcpy(path, wide.c_str(), (wide.size() + 1) * sizeof(WCHAR));
+  return (int)wide.size() + 1;
+}
+
 // The converted files, for the transfer that may follow.
 struct Converted {
   int count;
@@ -94,9 +106,9 @@ struct Converted {
 static int Convert(const char* source, Converted* converted) {
   converted->count = 0;
   WCHAR path[CEDICT_PATH_SIZE];
-  int length = MultiByteToWideChar(CP_UTF8, 0, source, -1, path, CEDICT_PATH_SIZE);
+  int length = PathArgument(source, path);
   if (length <= 0) {
-    fprintf(stderr, "orlend-dict-installer: the path is too long or not valid text: %s\n", source);
+    fprintf(stderr, "orlend-dict-installer: the path is too long: %s\n", source);
     return COMMAND_LINE_FAILED;
   }
   TerminalProgress progress = {isatty(2), 0, u""};
@@ -162,8 +174,8 @@ static int Transfer(const WCHAR* path) {
 
 static int TransferFile(const char* file) {
   WCHAR path[CEDICT_PATH_SIZE];
-  if (MultiByteToWideChar(CP_UTF8, 0, file, -1, path, CEDICT_PATH_SIZE) <= 0) {
-    fprintf(stderr, "orlend-dict-installer: the path is too long or not valid text: %s\n", file);
+  if (PathArgument(file, path) <= 0) {
+    fprintf(stderr, "orlend-dict-installer: the path is too long: %s\n", file);
     return COMMAND_LINE_FAILED;
   }
   LoadRemoteApi();
@@ -182,7 +194,7 @@ static int ConvertAndTransfer(const char* source) {
   return COMMAND_LINE_OK;
 }
 
-int RunInstallerCommandLine(int argc, char** argv) {
+static int RunTask(int argc, char** argv) {
   if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
     Usage();
     return COMMAND_LINE_OK;
@@ -200,4 +212,19 @@ int RunInstallerCommandLine(int argc, char** argv) {
   if (argc == 3 && strcmp(argv[1], "--transfer") == 0 && argv[2][0] != 0) return TransferFile(argv[2]);
   Usage();
   return COMMAND_LINE_USAGE;
+}
+
+int RunInstallerCommandLine(int argc, char** argv) {
+  if (!platform::KeepStandardStreams()) {
+    fputs("orlend-dict-installer: standard output is closed: the task's result could not be written\n", stderr);
+    return COMMAND_LINE_USAGE;
+  }
+  int code = RunTask(argc, argv);
+  // The paths written are the task's result: lost on the way (a full disk, a closed output),
+  // the task did not succeed.
+  if (fflush(stdout) != 0 || ferror(stdout)) {
+    fprintf(stderr, "orlend-dict-installer: cannot write to standard output: %s\n", strerror(errno));
+    return COMMAND_LINE_USAGE;
+  }
+  return code;
 }
