@@ -114,8 +114,9 @@ bool KeepStandardStreams() {
   return outputOpen;
 }
 
-int RunProgram(int argc, char** argv, ScreenKind kind, WinMainFunction winMain, int noScreenCode) {
-  KeepStandardStreams();
+namespace {
+
+int Run(int argc, char** argv, ScreenKind kind, WinMainFunction winMain, int noScreenCode) {
   Options options;
   options.screen = kind;
   std::string error;
@@ -139,16 +140,24 @@ int RunProgram(int argc, char** argv, ScreenKind kind, WinMainFunction winMain, 
     if (!line.empty()) line += u' ';
     line += Quote(Utf16FromUtf8(argv[i]));
   }
-  int result;
-  try {
-    result = winMain(GetModuleHandleW(nullptr), line.data(), SW_SHOW);
-  } catch (const std::bad_alloc&) {
-    // What the platform's calls could not turn into a failed call of their own.
-    std::fprintf(stderr, "%s: not enough memory\n", argc > 0 ? argv[0] : "program");
-    result = 2;
-  }
+  int result = winMain(GetModuleHandleW(nullptr), line.data(), SW_SHOW);
   FinishRun();
   return result;
+}
+
+}  // namespace
+
+int RunProgram(int argc, char** argv, ScreenKind kind, WinMainFunction winMain, int noScreenCode) {
+  KeepStandardStreams();
+  try {
+    return Run(argc, argv, kind, winMain, noScreenCode);
+  } catch (const std::bad_alloc&) {
+    // What the platform's calls could not turn into a failed call of their own. The run's
+    // state is half made: nothing more of it is written, and no handler at exit runs.
+    std::fprintf(stderr, "%s: not enough memory\n", argc > 0 ? argv[0] : "program");
+    std::fflush(nullptr);
+    std::_Exit(2);
+  }
 }
 
 }  // namespace platform
