@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "tests/installer/program_runner.h"
+#include "tests/shell/program_fixture.h"
 
 namespace fs = std::filesystem;
 using installer_test::BuiltProgram;
@@ -80,10 +81,11 @@ TEST_F(ProgramEdges, WithoutAnyFontTheProgramRefusesWithOneLine) {
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
 }
 
-// `end` while the no-database message box waits ends the run as at the main loop; a FIFO
-// for the options file is no file to wait on.
+// `end` while a message box waits ends the run as at the main loop; a FIFO for the options
+// file or the database is no file to wait on (the database "can not be read").
 TEST_F(ProgramEdges, AScriptEndsInsideAMessageBoxAndAFifoIsNoOptionsFile) {
   ASSERT_EQ(mkfifo((work_ / "program" / "vemora.opt").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo((work_ / "program" / "cedict.gb.dat").c_str(), 0644), 0);
   fs::path script = work_ / "end.script";
   std::ofstream(script) << "1000 end\n";
   ProgramRun run = Run((work_ / "program" / "orlend-dict").string(), {"--headless", "--script", script.string()}, {});
@@ -97,6 +99,19 @@ TEST_F(ProgramEdges, AScriptEndsInsideAMessageBoxAndAFifoIsNoOptionsFile) {
     EXPECT_EQ(refused.code, 2) << bad << ": " << refused.err;
     EXPECT_NE(refused.err.find("cannot read the script"), std::string::npos) << bad << ": " << refused.err;
   }
+}
+
+// A program installed in a folder whose name is no UTF-8 finds its own files there.
+TEST_F(ProgramEdges, AProgramInAFolderNamedInBytesFindsItsFiles) {
+  fs::path folder = work_ / "caf\xE9";
+  fs::create_directories(folder);
+  fs::copy_file(work_ / "program" / "orlend-dict", folder / "orlend-dict");
+  std::vector<BYTE> image = program_test::DatabaseImage(program_test::kGbLines);
+  std::ofstream(folder / "cedict.gb.dat", std::ios::binary)
+      .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  ProgramRun run = Run((folder / "orlend-dict").string(), {"--query", "beijing"}, {});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_NE(run.out.find("北京"), std::string::npos) << run.out;
 }
 
 }  // namespace
