@@ -1,5 +1,6 @@
 #include "installer/command_line.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
@@ -9,6 +10,8 @@
 #include "installer/convert_dictionary.h"
 #include "installer/device_transfer.h"
 #include "installer/remote_api.h"
+#include "platform/platform.h"
+#include "platform/utf.h"
 
 #define BAR_WIDTH 30
 
@@ -77,6 +80,15 @@ static void ReportFailure(void* context, const WCHAR* message) {
   fputs("\n", stderr);
 }
 
+// A path argument into path (CEDICT_PATH_SIZE units) without loss: a path is bytes, and one
+// that is no UTF-8 still names its file. The units with the terminator, or 0 when too long.
+static int PathArgument(const char* argument, WCHAR* path) {
+  std::u16string wide = platform::Utf16FromNativePath(argument);
+  if (wide.size() + 1 > CEDICT_PATH_SIZE) return 0;
+  memcpy(path, wide.c_str(), (wide.size() + 1) * sizeof(WCHAR));
+  return (int)wide.size() + 1;
+}
+
 // The converted files, for the transfer that may follow.
 struct Converted {
   int count;
@@ -86,9 +98,9 @@ struct Converted {
 static int Convert(const char* source, Converted* converted) {
   converted->count = 0;
   WCHAR path[CEDICT_PATH_SIZE];
-  int length = MultiByteToWideChar(CP_UTF8, 0, source, -1, path, CEDICT_PATH_SIZE);
+  int length = PathArgument(source, path);
   if (length <= 0) {
-    fprintf(stderr, "orlend-dict-installer: the path is too long or not valid text: %s\n", source);
+    fprintf(stderr, "orlend-dict-installer: the path is too long: %s\n", source);
     return COMMAND_LINE_FAILED;
   }
   TerminalProgress progress = {isatty(2), 0, u""};
@@ -154,8 +166,8 @@ static int Transfer(const WCHAR* path) {
 
 static int TransferFile(const char* file) {
   WCHAR path[CEDICT_PATH_SIZE];
-  if (MultiByteToWideChar(CP_UTF8, 0, file, -1, path, CEDICT_PATH_SIZE) <= 0) {
-    fprintf(stderr, "orlend-dict-installer: the path is too long or not valid text: %s\n", file);
+  if (PathArgument(file, path) <= 0) {
+    fprintf(stderr, "orlend-dict-installer: the path is too long: %s\n", file);
     return COMMAND_LINE_FAILED;
   }
   LoadRemoteApi();
@@ -217,15 +229,34 @@ static int RunTask(const cli::Program& program, const cli::Parsed& parsed) {
   return -1;
 }
 
+static bool HasTask(const cli::Parsed& parsed) {
+  return parsed.Has(kConvert) || parsed.Has(kTransfer) || !parsed.operands.empty();
+}
+
+// The task, whose output must reach standard output to count.
+static int RunTaskWithOutput(const cli::Program& program, const cli::Parsed& parsed) {
+  if (!platform::KeepStandardStreams()) {
+    fputs("orlend-dict-installer: standard output is closed: the task's result could not be written\n", stderr);
+    return COMMAND_LINE_USAGE;
+  }
+  int code = RunTask(program, parsed);
+  // The paths written are the task's result: lost on the way (a full disk, a closed output),
+  // the task did not succeed.
+  if (fflush(stdout) != 0 || ferror(stdout)) {
+    fprintf(stderr, "orlend-dict-installer: cannot write to standard output: %s\n", strerror(errno));
+    return COMMAND_LINE_USAGE;
+  }
+  return code;
+}
+
 int RunInstallerCommandLine(int argc, char** argv) {
   const cli::Program& program = InstallerProgram();
   cli::Parsed parsed;
   cli::Outcome outcome = cli::Parse(program, argc, argv, &parsed);
   if (outcome == cli::kExitOk) return COMMAND_LINE_OK;
   if (outcome != cli::kRun) return COMMAND_LINE_USAGE;
-  int code = RunTask(program, parsed);
-  if (code < 0) return cli::UsageError(program, "no task given: --convert or --transfer");
-  return code;
+  if (!HasTask(parsed)) return cli::UsageError(program, "no task given: --convert or --transfer");
+  return RunTaskWithOutput(program, parsed);
 }
 
 int InstallerCommandLine(int argc, char** argv) {
@@ -234,8 +265,7 @@ int InstallerCommandLine(int argc, char** argv) {
   cli::Outcome outcome = cli::Parse(program, argc, argv, &parsed);
   if (outcome == cli::kExitOk) return COMMAND_LINE_OK;
   if (outcome != cli::kRun) return COMMAND_LINE_USAGE;
-  int code = RunTask(program, parsed);
-  if (code >= 0) return code;
+  if (HasTask(parsed)) return RunTaskWithOutput(program, parsed);
   platform::Options options;
   options.screen = platform::ScreenKind::Desktop;
   if (cli::ApplyWindowOptions(program, parsed, &options) != cli::kRun) return COMMAND_LINE_USAGE;

@@ -98,8 +98,13 @@ static void Processed(void*) {
   TransferButton->SetFlashing(1);
 }
 
-// The steps stay where they were, so Process can be tried again.
-static void ConversionFailed(void*, const WCHAR* message) { ShowMessageBox(MainWindow, message, 1); }
+// Back to the first step: the file that failed may be mended, or another one chosen.
+static void ConversionFailed(void*, const WCHAR* message) {
+  ShowMessageBox(MainWindow, message, 1);
+  ProcessButton->SetFlashing(0);
+  ProcessButton->SetEnabled(0);
+  LocateButton->SetFlashing(1);
+}
 
 static const ConversionHooks WindowConversionHooks = {
     nullptr, OpenConversionProgress, SetConversionProgress, CloseConversionProgress, Processed, ConversionFailed};

@@ -19,5 +19,6 @@ int main(int argc, char** argv) {
   platform::Options options;
   options.screen = platform::ScreenKind::Desktop;
   if (cli::ApplyWindowOptions(program, parsed, &options) != cli::kRun) return 2;
-  return platform::RunProgram(program.name, options, parsed.operands, SetupLauncherMain);
+  // The launcher always ends with 0, also where no screen opens (it says why).
+  return platform::RunProgram(program.name, options, parsed.operands, SetupLauncherMain, 0);
 }

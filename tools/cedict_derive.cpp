@@ -1,7 +1,9 @@
 // cedict-derive SOURCE [FOLDER]: writes FOLDER/cedict.gb and FOLDER/cedict.b5
 // (default: SOURCE's folder) from CC-CEDICT's UTF-8 list and reports what
 // could not be encoded.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "cli/command_line.h"
@@ -79,5 +81,10 @@ int main(int argc, char** argv) {
   std::printf("\n");
   Report(result.gb, listCharacters);
   Report(result.b5, listCharacters);
+  // A report that did not reach its reader (a full disk, a closed output) is a failure.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "cedict-derive: cannot write the report: %s\n", std::strerror(errno));
+    return 2;
+  }
   return 0;
 }

@@ -256,14 +256,10 @@ void LoadDictionary(const WCHAR* fileName)
 {
   FreeDictionary();
   WCHAR path[MAX_PATH];
-  int folderLength = lstrlenW(ProgramFolder());
-  int nameLength = lstrlenW(fileName);
-  if (folderLength + nameLength >= MAX_PATH) {
+  if (!ProgramFolderPath(fileName, path)) {
     LastStatus = LOAD_UNREADABLE;
     return;
   }
-  lstrcpyW(path, ProgramFolder());
-  lstrcatW(path, fileName);
 
   HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {

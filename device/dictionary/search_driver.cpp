@@ -133,11 +133,25 @@ void OnSearchResult(int code, int length, const WCHAR* text) {
 }
 
 void SwitchDatabase() {
+  bool keepChoice = false;
   CheckChineseFont(MainWindow, CurrentDatabase);
   if (CurrentDatabase == 1 || CurrentDatabase == 2) {
     bool gb = CurrentDatabase == 1;
     LoadDictionary(gb ? u"cedict.gb.dat" : u"cedict.b5.dat");
-    if (LoadDictionaryStatus() != LOAD_OK) {
+    int status = LoadDictionaryStatus();
+    if (status == LOAD_NO_MEMORY) {
+      // The file is whole: the choice stays saved for a start with more memory.
+      keepChoice = true;
+      FreeDictionary();
+      CurrentDatabase = 0;
+      MarkDatabaseItem(0);
+      ShowMessageBox(MainWindow,
+                     gb ? u"There is not enough memory to load the Simplified (GB) CEDICT dictionary database.\n\n"
+                          u"Please close other programs and try again."
+                        : u"There is not enough memory to load the Traditional (Big5) CEDICT dictionary database.\n\n"
+                          u"Please close other programs and try again.",
+                     1);
+    } else if (status != LOAD_OK) {
       // A half-loaded table would give wrong and missing words: drop it and say so.
       FreeDictionary();
       CurrentDatabase = 0;
@@ -155,7 +169,7 @@ void SwitchDatabase() {
   SearchBox->SetCharset(CurrentDatabase);
   SearchBox->SetText(u"");
   SetLabelText(ResultLabel, u"(No search results)");
-  SetOption(3, CurrentDatabase);
+  if (!keepChoice) SetOption(3, CurrentDatabase);
   InvalidateRect(MainWindow, nullptr, TRUE);
   UpdateWindow(MainWindow);
 }

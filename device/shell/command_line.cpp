@@ -1,5 +1,6 @@
 #include "device/shell/command_line.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,8 @@
 #include "device/dictionary/search_text.h"
 #include "device/shell/program_folder.h"
 #include "device/shell/start_up.h"
+#include "platform/platform.h"
+#include "platform/utf.h"
 #include "platform/windows.h"
 
 static int ResultCount;
@@ -54,13 +57,13 @@ int DictionaryCommandLine(int argc, char** argv)
   return platform::RunProgram(program.name, options, parsed.operands, DictionaryMain);
 }
 
-// A UTF-8 argument as a new UTF-16 text (malloc), or null.
+// A UTF-8 argument as a new UTF-16 text (malloc), or null, also when it is no UTF-8.
 static WCHAR* Widen(const char* text)
 {
-  int units = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+  int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
   if (units <= 0) return nullptr;
   WCHAR* wide = static_cast<WCHAR*>(malloc(units * sizeof(WCHAR)));
-  if (wide && MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, units) <= 0) {
+  if (wide && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, wide, units) <= 0) {
     free(wide);
     return nullptr;
   }
@@ -110,21 +113,18 @@ int RunQueryCommand(const cli::Parsed& parsed)
     else
       return cli::UsageError(program, "--database takes gb or b5, not '" + *which + "'");
   }
+  if (!platform::KeepStandardStreams()) return Fail("standard output is closed: the results could not be written", nullptr);
 
   if (folder) {
-    WCHAR* wide = Widen(folder);
-    if (!wide) return Fail("the folder is not valid UTF-8: ", folder);
-    SetProgramFolder(wide);
-    free(wide);
+    // A path is bytes: a folder name that is no UTF-8 is still that folder.
+    SetProgramFolder(platform::Utf16FromNativePath(folder).c_str());
   } else {
     InitProgramFolder();
   }
 
   WCHAR path[MAX_PATH];
   char shownPath[MAX_PATH * 3];
-  if (lstrlenW(ProgramFolder()) + lstrlenW(fileName) >= MAX_PATH) return Fail("the folder name is too long", nullptr);
-  lstrcpyW(path, ProgramFolder());
-  lstrcatW(path, fileName);
+  if (!ProgramFolderPath(fileName, path)) return Fail("the folder name is too long", nullptr);
   if (WideCharToMultiByte(CP_UTF8, 0, path, -1, shownPath, sizeof shownPath, nullptr, nullptr) <= 0) shownPath[0] = 0;
 
   DWORD attributes = GetFileAttributesW(path);
@@ -152,6 +152,7 @@ int RunQueryCommand(const cli::Parsed& parsed)
   setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
   SearchDictionary(text, matchCase, wholeWord, pinyin, PrintResult);
   free(text);
-  fflush(stdout);
+  // Results that did not reach their reader (a full disk, a closed output) are no success.
+  if (fflush(stdout) != 0 || ferror(stdout)) return Fail("cannot write the results: ", strerror(errno));
   return ResultCount > 0 ? 0 : 1;
 }

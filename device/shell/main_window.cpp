@@ -40,24 +40,6 @@ namespace {
 RECT g_linkRect{0, 0, 0, 0};  // the tappable "loaded"; empty until first painted
 int g_pendingDatabase = 0;    // a database command waiting for the search to end
 
-HMODULE LoadFromProgramFolder(const WCHAR* name) {
-  WCHAR path[MAX_PATH * 2];
-  lstrcpynW(path, ProgramFolder(), MAX_PATH * 2);
-  lstrcatW(path, name);
-  return LoadLibraryW(path);
-}
-
-bool FilePresent(const WCHAR* name) {
-  WCHAR path[MAX_PATH * 2];
-  lstrcpynW(path, ProgramFolder(), MAX_PATH * 2);
-  lstrcatW(path, name);
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(path, &data);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  FindClose(find);
-  return true;
-}
-
 void DoNothingWithButton(int) {}
 void DoNothingWithMove(LPARAM) {}
 void PaintDefinitionFrame(HDC dc, int) { PaintDefinitionView(dc); }
@@ -112,8 +94,8 @@ int ChooseDatabase(int saved) {
 
 void OnCreate(HWND window) {
   MainWindow = window;
-  ImageLibrary = LoadFromProgramFolder(u"tovu.dll");
-  PictureLibrary = LoadFromProgramFolder(u"zorwen.dll");
+  ImageLibrary = LoadProgramLibrary(u"tovu.dll");
+  PictureLibrary = LoadProgramLibrary(u"zorwen.dll");
   INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&common);
 
@@ -144,8 +126,8 @@ void OnCreate(HWND window) {
   SelectedEntry = -1;
   CreateControls(window);
 
-  GbFilePresent = FilePresent(u"cedict.gb.dat") ? 1 : 0;
-  Big5FilePresent = FilePresent(u"cedict.b5.dat") ? 1 : 0;
+  GbFilePresent = ProgramFileExists(u"cedict.gb.dat") ? 1 : 0;
+  Big5FilePresent = ProgramFileExists(u"cedict.b5.dat") ? 1 : 0;
   CurrentDatabase = ChooseDatabase(GetOption(3));
   if (CurrentDatabase) {
     MarkDatabaseItem(CurrentDatabase);

@@ -5,18 +5,10 @@
 LONG Options[OPTION_COUNT];
 
 #define OPTIONS_BYTES (OPTION_COUNT * 4)
-#define OPTIONS_PATH_SIZE (PROGRAM_FOLDER_SIZE + 40)
+#define OPTIONS_PATH_SIZE MAX_PATH
 
 // Program folder + name; 0 when it does not fit.
-static int OptionsPath(WCHAR* path, const WCHAR* name) {
-  const WCHAR* folder = ProgramFolder();
-  int folderLength = lstrlenW(folder);
-  int nameLength = lstrlenW(name);
-  if (folderLength + nameLength >= OPTIONS_PATH_SIZE) return 0;
-  lstrcpyW(path, folder);
-  lstrcpyW(path + folderLength, name);
-  return 1;
-}
+static int OptionsPath(WCHAR* path, const WCHAR* name) { return ProgramFolderPath(name, path); }
 
 void ReadOptions() {
   WCHAR path[OPTIONS_PATH_SIZE];
@@ -51,11 +43,13 @@ void ReadOptions() {
 
 // The record goes into a file made new under a name no other run uses (never into
 // whatever lies in the folder already, a planted link included), then replaces the file.
+// The name is no longer than the databases' names, so a folder that holds them can hold it.
 static HANDLE CreateTemporary(WCHAR* temporary) {
   static DWORD count;
   for (int attempt = 0; attempt < 100; attempt++) {
     WCHAR name[48];
-    wsprintfW(name, OPTIONS_FILE_NAME u".%u-%u.new", (unsigned)GetCurrentProcessId(), (unsigned)count++);
+    DWORD tag = ((DWORD)GetCurrentProcessId() << 4 | (count++ & 0xF)) & 0xFFFFFFF;
+    wsprintfW(name, u"vo%07x.new", (unsigned)tag);
     if (!OptionsPath(temporary, name)) return INVALID_HANDLE_VALUE;
     HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;

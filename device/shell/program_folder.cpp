@@ -1,6 +1,10 @@
 #include "device/shell/program_folder.h"
 
+#include <cstring>
+
 static WCHAR Folder[PROGRAM_FOLDER_SIZE];
+// Set when the folder given did not fit: a cut folder is another folder, so nothing in it is used.
+static bool FolderCut = false;
 
 // Cuts Folder after its last separator; both count: the handheld writes '\\', the desktop '/'.
 static void CutAfterLastSeparator(int length)
@@ -16,6 +20,7 @@ static void CutAfterLastSeparator(int length)
 void InitProgramFolder()
 {
   DWORD length = GetModuleFileNameW(nullptr, Folder, PROGRAM_FOLDER_SIZE);
+  FolderCut = length >= PROGRAM_FOLDER_SIZE;  // the platform gives the buffer size when it cut
   if (length >= PROGRAM_FOLDER_SIZE) length = PROGRAM_FOLDER_SIZE - 1;
   Folder[length] = 0;
   CutAfterLastSeparator((int)length);
@@ -28,6 +33,7 @@ void SetProgramFolderFromFile(const WCHAR* programPath)
     Folder[length] = programPath[length];
     length++;
   }
+  FolderCut = programPath && programPath[length] != 0;
   Folder[length] = 0;
   CutAfterLastSeparator(length);
 }
@@ -45,7 +51,44 @@ void SetProgramFolder(const WCHAR* folder)
     Folder[length] = folder[length];
     length++;
   }
+  FolderCut = folder && folder[length] != 0;
   // An empty folder stays empty: paths are then relative to the current folder.
   if (length > 0 && Folder[length - 1] != u'/' && Folder[length - 1] != u'\\') Folder[length++] = u'/';
   Folder[length] = 0;
+}
+
+int ProgramFolderPath(const WCHAR* name, WCHAR* path)
+{
+  path[0] = 0;
+  if (FolderCut || !name) return 0;
+  int folderLength = lstrlenW(Folder);
+  int nameLength = lstrlenW(name);
+  if (folderLength + nameLength >= MAX_PATH) return 0;
+  memcpy(path, Folder, folderLength * sizeof(WCHAR));
+  memcpy(path + folderLength, name, (nameLength + 1) * sizeof(WCHAR));
+  return 1;
+}
+
+int ProgramFileExists(const WCHAR* name)
+{
+  WCHAR path[MAX_PATH];
+  if (!ProgramFolderPath(name, path)) return 0;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(path, &data);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  FindClose(find);
+  return 1;
+}
+
+HMODULE LoadProgramLibrary(const WCHAR* name)
+{
+  WCHAR path[MAX_PATH];
+  if (!ProgramFolderPath(name, path)) return nullptr;
+  return LoadLibraryW(path);
+}
+
+int ProgramFolderFits()
+{
+  WCHAR path[MAX_PATH];
+  return ProgramFolderPath(PROGRAM_LONGEST_FILE, path);
 }

@@ -7,25 +7,9 @@
 #include "platform/platform.h"
 #include "platform/shellapi.h"
 
-namespace {
-
-// Program folder + name in a MAX_PATH buffer; false when it does not fit, since a cut path
-// would name another file.
-bool ComposePath(const WCHAR* name, WCHAR* path) {
-  const WCHAR* folder = ProgramFolder();
-  int folderLength = lstrlenW(folder);
-  int nameLength = lstrlenW(name);
-  if (folderLength + nameLength >= MAX_PATH) return false;
-  lstrcpyW(path, folder);
-  lstrcatW(path, name);
-  return true;
-}
-
-}  // namespace
-
 void OpenHelpPage(HWND owner, const WCHAR* relativeName) {
   WCHAR path[MAX_PATH];
-  if (!relativeName || !ComposePath(relativeName, path)) return;
+  if (!relativeName || !ProgramFolderPath(relativeName, path)) return;
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOCLOSEPROCESS;
@@ -39,7 +23,7 @@ int PlayUiSound(int number) {
   WCHAR name[32];
   WCHAR path[MAX_PATH];
   wsprintfW(name, u"res/%d.wav", number);
-  if (!ComposePath(name, path)) return 0;
+  if (!ProgramFolderPath(name, path)) return 0;
   return PlaySoundW(path, nullptr, SND_ASYNC);
 }
 

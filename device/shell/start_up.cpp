@@ -10,6 +10,7 @@
 namespace {
 WCHAR g_title[101];
 WCHAR g_className[101];
+int g_exitCode = 0;  // what a refused start ends with
 }  // namespace
 
 BOOL InitInstance(HINSTANCE instance, int show) {
@@ -24,6 +25,15 @@ BOOL InitInstance(HINSTANCE instance, int show) {
   }
 
   if (!ProgramFolder()[0]) InitProgramFolder();  // a folder set beforehand (tests) stays
+  if (!ProgramFolderFits()) {
+    // Nothing of the program's could be opened there: say why rather than "not found".
+    MessageBoxW(nullptr,
+                u"The path of the program's folder is too long: its files can not be opened.\n\n"
+                u"Please move the program to a folder with a shorter path.",
+                g_title, MB_OK | MB_ICONHAND);
+    g_exitCode = 2;
+    return FALSE;
+  }
   ReadOptions();
 
   WNDCLASSW wc{};
@@ -52,7 +62,8 @@ BOOL InitInstance(HINSTANCE instance, int show) {
 }
 
 int DictionaryMain(HINSTANCE instance, LPWSTR, int show) {
-  if (!InitInstance(instance, show)) return 0;
+  g_exitCode = 0;
+  if (!InitInstance(instance, show)) return g_exitCode;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0)) {
     TranslateMessage(&message);

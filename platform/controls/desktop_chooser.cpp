@@ -171,7 +171,7 @@ Answer RunDesktopChooser(const FileRequest& request) {
   while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
   if (code == 0 && !output.empty()) {
     answer.outcome = Outcome::Chosen;
-    answer.path = Utf16FromUtf8(output);
+    answer.path = Utf16FromNativePath(output);
   } else if (code == 1) {
     answer.outcome = Outcome::Cancelled;  // both choosers end with 1 when the user cancels
   }

@@ -51,7 +51,7 @@ std::vector<FileFilter> ReadFilters(LPCWSTR list) {
 std::u16string CurrentFolder() {
   std::error_code ec;
   auto cwd = std::filesystem::current_path(ec);
-  return ec ? std::u16string(u"/") : Utf16FromUtf8(cwd.string());
+  return ec ? std::u16string(u"/") : Utf16FromNativePath(cwd.string());
 }
 
 std::u16string Terminated(LPCWSTR text, DWORD limit) {
@@ -135,13 +135,13 @@ std::u16string ResolveTypedName(const std::u16string& folder, const std::u16stri
   std::u16string path = typed;
   if (path.size() >= 1 && path[0] == u'~' && (path.size() == 1 || path[1] == u'/')) {
     const char* home = std::getenv("HOME");
-    path = Utf16FromUtf8(home ? home : "/") + path.substr(1);
+    path = Utf16FromNativePath(home ? home : "/") + path.substr(1);
   } else if (path.empty() || path[0] != u'/') {
     path = folder + (folder.size() && folder.back() == u'/' ? u"" : u"/") + path;
   }
   std::string normal = std::filesystem::path(Utf8FromUtf16(path)).lexically_normal().string();
   if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
-  path = Utf16FromUtf8(normal);
+  path = Utf16FromNativePath(normal);
   if (IsFolder(path) || defaultExtension.empty()) return path;
   // A name without an extension takes the default one, unless only the bare name exists.
   size_t slash = path.find_last_of(u'/');

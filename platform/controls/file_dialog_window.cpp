@@ -71,7 +71,7 @@ void Refill(HWND hwnd, Dialog& d) {
   std::vector<std::u16string> folders, files;
   std::error_code ec;
   for (std::filesystem::directory_iterator it(Utf8FromUtf16(d.folder), ec), end; !ec && it != end; it.increment(ec)) {
-    std::u16string entry = Utf16FromUtf8(it->path().filename().string());
+    std::u16string entry = Utf16FromNativePath(it->path().filename().string());
     if (entry.empty() || entry[0] == u'.') continue;
     std::error_code typeError;
     if (it->is_directory(typeError)) folders.push_back(entry);

@@ -57,6 +57,7 @@ static std::unique_ptr<FaceAtSize> AtSize(FontFace* face, int em, bool bold, boo
 FontInstance::FontInstance(const Key& key) : key_(key) {
   std::optional<FaceFile> file = FindFace(key.family, key.bold, key.italic);
   if (!file) file = FindFace(DefaultFamily(), key.bold, key.italic);
+  if (!file) file = AnyFace();
   if (file) primary_ = AtSize(FontFace::Open(*file), key.em, key.bold, key.italic);
   std::optional<FaceFile> fb = FindFace(FallbackFamily(key.charSet), key.bold, false);
   if (fb) fallback_ = AtSize(FontFace::Open(*fb), key.em, key.bold, false);

@@ -138,6 +138,34 @@ std::optional<FaceFile> FindFace(const std::string& family, bool bold, bool ital
   return best->file;
 }
 
+std::optional<FaceFile> AnyFace() {
+  static const std::optional<FaceFile> any = []() -> std::optional<FaceFile> {
+    FcConfig* config = Config();
+    if (!config) return std::nullopt;
+    // Whatever outline font fontconfig offers for plain text; only a file that is there.
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
+    if (!pattern) return std::nullopt;
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(config, pattern, &result);
+    FcPatternDestroy(pattern);
+    std::optional<FaceFile> found;
+    FcChar8* file = nullptr;
+    if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file && *file) {
+      FaceFile f;
+      f.path = reinterpret_cast<const char*>(file);
+      FcPatternGetInteger(match, FC_INDEX, 0, &f.index);
+      found = f;
+    }
+    if (match) FcPatternDestroy(match);
+    return found;
+  }();
+  return any;
+}
+
+bool TextCanBeDrawn() { return FindFace(kDefaultFamily, false, false).has_value() || AnyFace().has_value(); }
+
 void SetHidden(std::u16string_view windowsName, bool hide) {
   std::u16string folded = FoldCase(windowsName);
   if (hide) hidden().insert(folded);

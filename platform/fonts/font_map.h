@@ -36,6 +36,11 @@ std::string FallbackFamily(int charSet);
 // not installed.
 std::optional<FaceFile> FindFace(const std::string& family, bool bold, bool italic);
 bool FamilyInstalled(const std::string& family);
+// The face fontconfig offers for plain text when the default family is missing; none when
+// it offers none at all (no font installed, or an empty configuration).
+std::optional<FaceFile> AnyFace();
+// False when no face at all can be found: every text would be blank.
+bool TextCanBeDrawn();
 
 void SetHidden(std::u16string_view windowsName, bool hidden);
 bool IsHidden(std::u16string_view windowsName);

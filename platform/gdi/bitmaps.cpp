@@ -1,26 +1,39 @@
 // Bitmaps: every one is a 32-bit surface, whatever it was made from.
 #include <cstring>
+#include <new>
 
 #include "gdi/dib.h"
 #include "gdi/gdi_objects.h"
 #include "platform/gdi_bridge.h"
+#include "platform/winbase.h"
 
 namespace platform::gdi {
 
 // Bitmaps beyond this many pixels are refused rather than allocated.
 constexpr long long kMaxPixels = 1LL << 26;
 
+// Out of memory a bitmap call fails as documented, with null; the caller carries on.
 HBITMAP NewBitmap(int width, int height, uint32_t fill) {
   if (width < 0 || height < 0 || 1LL * width * height > kMaxPixels) return nullptr;
-  auto b = std::make_unique<BitmapObject>();
-  b->surface.resize(width, height, fill);
-  return static_cast<HBITMAP>(Register(std::move(b)));
+  try {
+    auto b = std::make_unique<BitmapObject>();
+    b->surface.resize(width, height, fill);
+    return static_cast<HBITMAP>(Register(std::move(b)));
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
 }
 
 HBITMAP AdoptSurface(Surface&& surface) {
-  auto b = std::make_unique<BitmapObject>();
-  b->surface = std::move(surface);
-  return static_cast<HBITMAP>(Register(std::move(b)));
+  try {
+    auto b = std::make_unique<BitmapObject>();
+    b->surface = std::move(surface);
+    return static_cast<HBITMAP>(Register(std::move(b)));
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
 }
 
 }  // namespace platform::gdi

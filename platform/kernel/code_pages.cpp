@@ -1,5 +1,6 @@
-// Code page conversion over iconv. Invalid input bytes become U+FFFD (one per
-// byte that could not start a character), so a damaged line still converts.
+// Code page conversion over iconv. Invalid input becomes U+FFFD (one per byte that could
+// not start a character, one per unmapped double-byte character), so a damaged line still
+// converts and the characters after it stay whole.
 #include <iconv.h>
 
 #include <cerrno>
@@ -47,6 +48,18 @@ iconv_t Converter(UINT codePage, bool toWide) {
   return cd;
 }
 
+// How many bytes an invalid sequence at `in` spans: a lead byte with a byte after it that
+// can trail it is one character of the double-byte code pages, only one that their tables
+// leave unmapped; anything else is one byte.
+size_t InvalidSpan(UINT codePage, const char* in, size_t left) {
+  if ((codePage != 936 && codePage != 950) || left < 2) return 1;
+  unsigned char lead = static_cast<unsigned char>(in[0]), trail = static_cast<unsigned char>(in[1]);
+  if (lead < 0x81 || lead > 0xFE) return 1;
+  bool trails = (trail >= 0x40 && trail <= 0x7E) ||
+                (codePage == 936 ? trail >= 0x80 && trail <= 0xFE : trail >= 0xA1 && trail <= 0xFE);
+  return trails ? 2 : 1;
+}
+
 }  // namespace
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLength, LPWSTR dest,
@@ -79,8 +92,9 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLen
       *out++ = static_cast<char>(0xFD);
       *out++ = static_cast<char>(0xFF);
       outLeft -= 2;
-      ++in;
-      --inLeft;
+      size_t span = InvalidSpan(codePage, in, inLeft);
+      in += span;
+      inLeft -= span;
       iconv(cd, nullptr, nullptr, nullptr, nullptr);
     } else {
       SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -127,7 +141,10 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR source, int sourceLength, 
     // An unmappable unit (or a lone surrogate): the default character stands in.
     result += fallback;
     if (usedDefault) *usedDefault = TRUE;
-    size_t skip = inLeft >= 4 && (reinterpret_cast<const char16_t*>(in)[0] & 0xFC00) == 0xD800 ? 4 : 2;
+    // A whole pair the code page lacks is one character; a lone surrogate is one unit, and
+    // the unit after it is the next character, never swallowed.
+    const char16_t* unit = reinterpret_cast<const char16_t*>(in);
+    size_t skip = inLeft >= 4 && (unit[0] & 0xFC00) == 0xD800 && (unit[1] & 0xFC00) == 0xDC00 ? 4 : 2;
     in += skip;
     inLeft -= skip < inLeft ? skip : inLeft;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);

@@ -99,17 +99,20 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
     case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
     default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
   }
-  int fd = ::open(path.c_str(), flags, 0644);
+  // Never blocking: a FIFO's open would wait for its other end for ever.
+  int fd = ::open(path.c_str(), flags | O_NONBLOCK, 0644);
   if (fd < 0) {
     SetLastErrorFromErrno(errno);
     return INVALID_HANDLE_VALUE;
   }
   struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  // A file read must be a regular file: a FIFO or a device has no size and may never end.
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || (read && !S_ISREG(st.st_mode))) {
     ::close(fd);
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   bool faulty;
   {
     std::lock_guard<std::mutex> lock(g_faultMutex);

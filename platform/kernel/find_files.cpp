@@ -31,7 +31,7 @@ bool Fill(const std::string& folder, const std::string& name, LPWIN32_FIND_DATAW
   data->dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
   data->nFileSizeLow = static_cast<DWORD>(st.st_size);
   data->nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
-  std::u16string wide = Utf16FromUtf8(name);
+  std::u16string wide = Utf16FromNativePath(name);
   if (wide.size() >= MAX_PATH) return false;
   std::memcpy(data->cFileName, wide.c_str(), (wide.size() + 1) * sizeof(WCHAR));
   return true;
@@ -109,7 +109,7 @@ DWORD GetCurrentDirectoryW(DWORD size, LPWSTR buffer) {
     SetLastErrorFromErrno(errno);
     return 0;
   }
-  std::u16string text = Utf16FromUtf8(cwd);
+  std::u16string text = Utf16FromNativePath(cwd);
   std::free(cwd);
   return CopyOut(text, buffer, size);
 }
@@ -127,7 +127,7 @@ BOOL SetCurrentDirectoryW(LPCWSTR path) {
 UINT GetSystemDirectoryW(LPWSTR buffer, UINT size) {
   std::u16string folder;
   if (const char* env = std::getenv("ORLEND_SYSTEM_DIR"); env && *env) {
-    folder = Utf16FromUtf8(env);
+    folder = Utf16FromNativePath(env);
   } else {
     WCHAR exe[1024];
     DWORD n = GetModuleFileNameW(nullptr, exe, 1024);

@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "kernel/module.h"
+#include "platform/regular_file.h"
 #include "platform/resources.h"
 #include "platform/utf.h"
 
@@ -89,7 +90,7 @@ DWORD GetModuleFileNameW(HMODULE handle, LPWSTR buffer, DWORD size) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  std::u16string path = Utf16FromUtf8(m->path);
+  std::u16string path = Utf16FromNativePath(m->path);
   if (path.size() >= size) {  // cut and terminated, as the platform does
     std::memcpy(buffer, path.data(), (size - 1) * sizeof(WCHAR));
     buffer[size - 1] = 0;
@@ -114,6 +115,9 @@ HMODULE GetModuleHandleW(LPCWSTR name) {
   return nullptr;
 }
 
+// Far above any library these programs load; a bound, so a huge file is no memory exhaustion.
+constexpr size_t kLargestLibrary = size_t{256} << 20;
+
 HMODULE LoadLibraryExW(LPCWSTR name, HANDLE, DWORD flags) {
   if (!name || !*name) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -129,20 +133,18 @@ HMODULE LoadLibraryExW(LPCWSTR name, HANDLE, DWORD flags) {
         return reinterpret_cast<HMODULE>(m);
       }
   }
-  std::ifstream file(path, std::ios::binary);
-  char magic[4] = {};
-  if (file) {
-    file.read(magic, 4);
-  } else if (path.find('/') != std::string::npos || !nativeCode) {
+  // Only a regular file: a FIFO in a library's place would hold the open for ever.
+  std::string bytes;
+  bool file = ReadRegularFile(path, kLargestLibrary, &bytes, nullptr);
+  if (!file && (path.find('/') != std::string::npos || !nativeCode)) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
   auto m = std::make_unique<Module>();
   m->path = path;
-  if (file && magic[0] == 'M' && magic[1] == 'Z') {
+  if (file && bytes.size() >= 2 && bytes[0] == 'M' && bytes[1] == 'Z') {
     // A PE library: we take its resources; it has no code we could run.
-    file.seekg(0);
-    m->image.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    m->image.assign(bytes.begin(), bytes.end());
     if (!ParsePeResources(m->image.data(), m->image.size(), m->resources)) {
       SetLastError(ERROR_MOD_NOT_FOUND);
       return nullptr;

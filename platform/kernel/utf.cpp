@@ -33,7 +33,12 @@ std::string Utf8FromUtf16(std::u16string_view text) {
   return out;
 }
 
-std::u16string Utf16FromUtf8(std::string_view text) {
+namespace {
+
+// A byte that starts no UTF-8 character: U+FFFD, or for a path U+DC80 to U+DCFF, which
+// NativePath turns back into the byte. No UTF-8 text holds those units, so nothing else
+// comes back as a byte.
+std::u16string Utf16FromBytes(std::string_view text, bool escape) {
   std::u16string out;
   out.reserve(text.size());
   size_t i = 0;
@@ -54,7 +59,7 @@ std::u16string Utf16FromUtf8(std::string_view text) {
       c = b & 0x07;
       len = 4;
     } else {
-      out += u'\xFFFD';
+      out += escape ? static_cast<char16_t>(0xDC00 | b) : u'\xFFFD';
       ++i;
       continue;
     }
@@ -66,7 +71,7 @@ std::u16string Utf16FromUtf8(std::string_view text) {
     }
     static const uint32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
     if (!ok || c < kMin[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-      out += u'\xFFFD';
+      out += escape ? static_cast<char16_t>(0xDC00 | b) : u'\xFFFD';
       ++i;
       continue;
     }
@@ -82,9 +87,25 @@ std::u16string Utf16FromUtf8(std::string_view text) {
   return out;
 }
 
+}  // namespace
+
+std::u16string Utf16FromUtf8(std::string_view text) { return Utf16FromBytes(text, false); }
+
+std::u16string Utf16FromNativePath(std::string_view path) { return Utf16FromBytes(path, true); }
+
 std::string NativePath(LPCWSTR path) {
   if (!path) return std::string();
-  std::string p = Utf8FromUtf16(path);
+  std::u16string_view text(path);
+  std::string p;
+  size_t start = 0;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    bool escaped = i < text.size() && text[i] >= 0xDC80 && text[i] <= 0xDCFF &&
+                   !(i > 0 && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF);
+    if (!escaped && i < text.size()) continue;
+    p += Utf8FromUtf16(text.substr(start, i - start));
+    if (escaped) p += static_cast<char>(text[i] & 0xFF);
+    start = i + 1;
+  }
   for (char& c : p)
     if (c == '\\') c = '/';
   return p;

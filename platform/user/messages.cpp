@@ -59,10 +59,14 @@ bool TakeInput(MSG* msg, HWND filter, UINT min, UINT max, bool remove) {
     InputEvent event = std::move(s.input.front());
     s.input.pop_front();
     if (event.kind == InputEvent::Kind::Text && event.text.size() > 1) {
-      InputEvent rest = event;
-      rest.text.erase(0, 1);
+      // One event per unit, made once: typing a text costs its length, not its square.
+      std::vector<InputEvent> units(event.text.size() - 1);
+      for (size_t i = 1; i < event.text.size(); ++i) {
+        units[i - 1].kind = InputEvent::Kind::Text;
+        units[i - 1].text.assign(1, event.text[i]);
+      }
+      s.input.insert(s.input.begin(), std::make_move_iterator(units.begin()), std::make_move_iterator(units.end()));
       event.text.resize(1);
-      s.input.push_front(std::move(rest));
     }
     MSG m{};
     if (InputToMessage(event, &m)) s.inputMessages.push_back(m);

@@ -1,10 +1,15 @@
 // The layer's command-line options and a program's whole start-up.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "fonts/font_map.h"
 #include "platform/utf.h"
 #include "user/window_system.h"
 
@@ -105,23 +110,33 @@ bool ParseOptions(int& argc, char** argv, Options* options, std::string* error) 
   return true;
 }
 
-int RunProgram(int argc, char** argv, ScreenKind kind, WinMainFunction winMain) {
-  Options options;
-  options.screen = kind;
-  std::string error;
-  if (!ParseOptions(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "%s: %s\n", argc > 0 ? argv[0] : "program", error.c_str());
-    return 2;
+bool KeepStandardStreams() {
+  bool outputOpen = true;
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) >= 0) continue;
+    if (fd == 1) outputOpen = false;
+    int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (null >= 0 && null != fd) {
+      ::dup2(null, fd);
+      ::close(null);
+    }
   }
-  std::vector<std::string> arguments(argv + 1, argv + argc);
-  return RunProgram(argc > 0 ? argv[0] : "program", options, arguments, winMain);
+  return outputOpen;
 }
 
-int RunProgram(const char* name, const Options& options, const std::vector<std::string>& arguments,
-               WinMainFunction winMain) {
+namespace {
+
+int Run(const char* name, const Options& options, const std::vector<std::string>& arguments, WinMainFunction winMain,
+        int noScreenCode) {
+  if (!fonts::TextCanBeDrawn()) {
+    // Every text, every button's label, would be blank.
+    std::fprintf(stderr, "%s: no font is installed (fontconfig offers none), so no text could be shown\n", name);
+    return noScreenCode;
+  }
   if (!Start(options)) {
-    std::fprintf(stderr, "%s: the screen could not be opened\n", name);
-    return 2;
+    std::fprintf(stderr, "%s: the screen could not be opened%s\n", name,
+                 options.backend == BackendKind::Headless ? "" : " (--headless runs without one)");
+    return noScreenCode;
   }
   std::u16string line;
   for (const std::string& argument : arguments) {
@@ -131,6 +146,34 @@ int RunProgram(const char* name, const Options& options, const std::vector<std::
   int result = winMain(GetModuleHandleW(nullptr), line.data(), SW_SHOW);
   FinishRun();
   return result;
+}
+
+}  // namespace
+
+int RunProgram(const char* name, const Options& options, const std::vector<std::string>& arguments,
+               WinMainFunction winMain, int noScreenCode) {
+  KeepStandardStreams();
+  try {
+    return Run(name, options, arguments, winMain, noScreenCode);
+  } catch (const std::bad_alloc&) {
+    // What the platform's calls could not turn into a failed call of their own. The run's
+    // state is half made: nothing more of it is written, and no handler at exit runs.
+    std::fprintf(stderr, "%s: not enough memory\n", name);
+    std::fflush(nullptr);
+    std::_Exit(2);
+  }
+}
+
+int RunProgram(int argc, char** argv, ScreenKind kind, WinMainFunction winMain, int noScreenCode) {
+  const char* name = argc > 0 ? argv[0] : "program";
+  Options options;
+  options.screen = kind;
+  std::string error;
+  if (!ParseOptions(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "%s: %s\n", name, error.c_str());
+    return 2;
+  }
+  return RunProgram(name, options, std::vector<std::string>(argv + 1, argv + argc), winMain, noScreenCode);
 }
 
 }  // namespace platform

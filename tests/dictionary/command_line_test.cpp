@@ -1,5 +1,6 @@
 // orlend-dict --query, run as its own process over fixture databases.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -46,13 +47,16 @@ class CommandLine : public ::testing::Test {
     WriteBytes(folder + "cedict.b5.dat", DictionaryImage({u"中國 [zhong1 guo2] /China/"}));
   }
 
-  Outcome Lookup(const std::vector<std::string>& arguments)
+  // `output` is where standard output goes, as the shell writes it.
+  Outcome Lookup(const std::vector<std::string>& arguments, const std::string& output = "")
   {
-    std::string command = Quote(std::string(ORLEND_BINARY_DIR) + "/bin/orlend-dict");
+    // A run that hangs is killed, and fails its test, instead of holding the suite.
+    std::string command = "timeout -s KILL 60 " + Quote(std::string(ORLEND_BINARY_DIR) + "/bin/orlend-dict");
     for (const std::string& argument : arguments) command += " " + Quote(argument);
-    command += " >" + Quote(folder + "out.txt") + " 2>" + Quote(folder + "err.txt");
+    command += (output.empty() ? " >" + Quote(folder + "out.txt") : " " + output) + " 2>" + Quote(folder + "err.txt");
     int status = system(command.c_str());
     Outcome run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(folder + "out.txt"), ReadAll(folder + "err.txt")};
+    std::remove((folder + "out.txt").c_str());
     return run;
   }
 
@@ -124,6 +128,38 @@ TEST_F(CommandLine, DamagedDatabaseIsSearchedWithAWarning)
   Outcome directory = Lookup({"--query", "china", "--folder", folder + "dir"});
   EXPECT_EQ(2, directory.exitCode);
   EXPECT_NE(std::string::npos, directory.err.find("cannot read")) << directory.err;
+}
+
+// Where the system, not the database, is odd: a FIFO in the database's place, output that
+// cannot be written, a folder name that is no UTF-8, a broken surrogate in an entry.
+TEST_F(CommandLine, EdgesOfTheSystemAreReportedNotHungOrHidden)
+{
+  mkdir((folder + "fifo").c_str(), 0755);
+  ASSERT_EQ(0, mkfifo((folder + "fifo/cedict.gb.dat").c_str(), 0644));
+  Outcome fifo = Lookup({"--query", "china", "--folder", folder + "fifo"});
+  EXPECT_EQ(2, fifo.exitCode);
+  EXPECT_NE(std::string::npos, fifo.err.find("cannot read")) << fifo.err;
+
+  for (const char* output : {">/dev/full", ">&-"}) {
+    Outcome lost = Lookup({"--query", "china", "--folder", folder}, output);
+    EXPECT_EQ(2, lost.exitCode) << output;
+    EXPECT_EQ(1, std::count(lost.err.begin(), lost.err.end(), '\n')) << output << ": " << lost.err;
+  }
+
+  std::string latin1 = folder + "caf\xE9/";
+  mkdir(latin1.c_str(), 0755);
+  WriteBytes(latin1 + "cedict.gb.dat", DictionaryImage({u"中国 [zhong1 guo2] /China/"}));
+  Outcome cafe = Lookup({"--query", "china", "--folder", latin1});
+  EXPECT_EQ(0, cafe.exitCode) << cafe.err;
+  EXPECT_EQ("0\t中国 \tChina\n", cafe.out);
+  Outcome notText = Lookup({"--query", "caf\xE9", "--folder", folder});
+  EXPECT_EQ(2, notText.exitCode);
+  EXPECT_NE(std::string::npos, notText.err.find("not valid UTF-8")) << notText.err;
+
+  // One replacement per bad unit: the x after the lone high surrogate stays.
+  WriteBytes(folder + "cedict.gb.dat", DictionaryImage({u"中国 [zhong1 guo2] /China \xD800x/"}));
+  Outcome lone = Lookup({"--query", "china", "--folder", folder});
+  EXPECT_EQ("0\t中国 \tChina ?x\n", lone.out);
 }
 
 }  // namespace

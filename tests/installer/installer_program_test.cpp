@@ -1,6 +1,7 @@
 // orlend-dict-installer run as a program: ending from the window, and the transfer from
 // the command line into a temporary handheld.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "installer_test_files.h"
 #include "program_runner.h"
@@ -87,6 +88,32 @@ TEST_F(InstallerProgram, AFailedTransferEndsWithAnErrorAndItsReason) {
   EXPECT_NE(run.err.find("Error connected to your Pocket PC device."), std::string::npos) << run.err;
   EXPECT_EQ(Installer({"--transfer"}).code, 2);
   EXPECT_EQ(Installer({"--transfer", "a.dat", "b.dat"}).code, 2);
+}
+
+// A FIFO given as the list or the database is refused at once (its open would wait for a
+// writer for ever); the paths printed as the result are checked, so a full disk under
+// standard output is a failure; a source folder whose name is no UTF-8 still converts.
+TEST_F(InstallerProgram, FifosLostOutputAndByteNamedFoldersAreHandled) {
+  ASSERT_EQ(mkfifo((work_ / "cedict.gb").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo((work_ / "fifo.dat").c_str(), 0644), 0);
+  ProgramRun source = Installer({"--convert", (work_ / "cedict.gb").string()});
+  EXPECT_EQ(source.code, 1) << source.err;
+  EXPECT_NE(source.err.find("could not be opened"), std::string::npos) << source.err;
+  ProgramRun database = Installer({"--transfer", (work_ / "fifo.dat").string()});
+  EXPECT_EQ(database.code, 1) << database.err;
+
+  fs::path latin1 = work_ / "caf\xE9";
+  fs::create_directories(latin1);
+  WriteBytes(latin1 / "cedict.gb", "\xD6\xD0 [zhong1] /middle/\r\n");
+  ProgramRun cafe = Installer({"--convert", (latin1 / "cedict.gb").string()});
+  EXPECT_EQ(cafe.code, 0) << cafe.err;
+  EXPECT_EQ(ReadBytes(latin1 / "cedict.gb.dat"), Database({u"中 [zhong1] /middle/"}));
+
+  ProgramRun full = RunProgram("/bin/sh", {"-c", "exec \"$0\" \"$@\" >/dev/full", BuiltProgram("orlend-dict-installer"),
+                                           "--convert", (latin1 / "cedict.gb").string()},
+                               work_.string());
+  EXPECT_EQ(full.code, 2);
+  EXPECT_NE(full.err.find("cannot write to standard output"), std::string::npos) << full.err;
 }
 
 }  // namespace

@@ -237,15 +237,21 @@ TEST_F(InstallerWindowTest, ProcessConvertsUnderTheProgressWindowAndMovesToTrans
   EXPECT_EQ(GetFocus(), TransferButton->window);
 }
 
-TEST_F(InstallerWindowTest, AFailedConversionSaysWhyAndStaysLocated) {
+// After the message the steps start over: another file is chosen and converted.
+TEST_F(InstallerWindowTest, AFailedConversionSaysWhyAndLetsTheUserChooseAgain) {
   Open();
   Choose("cedict.b5", "");
   Box box;
   AnswerNextBox(&box);
   Click(ProcessButton);
   EXPECT_TRUE(ShowedBox(box, CONVERT_EMPTY));
-  EXPECT_EQ(Steps(), (std::vector<int>{kDisabled, kEnabled, kDisabled, kEnabled}));
+  EXPECT_EQ(Steps(), kStart);
   EXPECT_FALSE(fs::exists(work_ / "downloads" / "cedict.b5.dat"));
+  Choose("cedict.gb");
+  EXPECT_EQ(Steps(), kLocated);
+  Click(ProcessButton);
+  EXPECT_EQ(Steps(), kProcessed);
+  EXPECT_TRUE(fs::exists(work_ / "downloads" / "cedict.gb.dat"));
 }
 
 TEST_F(InstallerWindowTest, TransferInstallsTheDatabaseInTheHandheldsProgramFolder) {

@@ -33,6 +33,14 @@ TEST(ScriptTest, BadLinesAreNamed) {
       {"10 drag 1 2 3 4 0", "line 1: drag steps go from 1 to 1000"},
       {"10 end now", "line 1: end takes nothing"},
       {"-5 tap 1 2", "line 1: a time in milliseconds (or +milliseconds) comes first"},
+      // Numbers whose sums and products would overflow are refused, not wrapped.
+      {"9223372036854775807 tap 10 10\n+1 tap 1 1", "line 1: times go up to 1000000000 ms"},
+      {"99999999999999999999 tap 10 10", "line 1: a time in milliseconds (or +milliseconds) comes first"},
+      {"1000000000 tap 10 10\n+1 tap 1 1", "line 2: times go up to 1000000000 ms"},
+      {"1000000001 tap 10 10", "line 1: times go up to 1000000000 ms"},
+      {"10 drag 0 0 9223372036854775807 5 1000", "line 1: numbers go from -100000 to 100000"},
+      {"10 drag -100001 0 100000 5", "line 1: numbers go from -100000 to 100000"},
+      {"10 tap 1 4000000000", "line 1: numbers go from -100000 to 100000"},
   };
   for (const Case& c : cases) {
     std::string error;
@@ -41,6 +49,13 @@ TEST(ScriptTest, BadLinesAreNamed) {
   }
   std::string error;
   EXPECT_TRUE(platform::headless::LoadScript("0 tap 1 2\n+10 key ctrl+v\r\n+5 text 你好 world\n", &error)) << error;
+  EXPECT_TRUE(platform::headless::LoadScript("999990000 drag -100000 0 100000 0 1000\n", &error)) << error;
+
+  // Only a regular file is read as a script: a device would never end, a folder is empty.
+  for (const char* notAFile : {"/dev/zero", "/"}) {
+    EXPECT_FALSE(platform::headless::LoadScriptFile(notAFile, &error)) << notAFile;
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+  }
 }
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

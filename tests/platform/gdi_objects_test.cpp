@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "gdi_test_util.h"
+#include "tests/support/memory_limit.h"
 
 using gdi_test::Canvas;
 
@@ -101,6 +102,24 @@ TEST(GdiObjects, BitmapsFromSizesAndBits) {
   DeleteObject(empty);
   DeleteObject(mono);
   DeleteDC(dc);
+}
+
+// Out of memory, a bitmap is not made: null, as documented, never an exception; the DC and
+// the calls after it go on.
+TEST(GdiObjects, ABitmapThatFindsNoMemoryIsNull) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP big = nullptr, small = nullptr;
+  {
+    test::MemoryLimit limit(size_t{64} << 20);
+    ASSERT_TRUE(limit.ok());
+    big = CreateCompatibleBitmap(dc, 8000, 8000);  // 256 MB of pixels
+    small = CreateCompatibleBitmap(dc, 16, 16);
+  }
+  EXPECT_EQ(big, nullptr);
+  ASSERT_NE(small, nullptr);
+  EXPECT_NE(SelectObject(dc, small), nullptr);
+  DeleteDC(dc);
+  DeleteObject(small);
 }
 
 TEST(GdiObjects, SaveDcAndRestoreDc) {

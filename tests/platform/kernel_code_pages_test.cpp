@@ -27,6 +27,21 @@ TEST(CodePages, InvalidBytesBecomeReplacementCharacters) {
   std::u16string w = ToWide(936, std::string("a\xFF" "b\xD6", 4));
   EXPECT_EQ(w, u"a\xFFFD" u"b\xFFFD");
   EXPECT_EQ(MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, "a\xFF", 2, nullptr, 0), 0);
+  // A lead byte with a byte that may trail it is one character, only unmapped: one U+FFFD,
+  // and the characters after it keep their step. A lead byte before one that cannot trail
+  // it is a byte alone.
+  EXPECT_EQ(ToWide(936, "\xAA\xA1\xD6\xD0\xB9\xFA"), u"\xFFFD中国");
+  EXPECT_EQ(ToWide(950, "\x81\x40\xA4\xA4\xB0\xEA"), u"\xFFFD中國");
+  EXPECT_EQ(ToWide(950, "\x81\x20\xA4\xA4"), u"\xFFFD 中");
+}
+
+// A lone surrogate is one bad unit: the unit after it is a character of its own.
+TEST(CodePages, ALoneSurrogateTakesOneUnitOnly) {
+  char out[16];
+  int n = WideCharToMultiByte(CP_UTF8, 0, u"\xD800x\xDC00y", 4, out, sizeof out, nullptr, nullptr);
+  EXPECT_EQ(std::string(out, n > 0 ? n : 0), "?x?y");
+  n = WideCharToMultiByte(936, 0, u"\xD83D\xDE00z", 3, out, sizeof out, nullptr, nullptr);
+  EXPECT_EQ(std::string(out, n > 0 ? n : 0), "?z");  // a whole pair GB lacks: one character
 }
 
 TEST(CodePages, SmallBufferAndBadArguments) {

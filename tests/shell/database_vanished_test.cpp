@@ -14,6 +14,7 @@
 #include "platform/gdi_bridge.h"
 #include "resource_ids.h"
 #include "tests/shell/program_fixture.h"
+#include "tests/support/memory_limit.h"
 
 using program_test::DictionaryProgram;
 
@@ -100,3 +101,22 @@ TEST_F(DatabaseVanished, RemovedBeforeTheDatabaseCommandIsReportedAndTheOtherSti
 }
 
 }  // namespace
+
+// A database larger than the memory left: the load says there is not enough memory (not
+// "damaged"), keeps no table, and the saved choice stays for a start with more memory.
+TEST_F(DatabaseVanished, AnOutOfMemoryLoadSaysSoAndKeepsTheSavedChoice) {
+  Prepare(true, false, 1);
+  std::filesystem::resize_file(folder_ / "cedict.gb.dat", std::uintmax_t{1} << 30);  // sparse: no disk taken
+  platform::Surface box;
+  AnswerMessageBox(2, 200, &box);
+  {
+    test::MemoryLimit limit(std::size_t{256} << 20);
+    ASSERT_TRUE(limit.ok());
+    ASSERT_TRUE(Start());
+  }
+  EXPECT_EQ(MessageBoxesAnswered(), 1);
+  EXPECT_TRUE(LooksLike("box_no_memory", box));
+  EXPECT_EQ(CurrentDatabase, 0);
+  EXPECT_EQ(EntryTable.Count, 0);
+  EXPECT_EQ(SavedDatabase(OptionsFile()), 1);
+}

@@ -1,6 +1,9 @@
 #include "tools/derive_classic.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
 
 #include <filesystem>
 #include <fstream>
@@ -163,4 +166,15 @@ TEST(DeriveClassic, FailuresReplaceNoList) {
   WriteBytes(folder / "good.u8", Fixture("x"));
   EXPECT_FALSE(DeriveClassicLists((folder / "good.u8").string(), (folder / "no" / "such").string(), &result, &error));
   EXPECT_NE(error.find("cannot write"), std::string::npos);
+}
+
+// The tool's report is its answer: lost on a full disk, the run is no success.
+TEST(DeriveClassic, AReportThatCannotBeWrittenIsAFailure) {
+  fs::path folder = FreshFolder("report");
+  WriteBytes(folder / "good.u8", Fixture("x"));
+  std::string command = "'" + std::string(ORLEND_BINARY_DIR) + "/bin/cedict-derive' '" + (folder / "good.u8").string() +
+                        "' >/dev/full 2>'" + (folder / "err.txt").string() + "'";
+  int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+  EXPECT_NE(ReadBytes(folder / "err.txt").find("cannot write the report"), std::string::npos);
 }

@@ -5,6 +5,7 @@
 
 #include "backends/headless/headless_backend.h"
 #include "platform/png.h"
+#include "platform/regular_file.h"
 #include "user/window_system.h"
 
 namespace platform {
@@ -55,14 +56,12 @@ bool LoadScript(const std::string& text, std::string* error) {
 }
 
 bool LoadScriptFile(const std::string& path, std::string* error) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    if (error) *error = "cannot read " + path;
+  std::string text, why;
+  if (!ReadRegularFile(path, size_t{64} << 20, &text, &why)) {
+    if (error) *error = "cannot read " + path + ": " + why;
     return false;
   }
-  std::stringstream text;
-  text << file.rdbuf();
-  return LoadScript(text.str(), error);
+  return LoadScript(text, error);
 }
 
 void RunUntilIdle() {

@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+
+#include "platform/regular_file.h"
 
 namespace platform {
 
 namespace {
+
+constexpr size_t kLargestScript = size_t{64} << 20;
 
 bool Reached(DWORD now, DWORD at) { return static_cast<int32_t>(now - at) >= 0; }
 
@@ -27,16 +29,13 @@ void HeadlessBackend::DesktopGeometry(RECT* screen, RECT* workArea) {
 
 bool HeadlessBackend::Open(ScreenKind, int, int) {
   if (options_.script.empty()) return true;
-  std::ifstream file(options_.script, std::ios::binary);
-  if (!file) {
-    std::fprintf(stderr, "platform: cannot read the script %s\n", options_.script.c_str());
+  std::string text, error;
+  if (!ReadRegularFile(options_.script, kLargestScript, &text, &error)) {
+    std::fprintf(stderr, "platform: cannot read the script %s: %s\n", options_.script.c_str(), error.c_str());
     return false;
   }
-  std::stringstream text;
-  text << file.rdbuf();
   std::vector<TimedEvent> events;
-  std::string error;
-  if (!ParseScript(text.str(), &events, &error)) {
+  if (!ParseScript(text, &events, &error)) {
     std::fprintf(stderr, "platform: script %s: %s\n", options_.script.c_str(), error.c_str());
     return false;
   }
@@ -70,7 +69,7 @@ void HeadlessBackend::AdvanceTo(DWORD time) {
 void HeadlessBackend::Deliver(std::deque<InputEvent>& out) {
   while (!pending_.empty() && Reached(now_, pending_.front().at)) {
     InputEvent e = std::move(pending_.front().event);
-    pending_.erase(pending_.begin());
+    pending_.pop_front();
     quietSince_ = now_;
     if (e.kind == InputEvent::Kind::End) {
       ended_ = true;
@@ -105,6 +104,9 @@ bool HeadlessBackend::Wait(DWORD timeout, std::deque<InputEvent>& out) {
 }
 
 void HeadlessBackend::Sleep(DWORD ms, std::deque<InputEvent>& out) {
+  // Only a modal loop sleeps through the end of its script: the run ends as at the
+  // main loop, where the end is a quit.
+  if (ended_) EndRun();
   DWORD target = now_ + ms;
   while (!pending_.empty() && static_cast<int32_t>(target - pending_.front().at) >= 0) {
     AdvanceTo(pending_.front().at);
@@ -113,6 +115,12 @@ void HeadlessBackend::Sleep(DWORD ms, std::deque<InputEvent>& out) {
   AdvanceTo(target);
   if (pending_.empty() && static_cast<int32_t>(now_ - quietSince_) > static_cast<int32_t>(options_.stallTime))
     Stalled();
+}
+
+void HeadlessBackend::EndRun() {
+  FinishRun();
+  std::fflush(nullptr);
+  std::_Exit(0);
 }
 
 void HeadlessBackend::Stalled() {

@@ -1,6 +1,7 @@
 // The headless backend: a virtual clock, queued input and recorded outside calls.
 #pragma once
 
+#include <deque>
 #include <vector>
 
 #include "backends/backend.h"
@@ -45,13 +46,14 @@ class HeadlessBackend : public Backend {
   };
   void Deliver(std::deque<InputEvent>& out);
   void Stalled();
+  [[noreturn]] void EndRun();
 
   Options options_;
   DWORD now_ = 1000;  // a handheld's tick count is never 0
   DWORD quietSince_ = 1000;
   uint64_t order_ = 0;
   bool ended_ = false;
-  std::vector<Pending> pending_;  // sorted by time, then order
+  std::deque<Pending> pending_;  // sorted by time, then order
   std::u16string clipboard_;
   bool clipboardFull_ = false;
   std::vector<headless::Record> records_;

@@ -2,6 +2,7 @@
 #include "backends/headless/input_script.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <sstream>
 
@@ -26,11 +27,16 @@ constexpr KeyName kKeys[] = {
     {"control", VK_CONTROL}, {"alt", VK_MENU},
 };
 
+// Bounds that keep every sum and product below the virtual clock's and the points' ranges.
+constexpr long kLatest = 1000000000;  // milliseconds: about eleven days of script
+constexpr long kFarthest = 100000;    // pixels from the screen's origin
+
 bool ParseNumber(const std::string& text, long* value) {
   if (text.empty()) return false;
   char* end = nullptr;
+  errno = 0;
   long v = std::strtol(text.c_str(), &end, 10);
-  if (*end) return false;
+  if (*end || errno == ERANGE) return false;
   *value = v;
   return true;
 }
@@ -106,6 +112,8 @@ bool ParseScript(const std::string& text, std::vector<TimedEvent>* events, std::
     bool relative = !when.empty() && when[0] == '+';
     if (!ParseNumber(relative ? when.substr(1) : when, &at) || at < 0)
       return fail("a time in milliseconds (or +milliseconds) comes first");
+    if (at > kLatest || (relative && at > kLatest - previous))
+      return fail("times go up to " + std::to_string(kLatest) + " ms");
     if (relative) at += previous;
     if (at < previous) return fail("times must not go back");
     previous = at;
@@ -118,6 +126,9 @@ bool ParseScript(const std::string& text, std::vector<TimedEvent>* events, std::
       long v;
       if (ParseNumber(a, &v)) numbers.push_back(v);
     }
+    for (long v : numbers)
+      if (v < -kFarthest || v > kFarthest)
+        return fail("numbers go from " + std::to_string(-kFarthest) + " to " + std::to_string(kFarthest));
     auto needPoint = [&](size_t count) { return args.size() == count && numbers.size() == count; };
     if (command == "tap") {
       if (!needPoint(2)) return fail("tap X Y");

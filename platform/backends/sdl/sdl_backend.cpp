@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <unordered_map>
 
 #include "backends/backend.h"
@@ -53,6 +54,15 @@ void Show(Output& o) {
   SDL_RenderPresent(o.renderer);
 }
 
+// The driver SDL chose puts windows on a screen, or it draws nowhere and was asked for by name.
+bool ShowsOnADisplay() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver) return false;
+  if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return true;
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  return asked && std::strstr(asked, driver) != nullptr;
+}
+
 class SdlBackend : public Backend {
  public:
   explicit SdlBackend(const Options& options) : options_(options) { audio_.SetVerbose(options.verbose); }
@@ -74,7 +84,14 @@ class SdlBackend : public Backend {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
-      std::fprintf(stderr, "platform: SDL cannot open the display: %s\n", SDL_GetError());
+      std::fprintf(stderr, "platform: no display could be opened: %s\n", SDL_GetError());
+      return false;
+    }
+    if (!ShowsOnADisplay()) {
+      // SDL falls back to a driver that draws nowhere: the program would run unseen, and a
+      // later start on a real display would hand over to it.
+      std::fprintf(stderr, "platform: no display could be opened (DISPLAY and WAYLAND_DISPLAY name none)\n");
+      SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER);
       return false;
     }
     start_ = SDL_GetTicks64();

@@ -52,11 +52,19 @@ void FinishRun();
 // program's own arguments (the layer's removed) as one command line, and FinishRun.
 // Returns winMain's result, or 2 after printing the reason when the options are bad or the
 // screen cannot be opened.
+// A program without a window of its own passes the code it ends with when there is no
+// screen (the reason is printed all the same).
 typedef int (*WinMainFunction)(HINSTANCE instance, LPWSTR commandLine, int show);
-int RunProgram(int argc, char** argv, ScreenKind kind, WinMainFunction winMain);
+int RunProgram(int argc, char** argv, ScreenKind kind, WinMainFunction winMain, int noScreenCode = 2);
 // The same with options already read; `arguments` (the program's own) become the command line.
+// `noScreenCode` is the exit code when no screen (or no font) can be had.
 int RunProgram(const char* name, const Options& options, const std::vector<std::string>& arguments,
-               WinMainFunction winMain);
+               WinMainFunction winMain, int noScreenCode = 2);
+
+// Puts /dev/null on standard input and error when they are closed, and on standard output
+// too; so no file the program opens takes their numbers and receives what was meant for
+// them. False when standard output was closed: a program whose output is its result fails.
+bool KeepStandardStreams();
 
 // ---- screens
 ScreenKind CurrentScreen();
