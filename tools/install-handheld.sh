@@ -9,6 +9,7 @@
 # CC-CEDICT's cedict_ts.u8 (any *.u8), which gives both databases.
 # The handheld's root is ORLEND_HANDHELD_ROOT, else ~/.local/share/orlend/handheld.
 # The programs are built in $BUILD_DIR (default build/).
+. "$(dirname "$0")/lib/help.sh"; script_help "$@"
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}

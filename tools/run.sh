@@ -6,6 +6,7 @@
 # program from the handheld's program folder in a real window.
 #   tools/run.sh            opens the dictionary (without a display: looks up "china")
 #   tools/run.sh 中国        looks the text up on the command line instead
+. "$(dirname "$0")/lib/help.sh"; script_help "$@"
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
