@@ -58,7 +58,7 @@ std::string TrustedRegistryFile() {
   std::string path = RegistryFile();
   std::string problem;
   if (path.empty()) problem = "the account has no home folder";
-  else if (platform::TrustedStateFolder(path.substr(0, path.rfind('/') + 1), &problem)) return path;
+  else if (platform::TrustedStateFile(path, &problem)) return path;
   static bool told = false;
   if (!told) std::fprintf(stderr, "registry: not used: %s\n", problem.c_str());
   told = true;

@@ -105,7 +105,8 @@ void InstanceWindowsChanged() {
   if (!TakesPart() || InstanceFolder().empty()) return;
   State& s = S();
   std::ostringstream list;
-  list << kIdentity << ProcessIdentity(::getpid()) << '\n';
+  static const std::string self = ProcessIdentity(::getpid());
+  list << kIdentity << self << '\n';
   for (Window* t : s.desktop->children) {
     if (t->cls->system || t->destroying) continue;
     list << std::hex << reinterpret_cast<uintptr_t>(t->handle) << std::dec << '\t' << Field(t->cls->name) << '\t'

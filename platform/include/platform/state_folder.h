@@ -12,5 +12,10 @@ std::string HomeFolder();
 // True when `folder` is missing or belongs to this account and nobody else can write to it
 // (its group may when that is the account's own group); otherwise false and why.
 bool TrustedStateFolder(const std::string& folder, std::string* problem);
+// True when the file `path` (which need not exist yet) can be trusted: its folder is
+// trusted as above, or belongs to the system and nobody else can write to it, or only as
+// in /tmp (sticky: no user can remove or replace another's file); the file, when there,
+// belongs to this account and nobody else can write to it.
+bool TrustedStateFile(const std::string& path, std::string* problem);
 
 }  // namespace platform
