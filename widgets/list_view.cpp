@@ -93,8 +93,8 @@ ListViewControl::ListViewControl(HWND owner, int x_, int y_, int width_, int hei
   SendMessageW(innerList, WM_SETFONT, reinterpret_cast<WPARAM>(listFont), 0);
   SendMessageW(innerList, LVM_SETTEXTBKCOLOR, 0, RGB(255, 255, 255));
   SendMessageW(innerList, LVM_SETBKCOLOR, 0, RGB(255, 255, 255));
-  SendMessageW(innerList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-  SendMessageW(innerList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_ONECLICKACTIVATE);
+  // One call: each call with a zero mask replaces every extended style.
+  SendMessageW(innerList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE);
 
   LVCOLUMNW column{};
   column.mask = LVCF_FMT | LVCF_WIDTH;
@@ -216,6 +216,11 @@ static void SelectAndFocus(HWND list, int row) {
   ListView_SetItemState(list, row, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
+// The keys with which the list moves its selection; each shows the new row's entry.
+static bool MovesSelection(WPARAM key) {
+  return key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT || key == VK_HOME || key == VK_END;
+}
+
 LRESULT ListViewControl::FilterMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SETFOCUS: {
@@ -237,7 +242,7 @@ LRESULT ListViewControl::FilterMessage(HWND window, UINT message, WPARAM wParam,
       if (callback && !g_givingFocusAway) callback(-2, nullptr);
       break;
     case WM_KEYUP:
-      if ((wParam == VK_UP || wParam == VK_DOWN) && ListView_GetItemCount(window) > 0) {
+      if (MovesSelection(wParam) && ListView_GetItemCount(window) > 0) {
         int row = FirstSelected(window);
         if (row >= 0) {
           SelectAndFocus(window, row);
