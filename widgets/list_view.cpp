@@ -8,7 +8,8 @@ static const WCHAR kClassName[] = u"LVCW2";
 // Class-wide fonts, made once at registration.
 static HFONT g_gbFont;          // headwords, Simplified
 static HFONT g_big5Font;        // headwords, Traditional
-static HFONT g_definitionFont;  // the right column
+static HFONT g_gbDefinitionFont;    // the right column; Chinese inside it in the Song face
+static HFONT g_big5DefinitionFont;  // the same with the Ming face
 
 static HFONT BoldFont(int height, BYTE charset, const WCHAR* face) {
   LOGFONTW lf{};
@@ -72,7 +73,8 @@ void RegisterListViewClass() {
   RegisterClassW(&wc);
   if (!g_gbFont) g_gbFont = BoldFont(-12, GB2312_CHARSET, u"MS Song");
   if (!g_big5Font) g_big5Font = BoldFont(-11, CHINESEBIG5_CHARSET, u"MingLiU");
-  if (!g_definitionFont) g_definitionFont = BoldFont(-11, DEFAULT_CHARSET, u"Arial");
+  if (!g_gbDefinitionFont) g_gbDefinitionFont = BoldFont(-11, GB2312_CHARSET, u"Arial");
+  if (!g_big5DefinitionFont) g_big5DefinitionFont = BoldFont(-11, CHINESEBIG5_CHARSET, u"Arial");
 }
 
 ListViewControl::ListViewControl(HWND owner, int x_, int y_, int width_, int height_, ListViewCallback callback_)
@@ -189,7 +191,8 @@ LRESULT ListViewControl::OnNotify(NMHDR* header) {
       int right = draw->iSubItem == 1;
       if (right && tag == 0) colour = RGB(128, 128, 128);
       draw->clrText = colour;
-      SelectObject(draw->nmcd.hdc, right ? g_definitionFont : gbMode ? g_gbFont : g_big5Font);
+      HFONT definitionFont = gbMode ? g_gbDefinitionFont : g_big5DefinitionFont;
+      SelectObject(draw->nmcd.hdc, right ? definitionFont : gbMode ? g_gbFont : g_big5Font);
       return CDRF_NEWFONT;
     }
     return 0;
