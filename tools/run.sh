@@ -8,6 +8,7 @@
 #   tools/run.sh 中国        looks the text up on the command line instead
 #   tools/run.sh --scale 3  arguments starting with -- go to the program (with the value
 #                           of those that take one); the others are the text to look up
+. "$(dirname "$0")/lib/help.sh"; script_help "$@"
 set -euo pipefail
 pass=()     # to the program
 windowed=() # of those, the ones only a window uses (left out of a lookup)
@@ -46,7 +47,8 @@ elif [ "$status" -ne 0 ]; then
 fi
 
 tools/install-handheld.sh "$folder"
-root=${ORLEND_HANDHELD_ROOT:-${XDG_DATA_HOME:-$HOME/.local/share}/orlend/handheld}
+home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
+root=${ORLEND_HANDHELD_ROOT:-${XDG_DATA_HOME:-$home/.local/share}/orlend/handheld}
 program="$root/program files/orlend's chinese dictionary/orlend-dict"
 
 if [ ${#words[@]} -eq 0 ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then

@@ -5,7 +5,7 @@
 LONG Options[OPTION_COUNT];
 
 #define OPTIONS_BYTES (OPTION_COUNT * 4)
-#define OPTIONS_PATH_SIZE (PROGRAM_FOLDER_SIZE + 16)
+#define OPTIONS_PATH_SIZE (PROGRAM_FOLDER_SIZE + 40)
 
 // Program folder + name; 0 when it does not fit.
 static int OptionsPath(WCHAR* path, const WCHAR* name) {
@@ -49,18 +49,29 @@ void ReadOptions() {
   }
 }
 
+// The record goes into a file made new under a name no other run uses (never into
+// whatever lies in the folder already, a planted link included), then replaces the file.
+static HANDLE CreateTemporary(WCHAR* temporary) {
+  static DWORD count;
+  for (int attempt = 0; attempt < 100; attempt++) {
+    WCHAR name[48];
+    wsprintfW(name, OPTIONS_FILE_NAME u".%u-%u.new", (unsigned)GetCurrentProcessId(), (unsigned)count++);
+    if (!OptionsPath(temporary, name)) return INVALID_HANDLE_VALUE;
+    HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
 int WriteOptions() {
   WCHAR path[OPTIONS_PATH_SIZE];
   WCHAR temporary[OPTIONS_PATH_SIZE];
-  if (!OptionsPath(path, OPTIONS_FILE_NAME) || !OptionsPath(temporary, OPTIONS_FILE_NAME u".new")) {
-    return 0;
-  }
+  if (!OptionsPath(path, OPTIONS_FILE_NAME)) return 0;
 
   BYTE bytes[OPTIONS_BYTES];
   for (int i = 0; i < OPTIONS_BYTES; i++) bytes[i] = (BYTE)((DWORD)Options[i / 4] >> ((i % 4) * 8));
 
-  HANDLE file = CreateFileW(temporary, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateTemporary(temporary);
   if (file == INVALID_HANDLE_VALUE) return 0;
   DWORD written = 0;
   BOOL ok = WriteFile(file, bytes, OPTIONS_BYTES, &written, nullptr) && written == OPTIONS_BYTES;

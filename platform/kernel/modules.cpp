@@ -114,16 +114,17 @@ HMODULE GetModuleHandleW(LPCWSTR name) {
   return nullptr;
 }
 
-HMODULE LoadLibraryW(LPCWSTR name) {
+HMODULE LoadLibraryExW(LPCWSTR name, HANDLE, DWORD flags) {
   if (!name || !*name) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
+  const bool nativeCode = flags & LOAD_LIBRARY_NATIVE_CODE;
   std::string path = NativePath(name);
   {
     std::lock_guard<std::mutex> lock(g_mutex);
     for (Module* m : Live())
-      if (m->kind != Module::Kind::Program && m->path == path) {
+      if (m->kind != Module::Kind::Program && m->path == path && (nativeCode || m->kind == Module::Kind::ResourceOnly)) {
         ++m->references;
         return reinterpret_cast<HMODULE>(m);
       }
@@ -132,7 +133,7 @@ HMODULE LoadLibraryW(LPCWSTR name) {
   char magic[4] = {};
   if (file) {
     file.read(magic, 4);
-  } else if (path.find('/') != std::string::npos) {
+  } else if (path.find('/') != std::string::npos || !nativeCode) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
@@ -147,6 +148,10 @@ HMODULE LoadLibraryW(LPCWSTR name) {
       return nullptr;
     }
     m->kind = Module::Kind::ResourceOnly;
+  } else if (!nativeCode) {
+    // Whatever else lies where resources are looked for (a planted shared object) never runs.
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
   } else {
     // A bare name that is no file here is left to the system's library search.
     std::string target = path.find('/') == std::string::npos && file ? "./" + path : path;
@@ -163,6 +168,8 @@ HMODULE LoadLibraryW(LPCWSTR name) {
   SetLastError(ERROR_SUCCESS);
   return reinterpret_cast<HMODULE>(raw);
 }
+
+HMODULE LoadLibraryW(LPCWSTR name) { return LoadLibraryExW(name, nullptr, 0); }
 
 FARPROC GetProcAddress(HMODULE handle, LPCSTR name) {
   Module* m = ModuleFromHandle(handle);

@@ -1,16 +1,42 @@
 #include "backends/sdl/sdl_audio.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 namespace platform {
+
+namespace {
+
+void DiscardAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+// ALSA's library prints its own lines on standard error when there is no sound card,
+// whatever the program asks. SDL loads it at run time; loading it first lets us give it a
+// handler that keeps quiet. Without ALSA there is nothing to quiet.
+void QuietAlsa() {
+  void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+  if (!alsa) return;
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  using SetHandler = int (*)(Handler);
+  auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"));
+  if (set) set(DiscardAlsaMessage);
+  // Kept loaded: the handler must outlive every use of the library.
+}
+
+}  // namespace
 
 bool SdlAudio::Ready() {
   if (device_) return true;
   if (tried_) return false;
   tried_ = true;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  QuietAlsa();
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    if (verbose_) std::fprintf(stderr, "platform: no sound: %s\n", SDL_GetError());
+    return false;
+  }
   SDL_AudioSpec want{};
   want.freq = 22050;
   want.format = AUDIO_S16SYS;
@@ -18,6 +44,7 @@ bool SdlAudio::Ready() {
   want.samples = 1024;
   device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &spec_, 0);
   if (!device_) {
+    if (verbose_) std::fprintf(stderr, "platform: no sound: %s\n", SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }

@@ -12,6 +12,8 @@ namespace platform {
 
 class SdlAudio {
  public:
+  // With `verbose`, the reason sound is off is said once on standard error.
+  void SetVerbose(bool verbose) { verbose_ = verbose; }
   void PlayWave(const std::string& path);
   void Tone(DWORD frequency, DWORD milliseconds);
   void Stop();
@@ -20,6 +22,7 @@ class SdlAudio {
  private:
   bool Ready();
   bool tried_ = false;
+  bool verbose_ = false;
   SDL_AudioDeviceID device_ = 0;
   SDL_AudioSpec spec_{};
 };

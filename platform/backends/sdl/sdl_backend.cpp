@@ -92,7 +92,7 @@ void Show(Output& o) {
 
 class SdlBackend : public Backend {
  public:
-  explicit SdlBackend(const Options& options) : options_(options) {}
+  explicit SdlBackend(const Options& options) : options_(options) { audio_.SetVerbose(options.verbose); }
   ~SdlBackend() override {
     for (auto& [hwnd, o] : views_) Close(o);
     Close(device_);
