@@ -218,7 +218,9 @@ TEST_F(MainScreen, TheResultCountAndTheStatusNeverOverlap) {
       ASSERT_LT(statusLeft, 240);
       EXPECT_LT(countRight + 2, statusLeft);
     }
-    if (!simplified) EXPECT_TRUE(LooksLike("result_count_long"));
+    if (!simplified) {
+      EXPECT_TRUE(LooksLike("result_count_long"));
+    }
     TearDown();
     SetUp();
   }
