@@ -19,7 +19,7 @@ while [ $# -gt 0 ]; do
       windowed+=("$1")
       [ $# -gt 1 ] && { windowed+=("$2"); shift; }
       ;;
-    --headless) windowed+=("$1") ;;
+    --headless | --scale=* | --screen=* | --script=* | --snapshot=*) windowed+=("$1") ;;
     --database | --folder | --query)
       pass+=("$1")
       [ $# -gt 1 ] && { pass+=("$2"); shift; }
