@@ -6,8 +6,29 @@
 # program from the handheld's program folder in a real window.
 #   tools/run.sh            opens the dictionary (without a display: looks up "china")
 #   tools/run.sh 中国        looks the text up on the command line instead
+#   tools/run.sh --scale 3  arguments starting with -- go to the program (with the value
+#                           of those that take one); the others are the text to look up
 . "$(dirname "$0")/lib/help.sh"; script_help "$@"
 set -euo pipefail
+pass=()     # to the program
+windowed=() # of those, the ones only a window uses (left out of a lookup)
+words=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --scale | --screen | --script | --snapshot)
+      windowed+=("$1")
+      [ $# -gt 1 ] && { windowed+=("$2"); shift; }
+      ;;
+    --headless | --scale=* | --screen=* | --script=* | --snapshot=*) windowed+=("$1") ;;
+    --database | --folder | --query)
+      pass+=("$1")
+      [ $# -gt 1 ] && { pass+=("$2"); shift; }
+      ;;
+    --*) pass+=("$1") ;;
+    *) words+=("$1") ;;
+  esac
+  shift
+done
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 tools/setup.sh
@@ -30,14 +51,17 @@ home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
 root=${ORLEND_HANDHELD_ROOT:-${XDG_DATA_HOME:-$home/.local/share}/orlend/handheld}
 program="$root/program files/orlend's chinese dictionary/orlend-dict"
 
-if [ $# -eq 0 ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+if [ ${#words[@]} -eq 0 ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
   echo "== opening the dictionary on the emulated handheld (close its window to end)"
-  exec "$program"
+  exec "$program" ${windowed[@]+"${windowed[@]}"} ${pass[@]+"${pass[@]}"}
 fi
-query=${1:-china}
-if [ $# -eq 0 ]; then
+query="${words[*]:-china}"
+if [ ${#words[@]} -eq 0 ]; then
   echo "run: no display here, so the window cannot open; a lookup on the command line instead"
 fi
-echo "== orlend-dict --query \"$query\" (best first: entry, headword, definitions)"
+if [ ${#windowed[@]} -gt 0 ]; then
+  echo "run: ${windowed[*]} only matters in the window; left out of the lookup"
+fi
+echo "== orlend-dict --query \"$query\"${pass[*]:+ ${pass[*]}} (best first: entry, headword, definitions)"
 set +o pipefail  # head may close the pipe early
-"$program" --query "$query" | head -n "${ROWS:-15}"
+"$program" --query "$query" ${pass[@]+"${pass[@]}"} | head -n "${ROWS:-15}"

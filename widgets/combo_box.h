@@ -53,6 +53,10 @@ class ComboBoxControl {
   int textLength;
   int pressOpened;  // the press now held opened the list; its release leaves it open
 
+  // A tap elsewhere (a screen point) closes the drop-down; a tap on the field or its
+  // arrow is theirs to handle.
+  void TappedAt(POINT screenPoint);
+
   // For the window procedures.
   void OpenDropDown();
   void CloseDropDown();

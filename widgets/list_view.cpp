@@ -8,7 +8,8 @@ static const WCHAR kClassName[] = u"LVCW2";
 // Class-wide fonts, made once at registration.
 static HFONT g_gbFont;          // headwords, Simplified
 static HFONT g_big5Font;        // headwords, Traditional
-static HFONT g_definitionFont;  // the right column
+static HFONT g_gbDefinitionFont;    // the right column; Chinese inside it in the Song face
+static HFONT g_big5DefinitionFont;  // the same with the Ming face
 
 static HFONT BoldFont(int height, BYTE charset, const WCHAR* face) {
   LOGFONTW lf{};
@@ -72,7 +73,8 @@ void RegisterListViewClass() {
   RegisterClassW(&wc);
   if (!g_gbFont) g_gbFont = BoldFont(-12, GB2312_CHARSET, u"MS Song");
   if (!g_big5Font) g_big5Font = BoldFont(-11, CHINESEBIG5_CHARSET, u"MingLiU");
-  if (!g_definitionFont) g_definitionFont = BoldFont(-11, DEFAULT_CHARSET, u"Arial");
+  if (!g_gbDefinitionFont) g_gbDefinitionFont = BoldFont(-11, GB2312_CHARSET, u"Arial");
+  if (!g_big5DefinitionFont) g_big5DefinitionFont = BoldFont(-11, CHINESEBIG5_CHARSET, u"Arial");
 }
 
 ListViewControl::ListViewControl(HWND owner, int x_, int y_, int width_, int height_, ListViewCallback callback_)
@@ -93,8 +95,8 @@ ListViewControl::ListViewControl(HWND owner, int x_, int y_, int width_, int hei
   SendMessageW(innerList, WM_SETFONT, reinterpret_cast<WPARAM>(listFont), 0);
   SendMessageW(innerList, LVM_SETTEXTBKCOLOR, 0, RGB(255, 255, 255));
   SendMessageW(innerList, LVM_SETBKCOLOR, 0, RGB(255, 255, 255));
-  SendMessageW(innerList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-  SendMessageW(innerList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_ONECLICKACTIVATE);
+  // One call: each call with a zero mask replaces every extended style.
+  SendMessageW(innerList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE);
 
   LVCOLUMNW column{};
   column.mask = LVCF_FMT | LVCF_WIDTH;
@@ -189,7 +191,8 @@ LRESULT ListViewControl::OnNotify(NMHDR* header) {
       int right = draw->iSubItem == 1;
       if (right && tag == 0) colour = RGB(128, 128, 128);
       draw->clrText = colour;
-      SelectObject(draw->nmcd.hdc, right ? g_definitionFont : gbMode ? g_gbFont : g_big5Font);
+      HFONT definitionFont = gbMode ? g_gbDefinitionFont : g_big5DefinitionFont;
+      SelectObject(draw->nmcd.hdc, right ? definitionFont : gbMode ? g_gbFont : g_big5Font);
       return CDRF_NEWFONT;
     }
     return 0;
@@ -216,6 +219,11 @@ static void SelectAndFocus(HWND list, int row) {
   ListView_SetItemState(list, row, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
+// The keys with which the list moves its selection; each shows the new row's entry.
+static bool MovesSelection(WPARAM key) {
+  return key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT || key == VK_HOME || key == VK_END;
+}
+
 LRESULT ListViewControl::FilterMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SETFOCUS: {
@@ -237,7 +245,7 @@ LRESULT ListViewControl::FilterMessage(HWND window, UINT message, WPARAM wParam,
       if (callback && !g_givingFocusAway) callback(-2, nullptr);
       break;
     case WM_KEYUP:
-      if ((wParam == VK_UP || wParam == VK_DOWN) && ListView_GetItemCount(window) > 0) {
+      if (MovesSelection(wParam) && ListView_GetItemCount(window) > 0) {
         int row = FirstSelected(window);
         if (row >= 0) {
           SelectAndFocus(window, row);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "device/dictionary/database.h"
+#include "device/shell/drawing.h"
 #include "device/shell/screen_state.h"
 
 WCHAR WordText[COPY_TEXT_UNITS];
@@ -19,7 +20,7 @@ const COLORREF kLabelGrey = RGB(128, 128, 128);
 const COLORREF kNumberRed = RGB(128, 0, 0);
 const COLORREF kDefinitionBlue = RGB(0, 0, 192);
 const int kRight = 214;      // right edge of the text area
-const int kLastBottom = 117;  // definitions must end above the history buttons
+const int kLastBottom = 107;  // definitions end above the history buttons' box
 const int kMaxCollected = 20;
 const int kMaxShown = 10;
 
@@ -74,6 +75,30 @@ int WrappedBottom(HDC dc, const WCHAR* text, int length, int left, int top, int 
 void DrawWrapped(HDC dc, const WCHAR* text, int length, int left, int top, int right, int bottom) {
   RECT r{left, top, right, bottom};
   DrawTextW(dc, text, length, &r, DT_LEFT | DT_TOP | DT_WORDBREAK);
+}
+
+// Draws as much of a definition as fits above bottom, ended with the dots of the shared
+// helpers; false when not even its first line fits.
+bool DrawCutToFit(HDC dc, const WCHAR* text, int units, int left, int top, int right, int bottom) {
+  auto shortened = [&](int n) {
+    while (n > 0 && text[n - 1] == u' ') --n;
+    if (n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;  // never half a pair
+    return std::u16string(text, static_cast<size_t>(n)) + u"..";
+  };
+  auto fits = [&](int n) {
+    std::u16string t = shortened(n);
+    return WrappedBottom(dc, t.c_str(), static_cast<int>(t.size()), left, top, right) <= bottom;
+  };
+  if (units <= 0 || !fits(1)) return false;
+  int low = 1, high = units;  // fits(low) holds
+  while (low < high) {
+    int mid = (low + high + 1) / 2;
+    if (fits(mid)) low = mid;
+    else high = mid - 1;
+  }
+  std::u16string t = shortened(low);
+  DrawWrapped(dc, t.c_str(), static_cast<int>(t.size()), left, top, right, bottom);
+  return true;
 }
 
 void PaintInstructions(HDC dc, FontSteps& fonts) {
@@ -154,8 +179,11 @@ void PaintWord(HDC dc, FontSteps& fonts, const WCHAR* text, int length) {
     fonts.Use(u"Arial", 12, FW_NORMAL, DEFAULT_CHARSET);
     TextOutW(dc, 12, 35, u"Pronun:", 7);
     fonts.Use(u"Arial", 12, FW_BOLD, DEFAULT_CHARSET);
-    TextOutW(dc, 59, 35, text + k + 1, close - k - 1);
     CopyInto(PronunciationText, text + k + 1, close - k - 1);
+    // A long one ends with dots inside the frame.
+    std::u16string shown(text + k + 1, static_cast<size_t>(close - k - 1));
+    FitTextWithDots(dc, kRight - 59, shown.data());
+    TextOutW(dc, 59, 35, shown.c_str(), lstrlenW(shown.c_str()));
   }
 
   // The first definition, and the notes in parentheses that may open it.
@@ -197,19 +225,19 @@ void PaintWord(HDC dc, FontSteps& fonts, const WCHAR* text, int length) {
   }
 
   // Definitions: each starts after a '/' (or after the notes' last ')') and runs to the
-  // next '/' or '#', or to a Chinese character, which the English font cannot show.
+  // next '/' or '#'. Chinese inside one (measure words, references) comes from the
+  // database's Chinese face, which the character set asks for.
   std::vector<Span> definitions;
   int i = walkFrom;
   while (i < length && static_cast<int>(definitions.size()) < kMaxCollected) {
     if (text[i] == u'#') break;
     int start = i + 1, j = start;
-    while (j < length && text[j] != u'#' && text[j] != u'/' && text[j] < 0x2EE0) ++j;
-    definitions.push_back({start, j});
     while (j < length && text[j] != u'#' && text[j] != u'/') ++j;
+    definitions.push_back({start, j});
     i = j;
   }
 
-  fonts.Use(u"Arial", 12, FW_NORMAL, DEFAULT_CHARSET);
+  fonts.Use(u"Arial", 12, FW_NORMAL, charset);
   int top = pronunciation ? 51 : 36;
   for (int d = 1; d <= kMaxShown && d <= static_cast<int>(definitions.size()); ++d) {
     Span span = definitions[static_cast<size_t>(d - 1)];
@@ -217,9 +245,17 @@ void PaintWord(HDC dc, FontSteps& fonts, const WCHAR* text, int length) {
     int left = d == 10 ? 29 : 23;
     int units = span.end - span.start;
     int bottom = WrappedBottom(dc, text + span.start, units, left, top, kRight);
-    if (bottom > kLastBottom) break;
     WCHAR number[8];
     int n = wsprintfW(number, u"%d.", d);
+    if (bottom > kLastBottom) {
+      // What fits of it, cut with dots; the following ones have no room.
+      SetTextColor(dc, kDefinitionBlue);
+      if (DrawCutToFit(dc, text + span.start, units, left, top, kRight, kLastBottom)) {
+        SetTextColor(dc, kNumberRed);
+        TextOutW(dc, 10, top, number, n);
+      }
+      break;
+    }
     SetTextColor(dc, kNumberRed);
     TextOutW(dc, 10, top, number, n);
     SetTextColor(dc, kDefinitionBlue);

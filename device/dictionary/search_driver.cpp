@@ -100,6 +100,9 @@ int RunSearch() {
   WCHAR count[COUNT_TEXT_SIZE];
   ResultCountText(ResultEntryCount, count);
   SetLabelText(ResultLabel, count);
+  // The status beside the count moves when the count grows past it.
+  RECT band{0, 164, 240, 182};
+  InvalidateRect(MainWindow, &band, TRUE);
   WordText[0] = 0;
   PronunciationText[0] = 0;
   g_searching = 0;

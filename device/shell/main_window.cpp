@@ -54,7 +54,17 @@ void OnResultChosen(int row, const WCHAR*) {
 
 void OnSearchTextChanged(int* length) { SearchButton->SetEnabled(*length >= 1 ? 1 : 0); }
 
-void RunSearchAction() { RunSearch(); }
+void RunSearchAction() {
+  SearchBox->CloseDropDown();
+  RunSearch();
+}
+
+// Any tap in the window outside the search box closes its drop-down list.
+void CloseDropDownOnTap(HWND window, LPARAM clientPoint) {
+  POINT p{GET_X_LPARAM(clientPoint), GET_Y_LPARAM(clientPoint)};
+  ClientToScreen(window, &p);
+  if (SearchBox) SearchBox->TappedAt(p);
+}
 
 void ApplyPendingDatabase() {
   int target = g_pendingDatabase;
@@ -157,6 +167,20 @@ HFONT StatusFont(bool underline) {
   return CreateFontIndirectW(&font);
 }
 
+// Where the status text starts: at 115 when it fits there beside the result count, else
+// just after the count. `text` loses its "Using " when even then it would pass 236.
+int PlaceStatus(HDC dc, const WCHAR** text, int* length) {
+  int countRight = ResultLabel ? ResultLabel->x + ResultLabel->width : 0;
+  int x = std::max(115, countRight + 6);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, *text, *length, &size);
+  if (x + size.cx > 236 && *length > 6 && std::memcmp(*text, u"Using ", 6 * sizeof(WCHAR)) == 0) {
+    *text += 6;
+    *length -= 6;
+  }
+  return x;
+}
+
 void OnPaint(HWND window) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
@@ -168,17 +192,21 @@ void OnPaint(HWND window) {
   HGDIOBJ old = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(128, 128, 128));
-  if (CurrentDatabase == 1) {
-    TextOutW(dc, 115, 168, u"Using Simplified database", 25);
-  } else if (CurrentDatabase == 2) {
-    TextOutW(dc, 115, 168, u"Using Traditional database", 26);
+  if (CurrentDatabase == 1 || CurrentDatabase == 2) {
+    const WCHAR* text = CurrentDatabase == 1 ? u"Using Simplified database" : u"Using Traditional database";
+    int length = lstrlenW(text);
+    int x = PlaceStatus(dc, &text, &length);
+    TextOutW(dc, x, 168, text, length);
   } else {
-    TextOutW(dc, 115, 168, u"No database", 11);
-    // "loaded" stands at 157 when the words before it fit there; a wider face moves it on
-    // past them (and its link with it), so the two words never run into each other.
+    const WCHAR* text = u"No database loaded";
+    int length = 18;
+    int start = PlaceStatus(dc, &text, &length);
+    TextOutW(dc, start, 168, u"No database", 11);
+    // "loaded" stands 42 after the status's start when the words before it fit there; a
+    // wider face moves it on past them (and its link with it), so they never run together.
     SIZE before{};
     GetTextExtentPoint32W(dc, u"No database ", 12, &before);
-    int x = std::max(157, 115 + static_cast<int>(before.cx));
+    int x = std::max(start + 42, start + static_cast<int>(before.cx));
     underlined = StatusFont(true);
     SelectObject(dc, underlined);
     g_linkRect = RECT{x, 168, x + 30, 177};
@@ -279,7 +307,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SETTINGCHANGE: SHHandleWMSettingChange(window, wParam, lParam, &ActivationInfo); return 0;
     case WM_PAINT: OnPaint(window); return 0;
     case WM_COMMAND: OnCommand(window, wParam, lParam); return 0;
+    case WM_PARENTNOTIFY:
+      if (LOWORD(wParam) == WM_LBUTTONDOWN) CloseDropDownOnTap(window, lParam);
+      return 0;
     case WM_LBUTTONDOWN: {
+      CloseDropDownOnTap(window, lParam);
       POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       if (PtInRect(&g_linkRect, p)) OpenHelpPage(window, u"help/edict_doc.htm");
       return 0;

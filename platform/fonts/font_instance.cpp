@@ -34,13 +34,23 @@ struct FaceAtSize {
   FT_Size size = nullptr;
   bool syntheticBold = false;
   bool syntheticItalic = false;
+  bool bitmaps = false;  // draws its embedded bitmaps
   ~FaceAtSize() {
     if (size) FT_Done_Size(size);
   }
 };
 
-static std::unique_ptr<FaceAtSize> AtSize(FontFace* face, int em, bool bold, bool italic) {
+static bool HasStrike(FT_Face face, int em) {
+  for (int i = 0; i < face->num_fixed_sizes; ++i)
+    if ((face->available_sizes[i].y_ppem + 32) >> 6 == em) return true;
+  return false;
+}
+
+// With `bitmaps`, only a face with a bitmap strike of exactly this size; its strokes are
+// drawn for the size, so they are never emboldened or slanted.
+static std::unique_ptr<FaceAtSize> AtSize(FontFace* face, int em, bool bold, bool italic, bool bitmaps = false) {
   if (!face) return nullptr;
+  if (bitmaps && !HasStrike(face->face(), em)) return nullptr;
   auto sized = std::make_unique<FaceAtSize>();
   if (FT_New_Size(face->face(), &sized->size) != 0) {
     sized->size = nullptr;
@@ -49,18 +59,48 @@ static std::unique_ptr<FaceAtSize> AtSize(FontFace* face, int em, bool bold, boo
   FT_Activate_Size(sized->size);
   if (FT_Set_Pixel_Sizes(face->face(), 0, em) != 0) return nullptr;
   sized->face = face;
-  sized->syntheticBold = bold && !face->file().bold;
-  sized->syntheticItalic = italic && !face->file().italic;
+  sized->bitmaps = bitmaps;
+  sized->syntheticBold = bold && !face->file().bold && !bitmaps;
+  sized->syntheticItalic = italic && !face->file().italic && !bitmaps;
   return sized;
 }
 
+void FontInstance::AddFamily(const std::string& family, bool borrowed, bool latinOnly) {
+  std::string small = SmallFamilyFor(family, key_.em);
+  if (!small.empty()) {
+    std::optional<FaceFile> file = FindFace(small, false, false);
+    if (file) {
+      Source source{AtSize(FontFace::Open(*file), key_.em, key_.bold, key_.italic, true), latinOnly, true};
+      if (source.face) chain_.push_back(std::move(source));
+    }
+  }
+  std::optional<FaceFile> file = FindFace(family, key_.bold, borrowed ? false : key_.italic);
+  if (!file) return;
+  Source source{AtSize(FontFace::Open(*file), key_.em, key_.bold, borrowed ? false : key_.italic), latinOnly,
+                borrowed};
+  if (source.face) chain_.push_back(std::move(source));
+}
+
 FontInstance::FontInstance(const Key& key) : key_(key) {
-  std::optional<FaceFile> file = FindFace(key.family, key.bold, key.italic);
+  std::string family = FamilyInstalled(key.family) ? key.family : DefaultFamily();
+  std::optional<FaceFile> file = FindFace(family, key.bold, key.italic);
   if (!file) file = FindFace(DefaultFamily(), key.bold, key.italic);
   if (!file) file = AnyFace();
   if (file) primary_ = AtSize(FontFace::Open(*file), key.em, key.bold, key.italic);
-  std::optional<FaceFile> fb = FindFace(FallbackFamily(key.charSet), key.bold, false);
-  if (fb) fallback_ = AtSize(FontFace::Open(*fb), key.em, key.bold, false);
+  std::string latin = LatinFamilyFor(family);
+  if (!latin.empty()) {
+    // Latin text in a Chinese face keeps the style asked for.
+    std::optional<FaceFile> latinFile = FindFace(latin, key.bold, key.italic);
+    if (latinFile) {
+      Source source{AtSize(FontFace::Open(*latinFile), key.em, key.bold, key.italic), true, true};
+      if (source.face) chain_.push_back(std::move(source));
+    }
+  }
+  if (primary_) {
+    AddFamily(family, false, false);
+  }
+  for (const std::string& fallback : FallbackFamilies(key.charSet))
+    if (fallback != family) AddFamily(fallback, true, false);
 
   Metrics& m = metrics_;
   if (!primary_) {
@@ -118,7 +158,8 @@ bool FontInstance::Render(FaceAtSize* sized, char32_t c, Glyph& out) {
   FT_Activate_Size(sized->size);
   // Light hinting snaps only vertically, which keeps the faces' design widths (those of the
   // platform's fonts for the metric-compatible ones); aliased text is fully hinted.
-  FT_Int32 flags = FT_LOAD_NO_BITMAP | (key_.antialiased ? FT_LOAD_TARGET_LIGHT : FT_LOAD_TARGET_MONO);
+  FT_Int32 flags = (sized->bitmaps ? FT_LOAD_DEFAULT : FT_LOAD_NO_BITMAP) |
+                   (key_.antialiased ? FT_LOAD_TARGET_LIGHT : FT_LOAD_TARGET_MONO);
   if (FT_Load_Glyph(f, index, flags) != 0) return false;
   FT_GlyphSlot slot = f->glyph;
   int extra = 0;
@@ -159,13 +200,18 @@ const Glyph& FontInstance::GlyphFor(char32_t c) {
   if (it != glyphs_.end()) return it->second;
   Glyph g;
   if (c >= 0x20) {
-    bool done = Render(primary_.get(), c, g);
-    if (!done && Render(fallback_.get(), c, g)) {
+    bool done = false;
+    for (Source& source : chain_) {
+      if (source.latinOnly && !IsLatin(c)) continue;
+      if (!Render(source.face.get(), c, g)) continue;
       done = true;
-      // A borrowed glyph is moved down into the line when it would stick out above it.
-      int over = g.top - metrics_.ascent;
-      int room = metrics_.descent - (g.height - g.top);
-      if (over > 0 && room > 0) g.top -= std::min(over, room);
+      if (source.borrowed) {
+        // A borrowed glyph is moved down into the line when it would stick out above it.
+        int over = g.top - metrics_.ascent;
+        int room = metrics_.descent - (g.height - g.top);
+        if (over > 0 && room > 0) g.top -= std::min(over, room);
+      }
+      break;
     }
     if (!done) done = Render(primary_.get(), 0, g);  // the face's missing-glyph box
     if (!done) {
@@ -203,7 +249,10 @@ std::shared_ptr<FontInstance> InstanceFor(const LOGFONTW& lf) {
   key.em = EmPixels(lf);
   key.bold = lf.lfWeight >= FW_SEMIBOLD;
   key.italic = lf.lfItalic != 0;
-  key.antialiased = lf.lfQuality == ANTIALIASED_QUALITY || lf.lfQuality == CLEARTYPE_QUALITY;
+  // Default quality at small sizes is smoothed too: fully hinted one-bit glyphs of that size
+  // lose strokes (the dot of an i joins its stem).
+  key.antialiased = lf.lfQuality == ANTIALIASED_QUALITY || lf.lfQuality == CLEARTYPE_QUALITY ||
+                    (lf.lfQuality <= PROOF_QUALITY && key.em <= kSmallSizeLimit);
   key.charSet = lf.lfCharSet;
   auto k = std::make_tuple(key.family, key.em, key.bold, key.italic, key.antialiased, key.charSet);
   auto it = cache.find(k);

@@ -54,18 +54,25 @@ class FontInstance {
 
   const Metrics& metrics() const { return metrics_; }
   const Key& key() const { return key_; }
-  // Characters below U+0020 have no glyph and no width. A character missing from the face
-  // comes from the fallback face, so Chinese always shows.
+  // Characters below U+0020 have no glyph and no width. Each character comes from the first
+  // face of the chain that has it: a Latin face for the Latin letters of a Chinese face, the
+  // small-size face, the face itself, then the fallbacks, so Chinese always shows.
   const Glyph& GlyphFor(char32_t c);
   int Advance(char32_t c) { return GlyphFor(c).advance; }
 
  private:
+  struct Source {
+    std::unique_ptr<FaceAtSize> face;
+    bool latinOnly = false;
+    bool borrowed = false;  // not the face that gives the metrics
+  };
+  void AddFamily(const std::string& family, bool borrowed, bool latinOnly);
   bool Render(FaceAtSize* face, char32_t c, Glyph& out);
 
   Key key_;
   Metrics metrics_;
-  std::unique_ptr<FaceAtSize> primary_;
-  std::unique_ptr<FaceAtSize> fallback_;  // supplies what the primary face lacks
+  std::unique_ptr<FaceAtSize> primary_;  // gives the metrics
+  std::vector<Source> chain_;             // gives the glyphs, in this order
   std::unordered_map<char32_t, Glyph> glyphs_;
 };
 

@@ -13,13 +13,15 @@ namespace platform::fonts {
 namespace {
 
 // Measured on Debian: these families carry the glyphs the Windows faces are used for.
+// The Chinese faces take their Latin letters from DejaVu, and at small sizes their glyphs from
+// AR PL UMing (fonts-arphic-uming), whose embedded bitmaps are drawn for 11 to 16 pixels.
 const std::vector<MappedFace> kMap = {
-    {u"MS Song", "AR PL SungtiL GB"},      // fonts-arphic-gbsn00lp
-    {u"MingLiU", "AR PL Mingti2L Big5"},   // fonts-arphic-bsmi00lp
-    {u"Arial", "Liberation Sans"},         // fonts-liberation
-    {u"Times New Roman", "Liberation Serif"},
-    {u"Tahoma", "DejaVu Sans Condensed"},  // fonts-dejavu-extra: as narrow as the face it stands for
-    {u"Verdana", "DejaVu Sans"},
+    {u"MS Song", "AR PL SungtiL GB", "DejaVu Sans", "AR PL UMing CN"},     // fonts-arphic-gbsn00lp
+    {u"MingLiU", "AR PL Mingti2L Big5", "DejaVu Sans", "AR PL UMing TW"},  // fonts-arphic-bsmi00lp
+    {u"Arial", "Liberation Sans", "", ""},  // fonts-liberation
+    {u"Times New Roman", "Liberation Serif", "", ""},
+    {u"Tahoma", "DejaVu Sans Condensed", "", ""},  // fonts-dejavu-extra: as narrow as the face it stands for
+    {u"Verdana", "DejaVu Sans", "", ""},
 };
 
 const char kDefaultFamily[] = "DejaVu Sans";
@@ -102,13 +104,35 @@ const std::vector<MappedFace>& FaceMap() { return kMap; }
 
 std::string DefaultFamily() { return kDefaultFamily; }
 
-std::string FallbackFamily(int charSet) {
+std::vector<std::string> FallbackFamilies(int charSet) {
+  auto mapped = [](const char16_t* name) {
+    std::string family = FamilyForFaceName(name);
+    return family == kDefaultFamily ? std::vector<std::string>{} : std::vector<std::string>{family};
+  };
+  std::vector<std::string> chain;
   switch (charSet) {
-    case 136: return "Noto Sans CJK TC";  // Big5
-    case 128: return "Noto Sans CJK JP";  // Shift JIS
-    case 129: return "Noto Sans CJK KR";  // Hangul
-    default: return "Noto Sans CJK SC";
+    case 134: chain = mapped(u"MS Song"), chain.push_back("Noto Sans CJK SC"); break;  // GB2312
+    case 136: chain = mapped(u"MingLiU"), chain.push_back("Noto Sans CJK TC"); break;  // Big5
+    case 128: chain.push_back("Noto Sans CJK JP"); break;                              // Shift JIS
+    case 129: chain.push_back("Noto Sans CJK KR"); break;                              // Hangul
+    default: chain.push_back("Noto Sans CJK SC"); break;
   }
+  return chain;
+}
+
+std::string LatinFamilyFor(const std::string& family) {
+  for (const MappedFace& m : kMap)
+    if (m.family == family && !m.latinFamily.empty() && FamilyInstalled(m.latinFamily)) return m.latinFamily;
+  return {};
+}
+
+bool IsLatin(char32_t c) { return (c >= 0x20 && c <= 0x24F) || (c >= 0x1E00 && c <= 0x1EFF); }
+
+std::string SmallFamilyFor(const std::string& family, int em) {
+  if (em > kSmallSizeLimit) return {};
+  for (const MappedFace& m : kMap)
+    if (m.family == family && !m.smallFamily.empty() && FamilyInstalled(m.smallFamily)) return m.smallFamily;
+  return {};
 }
 
 bool FamilyInstalled(const std::string& family) { return !FacesOf(family).empty(); }

@@ -20,6 +20,8 @@ struct FaceFile {
 struct MappedFace {
   std::u16string windowsName;  // as the platform spells it
   std::string family;          // the installed family that stands for it
+  std::string latinFamily;     // draws the Latin letters instead, when the family's are ambiguous
+  std::string smallFamily;     // draws the glyphs at small sizes, from its embedded bitmaps
 };
 
 // Every mapped face, in enumeration order.
@@ -29,8 +31,20 @@ const std::vector<MappedFace>& FaceMap();
 // the map (case-insensitively), installed and not hidden; otherwise the default family.
 std::string FamilyForFaceName(std::u16string_view faceName);
 std::string DefaultFamily();
-// The family that supplies glyphs a face lacks, chosen by character set.
-std::string FallbackFamily(int charSet);
+// The families that supply glyphs a face lacks, in order, chosen by character set: the
+// Chinese character sets first get the mapped face of that set, so Chinese inside Latin
+// text looks like the Chinese around it.
+std::vector<std::string> FallbackFamilies(int charSet);
+
+// The family that draws Latin letters and digits for `family` (empty: the family itself).
+// The Chinese faces' Latin letters read l as 1.
+std::string LatinFamilyFor(const std::string& family);
+bool IsLatin(char32_t c);
+
+// Embedded bitmaps are used up to this size: outlines at such sizes fill in.
+constexpr int kSmallSizeLimit = 12;
+// The family that draws `family`'s glyphs at `em` pixels (empty: the family itself).
+std::string SmallFamilyFor(const std::string& family, int em);
 
 // The installed file of `family` closest to the requested style; none when the family is
 // not installed.

@@ -84,6 +84,15 @@ bool PointerMessage(const InputEvent& in, MSG* msg) {
         if (how == MA_ACTIVATEANDEAT || how == MA_NOACTIVATEANDEAT) return false;
         if (!(target = FromHandle(hwnd))) return false;
       }
+      // Each ancestor of a pressed child hears of it first, in its own client coordinates.
+      for (Window* w = target; (w->style & WS_CHILD) && !(w->exStyle & WS_EX_NOPARENTNOTIFY) && w->parent;) {
+        Window* parent = w->parent;
+        HWND parentHandle = parent->handle;
+        POINT origin = ClientOrigin(parent);
+        Send(parent, WM_PARENTNOTIFY, MAKEWPARAM(clientMessage, 0), MAKELPARAM(pt.x - origin.x, pt.y - origin.y));
+        if (!(w = FromHandle(parentHandle))) break;
+      }
+      if (!(target = FromHandle(hwnd))) return false;
     }
   }
   if (hit == HTCLIENT) {

@@ -109,7 +109,10 @@ TEST(FontSheet, EverySampleShowsWithinItsLine) {
     EXPECT_GE(ink.left, 148);
     EXPECT_LE(ink.right, 150 + extent.cx + 2);
     EXPECT_GE(ink.top, 0);
-    EXPECT_LE(ink.bottom, tm.tmHeight + 1);
+    // A Chinese face keeps its own cell; the Latin face that draws its letters may reach a
+    // row further down with a descender (y, g).
+    bool latinBorrowed = s.charSet == 134 || s.charSet == 136;
+    EXPECT_LE(ink.bottom, tm.tmHeight + (latinBorrowed ? 2 : 1));
     SelectObject(one.dc, GetStockObject(SYSTEM_FONT));
 
     SelectObject(sheet.dc, old);

@@ -330,3 +330,80 @@ TEST(FontEnumeration, ReportsTheMappedNamesAndHonoursHiddenFaces) {
 }
 
 }  // namespace
+
+namespace {
+
+// The pixels of `text` drawn black on white in a font, row by row, cut to their ink (so
+// faces of other ascents compare).
+std::vector<std::string> Drawn(HFONT font, const char16_t* text, int width = 120, int height = 40) {
+  Canvas c(width, height);
+  Selected s(c.dc, font);
+  SetBkMode(c.dc, TRANSPARENT);
+  TextOutW(c.dc, 2, 2, text, Length(text));
+  RECT box = c.InkBox();
+  std::vector<std::string> rows;
+  for (int y = box.top; y < box.bottom; ++y) {
+    std::string row;
+    for (int x = box.left; x < box.right; ++x) row += GetGValue(c.at(x, y)) < 128 ? '#' : '.';
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+TEST(FontText, LatinLettersInAChineseFaceComeFromItsLatinFace) {
+  // The Chinese faces' own l reads as 1; their Latin text is drawn as the Latin face draws it,
+  // u with diaeresis included (no glyph of a third face among them).
+  for (const char16_t* chinese : {u"MS Song", u"MingLiU"}) {
+    SCOPED_TRACE(std::u16string(chinese).size());
+    EXPECT_EQ(Drawn(Font(chinese, -16, FW_BOLD), u"love li4 l\u00FC4"),
+              Drawn(Font(u"Verdana", -16, FW_BOLD), u"love li4 l\u00FC4"));
+    // Chinese still comes from the Chinese face, not from the Latin face's fallback.
+    EXPECT_NE(Drawn(Font(chinese, -16, FW_BOLD), u"\u4E2D"), Drawn(Font(u"Verdana", -16, FW_BOLD), u"\u4E2D"));
+  }
+}
+
+TEST(FontText, ChineseInsideLatinTextTakesTheFaceOfItsCharacterSet) {
+  // Arial with the GB character set draws Chinese as MS Song does (a measure word inside a
+  // definition looks like the headword above it).
+  EXPECT_EQ(Drawn(Font(u"Arial", -16, FW_NORMAL, ANTIALIASED_QUALITY, false, GB2312_CHARSET), u"\u53F0"),
+            Drawn(Font(u"MS Song", -16, FW_NORMAL, ANTIALIASED_QUALITY, false, GB2312_CHARSET), u"\u53F0"));
+  EXPECT_EQ(Drawn(Font(u"Arial", -16, FW_NORMAL, ANTIALIASED_QUALITY, false, CHINESEBIG5_CHARSET), u"\u81FA"),
+            Drawn(Font(u"MingLiU", -16, FW_NORMAL, ANTIALIASED_QUALITY, false, CHINESEBIG5_CHARSET), u"\u81FA"));
+}
+
+TEST(FontText, SmallChineseComesFromBitmapsDrawnForTheSize) {
+  // At 11 and 12 pixels outlines, emboldened and smoothed, fill 國 and 龍 into blobs; the
+  // characters come from bitmaps drawn for the size instead: one colour, no grey.
+  for (int size : {11, 12}) {
+    for (const char16_t* text : {u"\u570B", u"\u9F8D", u"\u5B78"}) {
+      Canvas c(20, 20);
+      Selected s(c.dc, Font(u"MingLiU", -size, FW_BOLD, ANTIALIASED_QUALITY, false, CHINESEBIG5_CHARSET));
+      SetBkMode(c.dc, TRANSPARENT);
+      TextOutW(c.dc, 2, 2, text, 1);
+      std::set<COLORREF> colours;
+      for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) colours.insert(c.at(x, y));
+      EXPECT_EQ(colours.size(), 2u) << "size " << size;
+    }
+  }
+}
+
+TEST(FontText, SmallDefaultQualityTextKeepsTheDotOfAnI) {
+  // One-bit glyphs hinted at 12 pixels join the i's dot to its stem ("Searchlng"): an empty
+  // row must part them.
+  Canvas c(20, 24);
+  Selected s(c.dc, Font(u"Tahoma", -12, FW_BOLD, DEFAULT_QUALITY));
+  SetBkMode(c.dc, TRANSPARENT);
+  TextOutW(c.dc, 2, 2, u"i", 1);
+  RECT box = c.InkBox();
+  bool parted = false;
+  for (int y = box.top + 1; y < box.bottom - 1; ++y) {
+    bool empty = true;
+    for (int x = box.left; x < box.right; ++x)
+      if (GetGValue(c.at(x, y)) < 160) empty = false;
+    parted = parted || empty;
+  }
+  EXPECT_TRUE(parted);
+}
+
+}  // namespace

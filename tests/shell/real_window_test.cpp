@@ -223,6 +223,40 @@ TEST_F(RealWindow, SearchingAndChoosingAWordShowsTheHeadlessPixels) {
   ReportFirstFrame("window.log");
 }
 
+TEST_F(RealWindow, AResizedWindowKeepsTheScreensShapeAndTapsLandWhereTheyShow) {
+  platform::Surface start = Headless({}, "start");
+  const std::vector<Step> options = {{Step::Tap, 85, 308, ""}};  // the menu bar's Options
+  // The menu open: taken while its loop waits for the next tap.
+  fs::path script = scratch_ / "menu.script", png = scratch_ / "menu.png";
+  std::ofstream(script) << "500 move 85 308\n+10 tap 85 308\n+300 snapshot " << png.string() << "\n+300 end\n";
+  std::string log = (scratch_ / "menu.log").string();
+  ASSERT_EQ(test::RunToEnd({(program_ / "orlend-dict").string(), "--headless", "--script", script.string()},
+                           {"ORLEND_BACKEND=", "XDG_RUNTIME_DIR=" + runtime_.string()}, log),
+            0)
+      << test::ReadWholeFile(log);
+  platform::Surface menu;
+  std::string error;
+  ASSERT_TRUE(platform::ReadPng(png.string(), &menu, &error)) << error;
+  fs::remove(program_ / "vemora.opt");
+
+  ASSERT_TRUE(x_.Start()) << "Xvfb did not start";
+  StartWindow(program_ / "orlend-dict", "window.log");
+  std::string id = test::FindXWindow(x_.Env(), "Duzavur", scratch_.string());
+  ASSERT_FALSE(id.empty()) << "no window; the program's output: " << test::ReadWholeFile((scratch_ / "window.log").string());
+  ASSERT_TRUE(test::XWindowShows(x_.Env(), id, start, kScale, scratch_.string()));
+
+  // Wider and only a little taller: twice the size still fits, centred on black.
+  ASSERT_EQ(test::RunToEnd({"xdotool", "windowsize", id, "780", "690"}, {x_.Env()}, ""), 0);
+  const POINT at{(780 - 240 * kScale) / 2, (690 - 320 * kScale) / 2};
+  ASSERT_TRUE(test::XWindowShows(x_.Env(), id, start, kScale, scratch_.string(), &at));
+  for (const Step& s : options)
+    EXPECT_EQ(test::RunToEnd({"xdotool", "mousemove", "--window", id, std::to_string(at.x + s.x * kScale + 1),
+                              std::to_string(at.y + s.y * kScale + 1), "click", "1"},
+                             {x_.Env()}, ""),
+              0);
+  EXPECT_TRUE(test::XWindowShows(x_.Env(), id, menu, kScale, scratch_.string(), &at));
+}
+
 TEST_F(RealWindow, ASecondStartBringsTheFirstForwardAndEnds) {
   platform::Surface start = Headless({}, "start");
   fs::remove(program_ / "vemora.opt");

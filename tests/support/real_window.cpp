@@ -208,8 +208,31 @@ std::string FindXWindow(const std::string& env, const std::string& title, const 
   return "";
 }
 
+// The picture's part of a window's screenshot, or an empty surface when the rest of the
+// window is not black.
+static platform::Surface Letterboxed(const platform::Surface& shot, POINT at, int width, int height,
+                                     std::string* first) {
+  if (at.x < 0 || at.y < 0 || at.x + width > shot.width() || at.y + height > shot.height()) {
+    *first = "the picture does not fit the window";
+    return platform::Surface();
+  }
+  platform::Surface part(width, height);
+  for (int y = 0; y < shot.height(); ++y)
+    for (int x = 0; x < shot.width(); ++x) {
+      bool inside = x >= at.x && y >= at.y && x < at.x + width && y < at.y + height;
+      if (inside) {
+        part.set_pixel(x - at.x, y - at.y, shot.pixel(x, y));
+      } else if ((shot.pixel(x, y) & 0xFFFFFF) != 0) {
+        *first = "(" + std::to_string(x) + ", " + std::to_string(y) + ") outside the picture is not black";
+        return platform::Surface();
+      }
+    }
+  return part;
+}
+
 ::testing::AssertionResult XWindowShows(const std::string& env, const std::string& id,
-                                        const platform::Surface& expected, int scale, const std::string& scratch) {
+                                        const platform::Surface& expected, int scale, const std::string& scratch,
+                                        const POINT* at) {
   std::string dump = scratch + "/window.xwd";
   std::string first;
   int diff = -1;
@@ -217,7 +240,12 @@ std::string FindXWindow(const std::string& env, const std::string& title, const 
   while (Clock::now() < end) {
     platform::Surface shot;
     if (RunToEnd({"xwd", "-silent", "-id", id, "-out", dump}, {env}, "", 10) == 0 && ReadXwd(dump, &shot)) {
-      diff = ScaledDifferences(expected, shot, scale, &first);
+      if (at) {
+        platform::Surface part = Letterboxed(shot, *at, expected.width() * scale, expected.height() * scale, &first);
+        diff = part.width() > 0 ? ScaledDifferences(expected, part, scale, &first) : -1;
+      } else {
+        diff = ScaledDifferences(expected, shot, scale, &first);
+      }
       if (diff == 0) return ::testing::AssertionSuccess();
       std::string ignored;
       platform::WritePng(shot, scratch + "/window.actual.png", &ignored);

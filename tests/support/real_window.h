@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/surface.h"
+#include "platform/windows.h"
 
 namespace test {
 
@@ -52,8 +53,10 @@ class XvfbSession {
 // `scratch` is a folder for xdotool's output.
 std::string FindXWindow(const std::string& env, const std::string& title, const std::string& scratch);
 // Takes screenshots of the window until it shows `expected` scaled by `scale`, or 15 s
-// have passed; the last screenshot is left in `scratch`/window.actual.png.
+// have passed; the last screenshot is left in `scratch`/window.actual.png. With `at`, the
+// picture must stand there in a larger window, which is black around it.
 ::testing::AssertionResult XWindowShows(const std::string& env, const std::string& id,
-                                        const platform::Surface& expected, int scale, const std::string& scratch);
+                                        const platform::Surface& expected, int scale, const std::string& scratch,
+                                        const POINT* at = nullptr);
 
 }  // namespace test

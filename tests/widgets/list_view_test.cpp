@@ -158,6 +158,7 @@ TEST_F(ListViewTest, CustomDrawColoursAndFontsPerColumnAndTag) {
   EXPECT_EQ(std::u16string(right.font.lfFaceName), u"Arial");
   EXPECT_EQ(right.font.lfHeight, -11);
   EXPECT_EQ(right.font.lfWeight, FW_BOLD);
+  EXPECT_EQ(right.font.lfCharSet, GB2312_CHARSET);  // Chinese in a definition: the database's face
 
   EXPECT_EQ(Draw(sub, 1, 0).colour, RGB(0, 0, 220));
   EXPECT_EQ(Draw(sub, 1, 1).colour, RGB(0, 0, 220));
@@ -171,6 +172,7 @@ TEST_F(ListViewTest, CustomDrawColoursAndFontsPerColumnAndTag) {
   EXPECT_EQ(big5.font.lfCharSet, CHINESEBIG5_CHARSET);
   EXPECT_EQ(big5.font.lfWeight, FW_BOLD);
   EXPECT_EQ(std::u16string(Draw(sub, 0, 1).font.lfFaceName), u"Arial");
+  EXPECT_EQ(Draw(sub, 0, 1).font.lfCharSet, CHINESEBIG5_CHARSET);
   EXPECT_EQ(Draw(sub, 0, 1).colour, RGB(128, 128, 128));
 }
 

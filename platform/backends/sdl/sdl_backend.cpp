@@ -1,6 +1,8 @@
 // The SDL backend: real windows on the desktop. The handheld screen is one window, scaled
 // by a whole factor with crisp pixels; on the desktop screen every visible top-level window
-// gets a borderless window of its own at its place.
+// gets a borderless window of its own at its place. A resized handheld window keeps the
+// screen's shape: the largest whole factor that fits, else a smaller picture, centred on
+// black, and taps are mapped back through the same placement.
 #include <SDL.h>
 
 #include <algorithm>
@@ -27,7 +29,33 @@ struct Output {
   SDL_Texture* texture = nullptr;
   int width = 0;
   int height = 0;
+  bool keepShape = false;  // letterboxed in its window, never stretched
 };
+
+// Where a width x height picture goes in an output of outW x outH: a whole factor when
+// one fits, else scaled down to fit; centred either way.
+SDL_Rect Placement(int width, int height, int outW, int outH) {
+  if (width <= 0 || height <= 0 || outW <= 0 || outH <= 0) return SDL_Rect{0, 0, std::max(outW, 0), std::max(outH, 0)};
+  int factor = std::min(outW / width, outH / height);
+  int w, h;
+  if (factor >= 1) {
+    w = width * factor;
+    h = height * factor;
+  } else if (static_cast<long long>(outW) * height <= static_cast<long long>(outH) * width) {
+    w = outW;
+    h = std::max(1, static_cast<int>(static_cast<long long>(outW) * height / width));
+  } else {
+    h = outH;
+    w = std::max(1, static_cast<int>(static_cast<long long>(outH) * width / height));
+  }
+  return SDL_Rect{(outW - w) / 2, (outH - h) / 2, w, h};
+}
+
+SDL_Rect PlacementIn(const Output& o) {
+  int outW = 0, outH = 0;
+  SDL_GetWindowSize(o.window, &outW, &outH);
+  return Placement(o.width, o.height, outW, outH);
+}
 
 void Close(Output& o) {
   if (o.texture) SDL_DestroyTexture(o.texture);
@@ -49,8 +77,17 @@ bool MakeRenderer(Output& o, int width, int height) {
 
 void Show(Output& o) {
   if (!o.renderer || !o.texture) return;
+  SDL_SetRenderDrawColor(o.renderer, 0, 0, 0, 255);
   SDL_RenderClear(o.renderer);
-  SDL_RenderCopy(o.renderer, o.texture, nullptr, nullptr);
+  if (o.keepShape) {
+    // The renderer's output may count other pixels than the window (high density screens).
+    int outW = 0, outH = 0;
+    SDL_GetRendererOutputSize(o.renderer, &outW, &outH);
+    SDL_Rect to = Placement(o.width, o.height, outW, outH);
+    SDL_RenderCopy(o.renderer, o.texture, nullptr, &to);
+  } else {
+    SDL_RenderCopy(o.renderer, o.texture, nullptr, nullptr);
+  }
   SDL_RenderPresent(o.renderer);
 }
 
@@ -116,7 +153,8 @@ class SdlBackend : public Backend {
     // Shown with its first frame: a program that ends before it has one (a second start that
     // hands over to the running one) never shows an empty window.
     device_.window = SDL_CreateWindow("Handheld", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                      width * scale, height * scale, SDL_WINDOW_HIDDEN);
+                                      width * scale, height * scale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    device_.keepShape = true;
     if (!device_.window || !MakeRenderer(device_, width, height)) {
       std::fprintf(stderr, "platform: SDL cannot make the handheld's window: %s\n", SDL_GetError());
       return false;
@@ -261,10 +299,24 @@ class SdlBackend : public Backend {
     }
   }
 
+  // The handheld's point under window point (x, y); false outside the picture (the point is
+  // then its nearest edge).
+  bool HandheldPoint(int x, int y, POINT* out) {
+    SDL_Rect to = PlacementIn(device_);
+    int w = std::max(1, to.w), h = std::max(1, to.h);
+    int sx = static_cast<int>((static_cast<long long>(x - to.x) * device_.width) / w);
+    int sy = static_cast<int>((static_cast<long long>(y - to.y) * device_.height) / h);
+    bool inside = x >= to.x && y >= to.y && sx < device_.width && sy < device_.height;
+    out->x = std::clamp(sx, 0, std::max(0, device_.width - 1));
+    out->y = std::clamp(sy, 0, std::max(0, device_.height - 1));
+    return inside;
+  }
+
   POINT ScreenPoint(Uint32 windowId, int x, int y) {
     if (kind_ == ScreenKind::Handheld) {
-      int scale = std::max(1, options_.scale);
-      return POINT{x / scale, y / scale};
+      POINT p;
+      HandheldPoint(x, y, &p);
+      return p;
     }
     // On the desktop the pointer's place on the desktop is the screen point, whichever
     // window reported it (a dragged window moves under the pointer meanwhile).
@@ -286,6 +338,15 @@ class SdlBackend : public Backend {
           in.kind = down ? InputEvent::Kind::RightDown : InputEvent::Kind::RightUp;
         else
           return;
+        // A press on the black bars around the handheld's picture is no tap, nor its release.
+        if (down && kind_ == ScreenKind::Handheld && !HandheldPoint(e.button.x, e.button.y, &in.point)) {
+          pressOutside_ = true;
+          return;
+        }
+        if (!down && pressOutside_) {
+          pressOutside_ = false;
+          return;
+        }
         SDL_CaptureMouse(down ? SDL_TRUE : SDL_FALSE);
         in.point = ScreenPoint(e.button.windowID, e.button.x, e.button.y);
         out.push_back(in);
@@ -316,7 +377,7 @@ class SdlBackend : public Backend {
           auto it = byId_.find(e.window.windowID);
           in.window = it != byId_.end() ? it->second : nullptr;
           out.push_back(in);
-        } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+        } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
           if (kind_ == ScreenKind::Handheld) {
             Show(device_);
           } else {
@@ -342,6 +403,7 @@ class SdlBackend : public Backend {
   std::unordered_map<HWND, Output> views_;
   std::unordered_map<Uint32, HWND> byId_;
   HWND activeShown_ = nullptr;
+  bool pressOutside_ = false;
   SdlAudio audio_;
   static constexpr DWORD kRequestCheck = 250;
   Uint64 lastRequestCheck_ = 0;
