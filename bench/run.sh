@@ -6,6 +6,7 @@
 #   bench/run.sh 'search/china'    only the benchmarks whose names match
 # The data (data/cedict.gb.dat, data/cedict_ts.u8) comes from tools/prepare-data.sh;
 # ORLEND_DATA_DIR points elsewhere. BUILD_DIR picks the build folder (default build-bench).
+. "$(dirname "$0")/../tools/lib/help.sh"; script_help "$@"
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build-bench}

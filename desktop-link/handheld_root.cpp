@@ -2,7 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstdlib>
+
+#include "platform/state_folder.h"
 
 namespace desktop_link {
 
@@ -13,8 +16,8 @@ std::string HandheldRoot() {
   } else {
     std::string data;
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) data = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home) data = std::string(home) + "/.local/share";
-    else data = "/tmp";
+    else if (std::string home = platform::HomeFolder(); !home.empty()) data = home + "/.local/share";
+    else return std::string();  // never a shared folder: no handheld at all
     root = data + "/orlend/handheld";
   }
   while (root.size() > 1 && root.back() == '/') root.pop_back();
@@ -22,8 +25,16 @@ std::string HandheldRoot() {
 }
 
 bool HandheldConnected() {
+  std::string root = HandheldRoot();
   struct stat st;
-  return ::stat(HandheldRoot().c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  if (root.empty() || ::stat(root.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  // Another user's folder (or one anybody can write to) could hold what they chose to install.
+  std::string problem;
+  if (!platform::TrustedStateFolder(root, &problem)) {
+    std::fprintf(stderr, "handheld: not used: %s\n", problem.c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace desktop_link

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "installer/convert_cedict.h"
+#include "installer/installer_window.h"
 #include "installer/convert_dictionary.h"
 #include "installer/device_transfer.h"
 #include "installer/remote_api.h"
@@ -77,15 +78,6 @@ static void ReportFailure(void* context, const WCHAR* message) {
     if (*c == u'\n') *c = u' ';
   PrintUtf16(stderr, line);
   fputs("\n", stderr);
-}
-
-static void Usage() {
-  fputs("usage: orlend-dict-installer                        (the installer window)\n"
-        "       orlend-dict-installer --convert SOURCE [--transfer]\n"
-        "       orlend-dict-installer --transfer FILE.dat\n"
-        "  SOURCE: cedict.gb (GB), cedict.b5 (Big5) or CC-CEDICT's cedict_ts.u8 (UTF-8);\n"
-        "  --transfer copies the converted database to the handheld's program folder.\n",
-        stderr);
 }
 
 // A path argument into path (CEDICT_PATH_SIZE units) without loss: a path is bytes, and one
@@ -194,37 +186,86 @@ static int ConvertAndTransfer(const char* source) {
   return COMMAND_LINE_OK;
 }
 
-static int RunTask(int argc, char** argv) {
-  if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
-    Usage();
-    return COMMAND_LINE_OK;
-  }
-  if (argc == 3 && strcmp(argv[1], "--convert") == 0 && argv[2][0] != 0) {
-    Converted converted;
-    return Convert(argv[2], &converted);
-  }
-  if (argc == 4 && strcmp(argv[1], "--convert") == 0 && argv[2][0] != 0 && strcmp(argv[3], "--transfer") == 0) {
-    return ConvertAndTransfer(argv[2]);
-  }
-  if (argc == 4 && strcmp(argv[1], "--transfer") == 0 && strcmp(argv[2], "--convert") == 0 && argv[3][0] != 0) {
-    return ConvertAndTransfer(argv[3]);
-  }
-  if (argc == 3 && strcmp(argv[1], "--transfer") == 0 && argv[2][0] != 0) return TransferFile(argv[2]);
-  Usage();
-  return COMMAND_LINE_USAGE;
+enum InstallerOption { kConvert = 1, kTransfer };
+
+const cli::Program& InstallerProgram() {
+  static const cli::Program program = {
+      "orlend-dict-installer",
+      {"[WINDOW OPTION]...", "--convert=SOURCE [--transfer]", "--transfer FILE.dat"},
+      "Converts a Chinese-English word list into the handheld dictionary's database and\n"
+      "copies it to the handheld. Without options it opens the installer's window (Locate,\n"
+      "Process, Transfer); with --convert or --transfer it does the work on the command line,\n"
+      "with progress on standard error and the files made on standard output.\n"
+      "SOURCE is cedict.gb (GB), cedict.b5 (Big5) or CC-CEDICT's cedict_ts.u8 (UTF-8, which\n"
+      "gives both databases); the database is written beside it as SOURCE.dat.",
+      {{"Task options:",
+        {{"convert", 'c', "SOURCE", "convert the word list SOURCE", kConvert},
+         {"transfer", 't', nullptr,
+          "copy the converted database (or FILE.dat) to the\nhandheld's program folder",
+          kTransfer}}},
+       cli::WindowSection(platform::ScreenKind::Desktop)},
+      "FILE.dat",
+      "Exit status: 0 on success, 1 when the work failed, 2 on a usage error."};
+  return program;
 }
 
-int RunInstallerCommandLine(int argc, char** argv) {
+// A task given on the command line, or -1 when there is none (the window opens).
+static int RunTask(const cli::Program& program, const cli::Parsed& parsed) {
+  const std::string* source = parsed.Value(kConvert);
+  bool transfer = parsed.Has(kTransfer);
+  if (source) {
+    if (source->empty()) return cli::UsageError(program, "--convert needs a word list");
+    if (!parsed.operands.empty()) return cli::UsageError(program, "unexpected argument '" + parsed.operands[0] + "'");
+    if (transfer) return ConvertAndTransfer(source->c_str());
+    Converted converted;
+    return Convert(source->c_str(), &converted);
+  }
+  if (transfer) {
+    if (parsed.operands.size() != 1 || parsed.operands[0].empty())
+      return cli::UsageError(program, "--transfer needs one FILE.dat (or --convert SOURCE)");
+    return TransferFile(parsed.operands[0].c_str());
+  }
+  if (!parsed.operands.empty()) return cli::UsageError(program, "unexpected argument '" + parsed.operands[0] + "'");
+  return -1;
+}
+
+// A task with its output checked: the paths written are its result, so output lost on the
+// way (a full disk, a closed output) is a failure. -1 when there is no task.
+static int RunCheckedTask(const cli::Program& program, const cli::Parsed& parsed) {
+  if (!parsed.Has(kConvert) && !parsed.Has(kTransfer)) return RunTask(program, parsed);
   if (!platform::KeepStandardStreams()) {
     fputs("orlend-dict-installer: standard output is closed: the task's result could not be written\n", stderr);
     return COMMAND_LINE_USAGE;
   }
-  int code = RunTask(argc, argv);
-  // The paths written are the task's result: lost on the way (a full disk, a closed output),
-  // the task did not succeed.
+  int code = RunTask(program, parsed);
   if (fflush(stdout) != 0 || ferror(stdout)) {
     fprintf(stderr, "orlend-dict-installer: cannot write to standard output: %s\n", strerror(errno));
     return COMMAND_LINE_USAGE;
   }
   return code;
+}
+
+int RunInstallerCommandLine(int argc, char** argv) {
+  const cli::Program& program = InstallerProgram();
+  cli::Parsed parsed;
+  cli::Outcome outcome = cli::Parse(program, argc, argv, &parsed);
+  if (outcome == cli::kExitOk) return COMMAND_LINE_OK;
+  if (outcome != cli::kRun) return COMMAND_LINE_USAGE;
+  int code = RunCheckedTask(program, parsed);
+  if (code < 0) return cli::UsageError(program, "no task given: --convert or --transfer");
+  return code;
+}
+
+int InstallerCommandLine(int argc, char** argv) {
+  const cli::Program& program = InstallerProgram();
+  cli::Parsed parsed;
+  cli::Outcome outcome = cli::Parse(program, argc, argv, &parsed);
+  if (outcome == cli::kExitOk) return COMMAND_LINE_OK;
+  if (outcome != cli::kRun) return COMMAND_LINE_USAGE;
+  int code = RunCheckedTask(program, parsed);
+  if (code >= 0) return code;
+  platform::Options options;
+  options.screen = platform::ScreenKind::Desktop;
+  if (cli::ApplyWindowOptions(program, parsed, &options) != cli::kRun) return COMMAND_LINE_USAGE;
+  return platform::RunProgram(program.name, options, parsed.operands, InstallerMain);
 }

@@ -200,13 +200,19 @@ int ConvertCedictSource(const WCHAR* path, const ConversionHooks* hooks, CedictC
     failure = CONVERT_CANNOT_WRITE;
     goto done;
   }
+  // Both written whole, then both replaced, or neither.
   work.open = 0;
-  if (!CommitOutputFile(&work.outputs[0])) {
+  if (!FinishOutputFile(&work.outputs[0])) {
     AbandonOutputFile(&work.outputs[1]);
     failure = CONVERT_CANNOT_WRITE;
     goto done;
   }
-  if (!CommitOutputFile(&work.outputs[1])) failure = CONVERT_CANNOT_WRITE;
+  if (!FinishOutputFile(&work.outputs[1])) {
+    AbandonOutputFile(&work.outputs[0]);
+    failure = CONVERT_CANNOT_WRITE;
+    goto done;
+  }
+  if (!ReplaceWithOutputFiles(work.outputs, 2)) failure = CONVERT_CANNOT_WRITE;
 
 done:
   for (int i = 0; i < work.open; i++) AbandonOutputFile(&work.outputs[i]);

@@ -15,6 +15,31 @@ static WCHAR* CopyWithSuffix(const WCHAR* path, const WCHAR* suffix) {
   return copy;
 }
 
+// A name beside path that no other run uses: the process number and a count, tried until
+// one is free. The file is made new, so nothing found under the name (a link planted there,
+// another run's file) is ever opened. Null when none can be made.
+static WCHAR* CreateBeside(const WCHAR* path, const WCHAR* ending, HANDLE* file) {
+  static DWORD count;
+  for (int attempt = 0; attempt < 100; attempt++) {
+    WCHAR suffix[48];
+    wsprintfW(suffix, u".%u-%u%s", (unsigned)GetCurrentProcessId(), (unsigned)count++, ending);
+    WCHAR* name = CopyWithSuffix(path, suffix);
+    if (!name) return nullptr;
+    HANDLE h = file ? CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)
+                    : INVALID_HANDLE_VALUE;
+    if (file && h != INVALID_HANDLE_VALUE) {
+      *file = h;
+      return name;
+    }
+    if (!file && GetFileAttributesW(name) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND)
+      return name;
+    DWORD error = GetLastError();
+    free(name);
+    if (file && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return nullptr;
+  }
+  return nullptr;
+}
+
 static void Release(OutputFile* output) {
   free(output->path);
   free(output->temporary);
@@ -27,12 +52,8 @@ int CreateOutputFile(OutputFile* output, const WCHAR* path) {
   memset(output, 0, sizeof(*output));
   output->file = INVALID_HANDLE_VALUE;
   output->path = CopyWithSuffix(path, u"");
-  output->temporary = CopyWithSuffix(path, u".new");
   output->buffer = (BYTE*)malloc(OUTPUT_BUFFER_BYTES);
-  if (output->path && output->temporary && output->buffer) {
-    output->file = CreateFileW(output->temporary, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  }
+  if (output->path && output->buffer) output->temporary = CreateBeside(path, u".new", &output->file);
   if (output->file == INVALID_HANDLE_VALUE) {
     Release(output);
     return 0;
@@ -91,15 +112,55 @@ void WriteOutputHead(OutputFile* output, LONG value) {
   }
 }
 
-int CommitOutputFile(OutputFile* output) {
+int FinishOutputFile(OutputFile* output) {
   Flush(output);
   int ok = !output->failed;
   if (!CloseHandle(output->file)) ok = 0;
   output->file = INVALID_HANDLE_VALUE;
-  if (ok && !MoveFileExW(output->temporary, output->path, MOVEFILE_REPLACE_EXISTING)) ok = 0;
-  if (!ok) DeleteFileW(output->temporary);
-  Release(output);
+  if (!ok) {
+    DeleteFileW(output->temporary);
+    Release(output);
+  }
   return ok;
+}
+
+int ReplaceWithOutputFiles(OutputFile* outputs, int count) {
+  // Each file but the last keeps its older self under a second name until the last is in
+  // place, so that a failure can put it back.
+  WCHAR* kept[2] = {nullptr, nullptr};
+  int had[2] = {0, 0};
+  int replaced = 0;
+  int ok = count >= 1 && count <= 2;
+  for (int i = 0; ok && i < count - 1; i++) {
+    had[i] = GetFileAttributesW(outputs[i].path) != INVALID_FILE_ATTRIBUTES;
+    if (!had[i]) continue;
+    kept[i] = CreateBeside(outputs[i].path, u".old", nullptr);
+    if (!kept[i] || !CreateHardLinkW(kept[i], outputs[i].path, nullptr)) {
+      free(kept[i]);
+      kept[i] = nullptr;
+      ok = 0;
+    }
+  }
+  while (ok && replaced < count) {
+    if (MoveFileExW(outputs[replaced].temporary, outputs[replaced].path, MOVEFILE_REPLACE_EXISTING)) replaced++;
+    else ok = 0;
+  }
+  for (int i = 0; i < count && i < 2; i++) {
+    if (!ok && i < replaced) {
+      if (had[i]) MoveFileExW(kept[i], outputs[i].path, MOVEFILE_REPLACE_EXISTING);
+      else DeleteFileW(outputs[i].path);
+    }
+    if (kept[i]) DeleteFileW(kept[i]);
+    free(kept[i]);
+    if (!ok && i >= replaced) DeleteFileW(outputs[i].temporary);
+    Release(&outputs[i]);
+  }
+  return ok;
+}
+
+int CommitOutputFile(OutputFile* output) {
+  if (!FinishOutputFile(output)) return 0;
+  return ReplaceWithOutputFiles(output, 1);
 }
 
 void AbandonOutputFile(OutputFile* output) {

@@ -10,8 +10,9 @@ int LoadRemoteApi() {
   // A system folder too long for the buffer leaves the entries empty.
   if (length > 0 && length + lstrlenW(u"\\rapi.dll") < MAX_PATH) {
     lstrcatW(path, u"\\rapi.dll");
-    // Never freed: the entries point into it for the rest of the run.
-    library = LoadLibraryW(path);
+    // Never freed: the entries point into it for the rest of the run. The only native code
+    // the installer asks for; its skins are resources and never run.
+    library = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_NATIVE_CODE);
   }
   if (library) {
     RemoteApiEntries.CeRapiInit = (CeRapiInitProc)GetProcAddress(library, "CeRapiInit");

@@ -9,6 +9,9 @@ namespace {
 
 const WCHAR kAppManagerKey[] = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\CEAPPMGR.EXE";
 
+// The launcher's own reports, in the platform's box as the missing link is.
+void Report(const WCHAR* text) { MessageBoxW(nullptr, text, u"Installation", MB_OK | MB_ICONHAND); }
+
 void ReportMissingLink() {
   MessageBoxW(nullptr, u"Can not find ActiveSync. Please reinstall ActiveSync and than run this installation again.",
               u"Installation", MB_OK | MB_ICONHAND);
@@ -39,11 +42,26 @@ int SetupLauncherMain(HINSTANCE, LPWSTR commandLine, int) {
     ReportMissingLink();
     return 0;
   }
+  // The command line cannot carry a double quote inside a quoted path: it would end the
+  // path and start arguments of its own.
+  if (application.find(u'"') != std::u16string::npos) {
+    Report(u"The application manager's path holds a double quote (\"), which cannot be passed on a command line. Nothing was installed.");
+    return 0;
+  }
   std::u16string argument;
   if (!commandLine || !*commandLine) {
     WCHAR folder[MAX_PATH * 4];
     DWORD n = GetCurrentDirectoryW(MAX_PATH * 4, folder);
-    argument = u"\"" + std::u16string(folder, n < MAX_PATH * 4 ? n : 0) + u"\\install.ini\"";
+    if (n == 0 || n >= MAX_PATH * 4) {
+      Report(u"The current folder cannot be read, or its name is too long. Nothing was installed.");
+      return 0;
+    }
+    std::u16string current(folder, n);
+    if (current.find(u'"') != std::u16string::npos) {
+      Report(u"The name of the current folder holds a double quote (\"), which cannot be passed to the application manager. Move the installation files to another folder. Nothing was installed.");
+      return 0;
+    }
+    argument = u"\"" + current + u"\\install.ini\"";
   } else {
     argument = commandLine;
   }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds into build/ (or $BUILD_DIR). Extra arguments go to cmake.
+. "$(dirname "$0")/lib/help.sh"; script_help "$@"
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}

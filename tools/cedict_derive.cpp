@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "cli/command_line.h"
 #include "tools/derive_classic.h"
 
 static std::string Utf8(char32_t c) {
@@ -46,29 +47,25 @@ static void Report(const ClassicList& list, bool listCharacters) {
 }
 
 int main(int argc, char** argv) {
-  bool listCharacters = false;
-  std::string source, folder;
-  int positional = 0;
-  for (int i = 1; i < argc; i++) {
-    std::string arg = argv[i];
-    if (arg == "--list") {
-      listCharacters = true;
-    } else if (positional == 0) {
-      source = arg;
-      positional++;
-    } else if (positional == 1) {
-      folder = arg;
-      positional++;
-    } else {
-      positional++;
-    }
-  }
-  if (positional < 1 || positional > 2 || source.empty()) {
-    std::fprintf(stderr, "usage: cedict-derive [--list] SOURCE [FOLDER]\n"
-                         "  SOURCE: CC-CEDICT's UTF-8 list (cedict_ts.u8)\n"
-                         "  writes FOLDER/cedict.gb (GB) and FOLDER/cedict.b5 (Big5); FOLDER defaults to SOURCE's\n");
-    return 2;
-  }
+  enum { kList = 1 };
+  static const cli::Program program = {
+      "cedict-derive",
+      {"[--list] SOURCE [FOLDER]"},
+      "Derives the classic word lists from CC-CEDICT's UTF-8 list SOURCE (cedict_ts.u8):\n"
+      "FOLDER/cedict.gb (Simplified, GB) and FOLDER/cedict.b5 (Traditional, Big5), with\n"
+      "CR LF line ends and one header line. FOLDER defaults to SOURCE's folder. Reports how\n"
+      "many characters could not be encoded.",
+      {{"Options:", {{"list", 'l', nullptr, "also list each character that could not be encoded", kList}}}},
+      "SOURCE",
+      "Exit status: 0 on success, 1 when the lists could not be made, 2 on a usage error."};
+  cli::Parsed parsed;
+  cli::Outcome outcome = cli::Parse(program, argc, argv, &parsed);
+  if (outcome != cli::kRun) return outcome == cli::kExitOk ? 0 : 2;
+  if (parsed.operands.empty() || parsed.operands.size() > 2 || parsed.operands[0].empty())
+    return cli::UsageError(program, "give the word list SOURCE and at most one FOLDER");
+  bool listCharacters = parsed.Has(kList);
+  std::string source = parsed.operands[0];
+  std::string folder = parsed.operands.size() > 1 ? parsed.operands[1] : std::string();
   if (folder.empty()) {
     size_t slash = source.rfind('/');
     folder = slash == std::string::npos ? "." : source.substr(0, slash);

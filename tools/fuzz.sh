@@ -13,6 +13,7 @@
 # (an earlier run's findings move to findings/<target>.earlier/).
 # The code is built as for OSS-Fuzz: -O1 with line tables.
 # Exit: 0 when nothing was found, 1 otherwise, 2 when clang is missing.
+. "$(dirname "$0")/lib/help.sh"; script_help "$@"
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)

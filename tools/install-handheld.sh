@@ -9,6 +9,7 @@
 # CC-CEDICT's cedict_ts.u8 (any *.u8), which gives both databases.
 # The handheld's root is ORLEND_HANDHELD_ROOT, else ~/.local/share/orlend/handheld.
 # The programs are built in $BUILD_DIR (default build/).
+. "$(dirname "$0")/lib/help.sh"; script_help "$@"
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
@@ -22,7 +23,8 @@ step "1/5 building the desktop programs in $build_dir"
 cmake --build "$build_dir" -j"$(nproc)" --target orlend-dict-installer orlend-setup orlend-register-link ceappmgr \
   rapi orlend-dict skin_library_device picture_library interface_sounds device_help >/dev/null
 
-root=${ORLEND_HANDHELD_ROOT:-${XDG_DATA_HOME:-$HOME/.local/share}/orlend/handheld}
+home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
+root=${ORLEND_HANDHELD_ROOT:-${XDG_DATA_HOME:-$home/.local/share}/orlend/handheld}
 program_folder="$root/program files/orlend's chinese dictionary"
 step "2/5 connecting the handheld: $root"
 mkdir -p "$root"
@@ -31,9 +33,17 @@ step "3/5 registering the application manager"
 "$bin/orlend-register-link" "$bin/ceappmgr"
 
 step "4/5 installing the handheld program (orlend-setup with $bin/install.ini)"
-# No window here: a failure's message box is recorded instead of shown, and the wait
-# below reports it.
-(cd "$bin" && ORLEND_BACKEND=headless ./orlend-setup)
+# No window here: a message box is recorded and printed instead of shown. The launcher
+# does not wait for the application manager, but the manager keeps its standard error,
+# so this reads on until both have ended.
+said=$(cd "$bin" && ORLEND_BACKEND=headless ./orlend-setup 2>&1 >/dev/null) || true
+if [ -n "$said" ]; then
+  echo "$said" >&2
+  if grep -q -e '^Installation: ' -e '^ceappmgr: ' <<<"$said"; then
+    echo "install-handheld: the handheld program was not installed (see above)" >&2
+    exit 1
+  fi
+fi
 # The launcher does not wait for the application manager: wait for its copies.
 installed() {
   local f

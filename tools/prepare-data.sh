@@ -7,6 +7,7 @@
 # inputs are skipped. The tools are built in $BUILD_DIR (default build/).
 # Exit: 0 ready; otherwise the failing step's code (fetch: 2 registry not
 # reached, 3 checksum differs).
+. "$(dirname "$0")/lib/help.sh"; script_help "$@"
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)

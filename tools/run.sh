@@ -6,6 +6,7 @@
 # program from the handheld's program folder in a real window.
 #   tools/run.sh            opens the dictionary (without a display: looks up "china")
 #   tools/run.sh 中国        looks the text up on the command line instead
+. "$(dirname "$0")/lib/help.sh"; script_help "$@"
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
@@ -25,7 +26,8 @@ elif [ "$status" -ne 0 ]; then
 fi
 
 tools/install-handheld.sh "$folder"
-root=${ORLEND_HANDHELD_ROOT:-${XDG_DATA_HOME:-$HOME/.local/share}/orlend/handheld}
+home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
+root=${ORLEND_HANDHELD_ROOT:-${XDG_DATA_HOME:-$home/.local/share}/orlend/handheld}
 program="$root/program files/orlend's chinese dictionary/orlend-dict"
 
 if [ $# -eq 0 ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then

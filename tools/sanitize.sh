@@ -17,6 +17,7 @@
 #
 # Prints how long the build and the run took. Exit: 0 when every test passed and no
 # process reported anything; otherwise 1 (or ctest's code).
+. "$(dirname "$0")/lib/help.sh"; script_help "$@"
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs that is not installed yet.
 # Safe to run again: it does nothing when everything is there.
+. "$(dirname "$0")/lib/help.sh"; script_help "$@"
 set -euo pipefail
 
 packages=(
@@ -18,6 +19,9 @@ packages=(
   nodejs npm
   # real-window smoke tests and the sanitizer build
   xvfb xdotool x11-apps clang libclang-rt-14-dev
+  # installing for every user and the Debian package: man pages, icons, desktop entries,
+  # AppStream metadata, CPack's dependency search, the package's checks
+  help2man librsvg2-bin desktop-file-utils appstream dpkg-dev lintian
 )
 
 missing=()

@@ -10,6 +10,7 @@
 #
 # Every stage runs even when an earlier one failed, so one run shows everything;
 # the exit code is 0 only when all passed. STAGES="tests sanitize" picks stages.
+. "$(dirname "$0")/lib/help.sh"; script_help "$@"
 set -uo pipefail
 cd "$(dirname "$0")/.."
 stages=${STAGES:-tests sanitize fuzz}

@@ -47,6 +47,35 @@ int FileDescriptor(HANDLE h) {
   return it == g_files.end() ? -1 : it->second;
 }
 
+// Opens `relative` below the handheld's root. The handheld's storage has no links: one
+// found on the way (a folder or the file itself) is refused, never followed out of the
+// root, and so are "." and ".." steps.
+int OpenOnHandheld(const std::string& relative, int flags) {
+  int folder = ::open(desktop_link::HandheldRoot().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return -1;
+  size_t start = 0;
+  while (true) {
+    size_t slash = relative.find('/', start);
+    std::string step = relative.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    if (step == "." || step == "..") {
+      ::close(folder);
+      return -1;
+    }
+    if (slash == std::string::npos) {
+      int fd = step.empty() ? -1 : ::openat(folder, step.c_str(), flags | O_NOFOLLOW, 0644);
+      ::close(folder);
+      return fd;
+    }
+    if (!step.empty()) {
+      int next = ::openat(folder, step.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      ::close(folder);
+      if (next < 0) return -1;
+      folder = next;
+    }
+    start = slash + 1;
+  }
+}
+
 }  // namespace
 
 extern "C" {
@@ -82,14 +111,13 @@ HRESULT CeRapiUninit() {
 
 HANDLE CeCreateFile(LPCWSTR name, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD creation, DWORD, HANDLE) {
   if (!g_connected || !name) return INVALID_HANDLE_VALUE;
-  std::string path = desktop_link::HandheldRoot() + "/" + platform::NativePath(name);
   int flags = O_CLOEXEC | ((access & GENERIC_READ) && (access & GENERIC_WRITE) ? O_RDWR
                            : (access & GENERIC_WRITE)                          ? O_WRONLY
                                                                                : O_RDONLY);
   if (creation == CREATE_ALWAYS) flags |= O_CREAT | O_TRUNC;
   else if (creation == CREATE_NEW) flags |= O_CREAT | O_EXCL;
   else if (creation == OPEN_ALWAYS) flags |= O_CREAT;
-  int fd = ::open(path.c_str(), flags, 0644);
+  int fd = OpenOnHandheld(platform::NativePath(name), flags);
   if (fd < 0) return INVALID_HANDLE_VALUE;
   std::lock_guard<std::mutex> lock(g_filesMutex);
   uintptr_t handle = g_nextFile++;

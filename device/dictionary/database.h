@@ -7,7 +7,8 @@
 // In memory each entry is one DictionaryEntry block of UTF-16 units:
 //   unit 0        length L of the entry text (terminator not counted)
 //   units 1 .. L  entry text: the line without its last unit, then '#', then the
-//                 toneless key (the last bracket pair's content without digits)
+//                 toneless key (the first bracket pair's content without digits:
+//                 the pronunciation, not a cross-reference after it)
 //   unit L + 1    0
 // so 中国 [zhong1 guo2] /China/ is stored as 中国 [zhong1 guo2] /China#zhong guo.
 #pragma once

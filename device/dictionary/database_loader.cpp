@@ -66,14 +66,15 @@ static size_t NextMarker(MARKER_SCAN* scan, size_t from)
 
 // What one scan of a line finds besides its end.
 struct LINE_SCAN {
-  size_t Open, Close;  // the last complete bracket pair
+  size_t Open, Close;  // the first complete bracket pair: the pronunciation
   size_t FirstOpen;    // the first '['
   size_t FirstHash;    // the first '#' after it
 };
 
 // Finds the first CR at or after pos (total when there is none). A '[' whose
 // ']' does not come before the line's end forms no pair; a '[' inside a pair
-// is part of its content.
+// is part of its content. Later pairs are cross-references inside the
+// definitions (个[ge4]) and never give the key.
 static size_t ScanLine(MARKER_SCAN* markers, size_t pos, LINE_SCAN* scan)
 {
   scan->Open = scan->Close = scan->FirstOpen = scan->FirstHash = NOWHERE;
@@ -89,7 +90,7 @@ static size_t ScanLine(MARKER_SCAN* markers, size_t pos, LINE_SCAN* scan)
         if (open == NOWHERE) open = x;
         break;
       case u']':
-        if (open != NOWHERE) {
+        if (open != NOWHERE && scan->Close == NOWHERE) {
           scan->Open = open;
           scan->Close = x;
           open = NOWHERE;

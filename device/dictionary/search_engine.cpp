@@ -302,6 +302,25 @@ static inline bool MayMatch(const WCHAR* w, WCHAR q0, WCHAR q1, bool fold)
   return static_cast<int>((fold ? Fold(w[0]) : w[0]) == q0) | static_cast<int>((fold ? Fold(w[1]) : w[1]) == q1);
 }
 
+// An exact window that is one or more whole syllables of the key: a space or
+// the key's '#' before it, a space or the end after it, no '#' from it on. The
+// thresholds were made for English and would refuse ai, wo or ni.
+static inline bool WholeSyllables(const WCHAR* text, int length, int i, int n)
+{
+  if (i == 0 || (text[i - 1] != u' ' && text[i - 1] != u'#')) return false;
+  if (i + n < length && text[i + n] != u' ') return false;
+  for (int k = i; k < length; k++)
+    if (text[k] == u'#') return false;
+  return true;
+}
+
+static inline void TryPinyinWindow(Scan* s, int entry, const WCHAR* text, int length, int i)
+{
+  int score = ScoreAt(s, text, length, i);
+  // Exact windows score 0 or less, any mismatch 100 or more.
+  if (score <= s->threshold || (score <= 0 && WholeSyllables(text, length, i, s->n))) Accept(s, entry, score);
+}
+
 // At most three windows per entry: right after the first '[', right after the
 // first '#' behind it (or the last window start), and the last window start.
 template <bool FirstExact>
@@ -325,9 +344,9 @@ static void ScanBlockPinyin(Scan* s, int first, int last)
     bool mb = MayMatch<FirstExact>(text + b, q0, q1, fold);
     bool me = (b != end) & MayMatch<FirstExact>(text + end, q0, q1, fold);
     if (!(ma | mb | me)) continue;
-    if (ma) TryWindow(s, d, text, length, a);
-    if (mb) TryWindow(s, d, text, length, b);
-    if (me) TryWindow(s, d, text, length, end);
+    if (ma) TryPinyinWindow(s, d, text, length, a);
+    if (mb) TryPinyinWindow(s, d, text, length, b);
+    if (me) TryPinyinWindow(s, d, text, length, end);
   }
 }
 

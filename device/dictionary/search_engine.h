@@ -37,7 +37,9 @@ int ScoreWindow(WCHAR* window, const WCHAR* query, int n, int matchCase, int who
                 WCHAR preceding);
 
 // The acceptance threshold for an n-unit query (1 <= n <= 15) whose first
-// unit is first; with whole word on it is -2.
+// unit is first; with whole word on it is -2. With PinYin on, an exact window
+// that is whole syllables of the key (a space or '#' before it, a space or the
+// end after it) is accepted whatever the threshold.
 int MatchThreshold(int n, WCHAR first, int wholeWord);
 
 // Which instructions find candidate windows. SEARCH_PATH_AUTO takes the best

@@ -48,6 +48,8 @@ int DefinitionRowText(const WCHAR* text, int length, WCHAR* out)
     if (close >= end) break;
     i = close + 2 < end ? close + 2 : end;
   }
+  // A definition that is a note and nothing else shows the note.
+  if (i >= end) i = slash + 1;
   for (; i < end && count < ROW_TEXT_SIZE - 1; i++) {
     if (text[i] == u'/') {
       out[count++] = u',';

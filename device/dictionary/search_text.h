@@ -18,8 +18,8 @@ int TrimQuery(WCHAR* text);
 int HeadwordRowText(const WCHAR* text, int length, WCHAR* out);
 
 // The right column: the definitions from the unit after the first '/' up to the
-// '#' that ends them, without up to two leading "(...) " notes, each '/'
-// written as ", ". Returns the length.
+// '#' that ends them, without up to two leading "(...) " notes (kept when
+// nothing else follows them), each '/' written as ", ". Returns the length.
 int DefinitionRowText(const WCHAR* text, int length, WCHAR* out);
 
 // "(%d seach results)", "(One search result)" or "(No search results)".

@@ -9,20 +9,52 @@
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/search_text.h"
 #include "device/shell/program_folder.h"
+#include "device/shell/start_up.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
 #include "platform/windows.h"
 
-const char QueryUsage[] =
-    "usage: orlend-dict --query TEXT [--match-case] [--whole-word] [--pinyin] [--database gb|b5] [--folder DIR]\n";
-
 static int ResultCount;
 
-int HasQueryOption(int argc, char** argv)
+enum QueryOption { kQuery = 1, kMatchCase, kWholeWord, kPinyin, kDatabase, kFolder };
+
+const cli::Program& DictionaryProgram()
 {
-  for (int i = 1; i < argc; i++)
-    if (strcmp(argv[i], "--query") == 0) return 1;
-  return 0;
+  static const cli::Program program = {
+      "orlend-dict",
+      {"[WINDOW OPTION]...", "--query=TEXT [--pinyin] [--whole-word] [--match-case] [--database=gb|b5] [--folder=DIR]"},
+      "The Chinese-English dictionary of the emulated handheld. Without --query it opens the\n"
+      "handheld's screen in a window; with --query it looks TEXT up (Chinese, English, or\n"
+      "pinyin with --pinyin) and prints one line per result, best first: the entry number,\n"
+      "the headword and the definitions, separated by tabs.",
+      {{"Lookup options:",
+        {{"query", 'q', "TEXT", "look TEXT up and print the results", kQuery},
+         {"pinyin", 'p', nullptr, "TEXT is pronunciation, with or without tone digits", kPinyin},
+         {"whole-word", 'w', nullptr, "match whole words only", kWholeWord},
+         {"match-case", 'c', nullptr, "match upper and lower case exactly", kMatchCase},
+         {"database", 'd', "gb|b5", "the Simplified (gb, default) or Traditional (b5)\ndatabase", kDatabase},
+         {"folder", 'f', "DIR", "where the databases are (default: the program's folder)", kFolder}}},
+       cli::WindowSection(platform::ScreenKind::Handheld)},
+      nullptr,
+      "Exit status: 0 with results, 1 with none, 2 on a usage error or a missing database.\n"
+      "The databases are cedict.gb.dat and cedict.b5.dat, made by orlend-dict-installer."};
+  return program;
+}
+
+int DictionaryCommandLine(int argc, char** argv)
+{
+  const cli::Program& program = DictionaryProgram();
+  cli::Parsed parsed;
+  cli::Outcome outcome = cli::Parse(program, argc, argv, &parsed);
+  if (outcome == cli::kExitOk) return 0;
+  if (outcome != cli::kRun) return 2;
+  if (parsed.Has(kQuery)) return RunQueryCommand(parsed);
+  for (const cli::Given& given : parsed.options)
+    if (given.id > 0) return cli::UsageError(program, "the lookup options need --query");
+  platform::Options options;
+  options.screen = platform::ScreenKind::Handheld;
+  if (cli::ApplyWindowOptions(program, parsed, &options) != cli::kRun) return 2;
+  return platform::RunProgram(program.name, options, parsed.operands, DictionaryMain);
 }
 
 // A UTF-8 argument as a new UTF-16 text (malloc), or null, also when it is no UTF-8.
@@ -65,41 +97,21 @@ static int Fail(const char* message, const char* detail)
   return 2;
 }
 
-int RunQueryCommand(int argc, char** argv)
+int RunQueryCommand(const cli::Parsed& parsed)
 {
-  const char* query = nullptr;
-  const char* folder = nullptr;
+  const cli::Program& program = DictionaryProgram();
+  const char* query = parsed.Value(kQuery)->c_str();
+  const std::string* folderValue = parsed.Value(kFolder);
+  const char* folder = folderValue ? folderValue->c_str() : nullptr;
   const WCHAR* fileName = u"cedict.gb.dat";
-  int matchCase = 0, wholeWord = 0, pinyin = 0;
-  for (int i = 1; i < argc; i++) {
-    const char* arg = argv[i];
-    bool hasValue = i + 1 < argc;
-    if (strcmp(arg, "--query") == 0 && hasValue) {
-      query = argv[++i];
-    } else if (strcmp(arg, "--folder") == 0 && hasValue) {
-      folder = argv[++i];
-    } else if (strcmp(arg, "--database") == 0 && hasValue) {
-      const char* which = argv[++i];
-      if (strcmp(which, "gb") == 0)
-        fileName = u"cedict.gb.dat";
-      else if (strcmp(which, "b5") == 0)
-        fileName = u"cedict.b5.dat";
-      else
-        return Fail("--database takes gb or b5, not ", which);
-    } else if (strcmp(arg, "--match-case") == 0) {
-      matchCase = 1;
-    } else if (strcmp(arg, "--whole-word") == 0) {
-      wholeWord = 1;
-    } else if (strcmp(arg, "--pinyin") == 0) {
-      pinyin = 1;
-    } else {
-      fputs(QueryUsage, stderr);
-      return 2;
-    }
-  }
-  if (!query) {
-    fputs(QueryUsage, stderr);
-    return 2;
+  int matchCase = parsed.Has(kMatchCase), wholeWord = parsed.Has(kWholeWord), pinyin = parsed.Has(kPinyin);
+  if (const std::string* which = parsed.Value(kDatabase)) {
+    if (*which == "gb")
+      fileName = u"cedict.gb.dat";
+    else if (*which == "b5")
+      fileName = u"cedict.b5.dat";
+    else
+      return cli::UsageError(program, "--database takes gb or b5, not '" + *which + "'");
   }
   if (!platform::KeepStandardStreams()) return Fail("standard output is closed: the results could not be written", nullptr);
 

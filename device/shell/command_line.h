@@ -1,4 +1,4 @@
-// Dictionary lookups from the command line, without the window:
+// The program's command line: the window, or a dictionary lookup without it:
 //   orlend-dict --query TEXT [--match-case] [--whole-word] [--pinyin]
 //               [--database gb|b5] [--folder DIR]
 // prints one line per result, best first: entry index, TAB, the result list's
@@ -6,11 +6,13 @@
 // none, 2 for a usage error or a missing or unreadable database.
 #pragma once
 
-// Non-zero when the arguments ask for a lookup (--query is among them).
-int HasQueryOption(int argc, char** argv);
+#include "cli/window_options.h"
 
-// Runs the lookup and returns the exit code.
-int RunQueryCommand(int argc, char** argv);
+// The options and help text of orlend-dict.
+const cli::Program& DictionaryProgram();
 
-// The one-line usage text.
-extern const char QueryUsage[];
+// The whole program: reads argv, then runs the lookup or opens the window. Returns the exit code.
+int DictionaryCommandLine(int argc, char** argv);
+
+// Runs the lookup of a command line that holds --query and returns the exit code.
+int RunQueryCommand(const cli::Parsed& parsed);

@@ -16,6 +16,7 @@ namespace {
 std::mutex g_faultMutex;
 FileFaults g_faults;
 bool g_faultsActive = false;
+long long g_writtenToFaulty = 0;
 
 class File : public KernelObject {
  public:
@@ -45,6 +46,19 @@ void Charge(File* f, DWORD moved, bool write) {
   std::lock_guard<std::mutex> lock(g_faultMutex);
   long long& budget = write ? g_faults.writeBudget : g_faults.readBudget;
   if (budget >= 0) budget -= moved < budget ? moved : budget;
+  if (write) g_writtenToFaulty += moved;
+}
+
+// The pause, taken out once it is due, so that it runs without the lock and only once.
+std::function<void()> DuePause(File* f) {
+  std::function<void()> pause;
+  if (!f->faulty) return pause;
+  std::lock_guard<std::mutex> lock(g_faultMutex);
+  if (g_faults.pause && g_faults.pauseAfter >= 0 && g_writtenToFaulty >= g_faults.pauseAfter) {
+    pause = std::move(g_faults.pause);
+    g_faults.pause = nullptr;
+  }
+  return pause;
 }
 
 }  // namespace
@@ -53,6 +67,7 @@ void SetFileFaults(const FileFaults& faults) {
   std::lock_guard<std::mutex> lock(g_faultMutex);
   g_faults = faults;
   g_faultsActive = true;
+  g_writtenToFaulty = 0;
 }
 
 void ClearFileFaults() {
@@ -151,6 +166,7 @@ BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD writtenOut, LPOV
     total += static_cast<DWORD>(n);
   }
   Charge(f, total, true);
+  if (std::function<void()> pause = DuePause(f)) pause();
   if (writtenOut) *writtenOut = total;
   if (allowed < toWrite) {
     SetLastError(ERROR_DISK_FULL);
@@ -214,6 +230,14 @@ BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
     return FALSE;
   }
   if (std::rename(NativePath(from).c_str(), target.c_str()) != 0) {
+    SetLastErrorFromErrno(errno);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CreateHardLinkW(LPCWSTR newName, LPCWSTR existing, LPSECURITY_ATTRIBUTES) {
+  if (::link(NativePath(existing).c_str(), NativePath(newName).c_str()) != 0) {
     SetLastErrorFromErrno(errno);
     return FALSE;
   }

@@ -118,16 +118,17 @@ HMODULE GetModuleHandleW(LPCWSTR name) {
 // Far above any library these programs load; a bound, so a huge file is no memory exhaustion.
 constexpr size_t kLargestLibrary = size_t{256} << 20;
 
-HMODULE LoadLibraryW(LPCWSTR name) {
+HMODULE LoadLibraryExW(LPCWSTR name, HANDLE, DWORD flags) {
   if (!name || !*name) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
+  const bool nativeCode = flags & LOAD_LIBRARY_NATIVE_CODE;
   std::string path = NativePath(name);
   {
     std::lock_guard<std::mutex> lock(g_mutex);
     for (Module* m : Live())
-      if (m->kind != Module::Kind::Program && m->path == path) {
+      if (m->kind != Module::Kind::Program && m->path == path && (nativeCode || m->kind == Module::Kind::ResourceOnly)) {
         ++m->references;
         return reinterpret_cast<HMODULE>(m);
       }
@@ -135,7 +136,7 @@ HMODULE LoadLibraryW(LPCWSTR name) {
   // Only a regular file: a FIFO in a library's place would hold the open for ever.
   std::string bytes;
   bool file = ReadRegularFile(path, kLargestLibrary, &bytes, nullptr);
-  if (!file && path.find('/') != std::string::npos) {
+  if (!file && (path.find('/') != std::string::npos || !nativeCode)) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
@@ -149,6 +150,10 @@ HMODULE LoadLibraryW(LPCWSTR name) {
       return nullptr;
     }
     m->kind = Module::Kind::ResourceOnly;
+  } else if (!nativeCode) {
+    // Whatever else lies where resources are looked for (a planted shared object) never runs.
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
   } else {
     // A bare name that is no file here is left to the system's library search.
     std::string target = path.find('/') == std::string::npos && file ? "./" + path : path;
@@ -165,6 +170,8 @@ HMODULE LoadLibraryW(LPCWSTR name) {
   SetLastError(ERROR_SUCCESS);
   return reinterpret_cast<HMODULE>(raw);
 }
+
+HMODULE LoadLibraryW(LPCWSTR name) { return LoadLibraryExW(name, nullptr, 0); }
 
 FARPROC GetProcAddress(HMODULE handle, LPCSTR name) {
   Module* m = ModuleFromHandle(handle);

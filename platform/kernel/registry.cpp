@@ -3,6 +3,8 @@
 //   @="/path/to/program"
 //   "Name"=dword:00000001
 // The file is ORLEND_REGISTRY, else $XDG_CONFIG_HOME/orlend/registry.reg (~/.config/...).
+// A file in a folder that another user owns or can write to is not used: whoever controls
+// it would choose the programs that the registry names.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +18,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "platform/state_folder.h"
 #include "platform/utf.h"
 #include "platform/winbase.h"
 #include "platform/winreg.h"
@@ -45,9 +48,21 @@ std::string RegistryFile() {
   if (const char* env = std::getenv("ORLEND_REGISTRY"); env && *env) return env;
   std::string base;
   if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) base = xdg;
-  else if (const char* home = std::getenv("HOME"); home && *home) base = std::string(home) + "/.config";
-  else base = "/tmp";
+  else if (std::string home = platform::HomeFolder(); !home.empty()) base = home + "/.config";
+  else return std::string();
   return base + "/orlend/registry.reg";
+}
+
+// The registry file, or empty (with a line on standard error, once) when it cannot be trusted.
+std::string TrustedRegistryFile() {
+  std::string path = RegistryFile();
+  std::string problem;
+  if (path.empty()) problem = "the account has no home folder";
+  else if (platform::TrustedStateFolder(path.substr(0, path.rfind('/') + 1), &problem)) return path;
+  static bool told = false;
+  if (!told) std::fprintf(stderr, "registry: not used: %s\n", problem.c_str());
+  told = true;
+  return std::string();
 }
 
 std::string Unquote(const std::string& s, size_t& i) {
@@ -62,7 +77,9 @@ std::string Unquote(const std::string& s, size_t& i) {
 
 Hive Load() {
   Hive hive;
-  std::ifstream file(RegistryFile());
+  std::string path = TrustedRegistryFile();
+  if (path.empty()) return hive;
+  std::ifstream file(path);
   std::string line, section;
   while (std::getline(file, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -106,7 +123,8 @@ std::string Quote(const std::string& s) {
 }
 
 bool Save(const Hive& hive) {
-  std::string path = RegistryFile();
+  std::string path = TrustedRegistryFile();
+  if (path.empty()) return false;
   std::string folder = path.substr(0, path.rfind('/'));
   ::mkdir(folder.substr(0, folder.rfind('/')).c_str(), 0755);
   ::mkdir(folder.c_str(), 0755);

@@ -1,11 +1,9 @@
 // Other programs' top-level windows, through files in a per-user folder.
 #include "user/instances.h"
 
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,6 +60,29 @@ std::string Field(const std::u16string& text) {
   return out;
 }
 
+// The process behind a number as its executable and start time, so that a list left by a
+// program that died is not taken for one of a later process that got its number. Empty
+// when it cannot be read (gone, or another user's).
+std::string ProcessIdentity(pid_t pid) {
+  std::string proc = "/proc/" + std::to_string(pid);
+  char exe[4096];
+  ssize_t n = ::readlink((proc + "/exe").c_str(), exe, sizeof exe);
+  if (n <= 0 || n == static_cast<ssize_t>(sizeof exe)) return std::string();
+  std::ifstream stat(proc + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  size_t name = line.rfind(')');  // the name in parentheses may hold anything
+  if (name == std::string::npos) return std::string();
+  std::istringstream fields(line.substr(name + 1));
+  std::string field;
+  for (int i = 3; i <= 22 && fields >> field; ++i) {  // field 22 is the start time
+  }
+  if (!fields) return std::string();
+  return Field(Utf16FromUtf8(std::string(exe, static_cast<size_t>(n)))) + '\t' + field;
+}
+
+const char kIdentity[] = "process\t";
+
 }  // namespace
 
 std::string InstanceFolder() {
@@ -84,6 +105,7 @@ void InstanceWindowsChanged() {
   if (!TakesPart() || InstanceFolder().empty()) return;
   State& s = S();
   std::ostringstream list;
+  list << kIdentity << ProcessIdentity(::getpid()) << '\n';
   for (Window* t : s.desktop->children) {
     if (t->cls->system || t->destroying) continue;
     list << std::hex << reinterpret_cast<uintptr_t>(t->handle) << std::dec << '\t' << Field(t->cls->name) << '\t'
@@ -110,12 +132,15 @@ HWND FindOtherInstanceWindow(LPCWSTR className, LPCWSTR title) {
     char* end = nullptr;
     long pid = std::strtol(e->d_name, &end, 10);
     if (!*e->d_name || *end || pid <= 0 || pid == ::getpid()) continue;
-    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
-      std::remove((InstanceFolder() + "/" + e->d_name).c_str());  // left behind by a program that died
-      continue;
-    }
     std::ifstream in(InstanceFolder() + "/" + e->d_name);
     std::string line;
+    std::string identity = ProcessIdentity(static_cast<pid_t>(pid));
+    if (!std::getline(in, line) || identity.empty() || line != kIdentity + identity) {
+      // Left behind by a program that died; its number may belong to another process now.
+      std::remove((InstanceFolder() + "/" + e->d_name).c_str());
+      std::remove(RequestFile(static_cast<pid_t>(pid)).c_str());
+      continue;
+    }
     while (!found && std::getline(in, line)) {
       size_t a = line.find('\t'), b = line.find('\t', a + 1);
       if (a == std::string::npos || b == std::string::npos) continue;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "fonts/font_map.h"
 #include "platform/utf.h"
@@ -47,50 +48,59 @@ std::u16string Quote(const std::u16string& arg) {
 
 }  // namespace
 
-bool ParseOptions(int& argc, char** argv, Options* options, std::string* error) {
+bool SetOption(Options* options, const std::string& name, const char* value, std::string* error) {
+  auto fail = [&](const char* message) {
+    if (error) *error = message;
+    return false;
+  };
+  if (name == "headless") {
+    options->backend = BackendKind::Headless;
+  } else if (name == "verbose") {
+    options->verbose = true;
+  } else if (name == "scale") {
+    if (!ParseInt(value, &options->scale) || options->scale < 1 || options->scale > 8)
+      return fail("--scale takes a whole number from 1 to 8");
+  } else if (name == "screen") {
+    std::string s = value ? value : "";
+    size_t x = s.find_first_of("xX");
+    int w, h;
+    if (x == std::string::npos || !ParseInt(s.substr(0, x).c_str(), &w) || !ParseInt(s.substr(x + 1).c_str(), &h) ||
+        w < 32 || h < 60 || w > 4096 || h > 4096)
+      return fail("--screen takes WIDTHxHEIGHT, for example 240x320");
+    options->width = w;
+    options->height = h;
+  } else if (name == "script") {
+    if (!value || !*value) return fail("--script needs a file");
+    options->script = value;
+    options->backend = BackendKind::Headless;
+  } else if (name == "snapshot") {
+    if (!value || !*value) return fail("--snapshot needs a file");
+    options->snapshot = value;
+  } else {
+    return fail("not an option of the window system");
+  }
+  return true;
+}
+
+void ApplyEnvironment(Options* options) {
   const char* env = std::getenv("ORLEND_BACKEND");
   if (env && std::strcmp(env, "headless") == 0) options->backend = BackendKind::Headless;
+}
+
+bool ParseOptions(int& argc, char** argv, Options* options, std::string* error) {
+  ApplyEnvironment(options);
   int out = 1;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    auto value = [&](const char* name) -> const char* {
+    std::string name = a.size() > 2 && a.compare(0, 2, "--") == 0 ? a.substr(2) : std::string();
+    if (name == "headless" || name == "verbose") {
+      SetOption(options, name, nullptr, error);
+    } else if (name == "scale" || name == "screen" || name == "script" || name == "snapshot") {
       if (i + 1 >= argc) {
-        if (error) *error = std::string(name) + " needs a value";
-        return nullptr;
-      }
-      return argv[++i];
-    };
-    if (a == "--headless") {
-      options->backend = BackendKind::Headless;
-    } else if (a == "--scale") {
-      const char* v = value("--scale");
-      if (!v) return false;
-      if (!ParseInt(v, &options->scale) || options->scale < 1 || options->scale > 8) {
-        if (error) *error = "--scale takes a whole number from 1 to 8";
+        if (error) *error = a + " needs a value";
         return false;
       }
-    } else if (a == "--screen") {
-      const char* v = value("--screen");
-      if (!v) return false;
-      std::string s = v;
-      size_t x = s.find_first_of("xX");
-      int w, h;
-      if (x == std::string::npos || !ParseInt(s.substr(0, x).c_str(), &w) ||
-          !ParseInt(s.substr(x + 1).c_str(), &h) || w < 32 || h < 60 || w > 4096 || h > 4096) {
-        if (error) *error = "--screen takes WIDTHxHEIGHT, for example 240x320";
-        return false;
-      }
-      options->width = w;
-      options->height = h;
-    } else if (a == "--script") {
-      const char* v = value("--script");
-      if (!v) return false;
-      options->script = v;
-      options->backend = BackendKind::Headless;
-    } else if (a == "--snapshot") {
-      const char* v = value("--snapshot");
-      if (!v) return false;
-      options->snapshot = v;
+      if (!SetOption(options, name, argv[++i], error)) return false;
     } else {
       argv[out++] = argv[i];
     }
@@ -116,29 +126,22 @@ bool KeepStandardStreams() {
 
 namespace {
 
-int Run(int argc, char** argv, ScreenKind kind, WinMainFunction winMain, int noScreenCode) {
-  Options options;
-  options.screen = kind;
-  std::string error;
-  if (!ParseOptions(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "%s: %s\n", argc > 0 ? argv[0] : "program", error.c_str());
-    return 2;
-  }
+int Run(const char* name, const Options& options, const std::vector<std::string>& arguments,
+        WinMainFunction winMain, int noScreenCode) {
   if (!fonts::TextCanBeDrawn()) {
     // Every text, every button's label, would be blank.
-    std::fprintf(stderr, "%s: no font is installed (fontconfig offers none), so no text could be shown\n",
-                 argc > 0 ? argv[0] : "program");
+    std::fprintf(stderr, "%s: no font is installed (fontconfig offers none), so no text could be shown\n", name);
     return noScreenCode;
   }
   if (!Start(options)) {
-    std::fprintf(stderr, "%s: the screen could not be opened%s\n", argc > 0 ? argv[0] : "program",
+    std::fprintf(stderr, "%s: the screen could not be opened%s\n", name,
                  options.backend == BackendKind::Headless ? "" : " (--headless runs without one)");
     return noScreenCode;
   }
   std::u16string line;
-  for (int i = 1; i < argc; ++i) {
+  for (const std::string& argument : arguments) {
     if (!line.empty()) line += u' ';
-    line += Quote(Utf16FromUtf8(argv[i]));
+    line += Quote(Utf16FromUtf8(argument));
   }
   int result = winMain(GetModuleHandleW(nullptr), line.data(), SW_SHOW);
   FinishRun();
@@ -148,13 +151,26 @@ int Run(int argc, char** argv, ScreenKind kind, WinMainFunction winMain, int noS
 }  // namespace
 
 int RunProgram(int argc, char** argv, ScreenKind kind, WinMainFunction winMain, int noScreenCode) {
+  Options options;
+  options.screen = kind;
+  std::string error;
+  if (!ParseOptions(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "%s: %s\n", argc > 0 ? argv[0] : "program", error.c_str());
+    return 2;
+  }
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  return RunProgram(argc > 0 ? argv[0] : "program", options, arguments, winMain, noScreenCode);
+}
+
+int RunProgram(const char* name, const Options& options, const std::vector<std::string>& arguments,
+               WinMainFunction winMain, int noScreenCode) {
   KeepStandardStreams();
   try {
-    return Run(argc, argv, kind, winMain, noScreenCode);
+    return Run(name, options, arguments, winMain, noScreenCode);
   } catch (const std::bad_alloc&) {
     // What the platform's calls could not turn into a failed call of their own. The run's
     // state is half made: nothing more of it is written, and no handler at exit runs.
-    std::fprintf(stderr, "%s: not enough memory\n", argc > 0 ? argv[0] : "program");
+    std::fprintf(stderr, "%s: not enough memory\n", name);
     std::fflush(nullptr);
     std::_Exit(2);
   }

@@ -101,7 +101,9 @@ TEST_F(CommandLine, ExitCodes)
     EXPECT_EQ(2, run.exitCode);
     EXPECT_EQ("", run.out);
     EXPECT_NE(std::string::npos, run.err.find("orlend-dict")) << run.err;
-    EXPECT_EQ(1, std::count(run.err.begin(), run.err.end(), '\n')) << run.err;
+    // One line that says what is wrong, then the hint.
+    EXPECT_EQ(2, std::count(run.err.begin(), run.err.end(), '\n')) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("Try 'orlend-dict --help'")) << run.err;
   }
 
   Outcome missing = Lookup({"--query", "china", "--folder", folder + "nowhere"});

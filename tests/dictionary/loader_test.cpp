@@ -17,9 +17,9 @@ TEST(Loader, StoresEntryTextWithToneStrippedKey)
   EXPECT_EQ(33, EntryTable.Entries[0][0]);
   EXPECT_EQ(u"中国 [zhong1 guo2] /China#zhong guo", EntryText(0));
   EXPECT_EQ(0, EntryTable.Entries[0][34]);
-  // Capitals and u: stay in the key; the last bracket pair gives it.
+  // Capitals and u: stay in the key; the pronunciation gives it, never a cross-reference.
   EXPECT_EQ(u"鲁迅 [Lu:3 xun4] /Lu Xun#Lu: xun", EntryText(1));
-  EXPECT_EQ(u"个 [ge4] /see 個|个[ge4]/ or 箇|个[gei4]#gei", EntryText(2));
+  EXPECT_EQ(u"个 [ge4] /see 個|个[ge4]/ or 箇|个[gei4]#ge", EntryText(2));
 }
 
 TEST(Loader, CountsAndLayout)
@@ -46,7 +46,7 @@ TEST(Loader, LinesWithoutAWholeBracketPair)
   EXPECT_EQ(u"no brackets here#", EntryText(0));
   EXPECT_EQ(u"#", EntryText(1));  // an empty line
   EXPECT_EQ(u"x [open /never closed#", EntryText(2));
-  // An unclosed '[' forms no pair; the key comes from the last whole one.
+  // An unclosed '[' forms no pair.
   EXPECT_EQ(u"y [y1] /z/ [unclosed#y", EntryText(3));
   EXPECT_EQ(u"w [a[b1]#a[b", EntryText(4));
 }

@@ -19,6 +19,20 @@ inline int ReferenceThreshold(int n, WCHAR first, int wholeWord)
   return table[n];
 }
 
+// With PinYin on, an exact window accepted whatever the threshold: it starts a
+// syllable of the key (after ' ' or '#'), ends one (before ' ' or the end) and
+// lies in the key, after the entry's last '#'.
+inline bool IsWholeSyllables(const WCHAR* text, int length, int i, int n)
+{
+  int lastHash = -1;
+  for (int k = 0; k < length; k++)
+    if (text[k] == u'#') lastHash = k;
+  if (i <= lastHash) return false;
+  bool starts = i > 0 && (text[i - 1] == u' ' || text[i - 1] == u'#');
+  bool ends = i + n == length || text[i + n] == u' ';
+  return starts && ends;
+}
+
 inline void ReferenceSearch(WCHAR* query, int matchCase, int wholeWord, int pinyin, ResultSink sink)
 {
   int n = 0;
@@ -48,7 +62,7 @@ inline void ReferenceSearch(WCHAR* query, int matchCase, int wholeWord, int piny
       int hasFollowing = i + n < length ? 1 : 0;
       window[n] = hasFollowing ? text[i + n] : 0;
       int score = ScoreWindow(window, query, n, matchCase, wholeWord, hasFollowing, i > 0 ? text[i - 1] : 0);
-      if (score > threshold) return;
+      if (score > threshold && !(pinyin && score <= 0 && IsWholeSyllables(text, length, i, n))) return;
       size_t r = 0;
       while (r < entries.size() && entries[r] != d) r++;
       if (r < entries.size()) {

@@ -197,6 +197,27 @@ TEST_F(Searching, ResultsCarryTheEntryInPlace)
   EXPECT_EQ(nullptr, SinkCalls[1].text);
 }
 
+TEST(SearchPinyin, KeyIsThePronunciationAndWholeSyllablesAreFound)
+{
+  InitMatchWeights();
+  ASSERT_EQ(LOAD_OK, LoadImage(DictionaryImage({
+                         u"中共 [Zhong1 gong4] /abbr. for 中国共产党[Zhong1 guo2 Gong4 chan3 dang3]/",  // 0
+                         u"爱 [ai4] /to love/",                                                    // 1
+                         u"爱人 [ai4 ren5] /spouse/",                                              // 2
+                         u"可爱 [ke3 ai4] /lovable/",                                              // 3
+                         u"矮 [ai3] /short; see also 矮子[ai3 zi5]/",                              // 4
+                         u"哀 [ai1] /sorrow/",                                                     // 5
+                         u"海 [hai3] /sea/",                                                       // 6
+                     })));
+  // The key comes from the pronunciation, not from the cross-reference at the line's end.
+  EXPECT_EQ((std::vector<int>{0}), Search(u"zhong gong", 0, 0, 1));
+  EXPECT_TRUE(Search(u"zhong guo gong chan dang", 0, 0, 1).empty());
+  // A two-letter syllable at the key's start or end; never inside hai.
+  EXPECT_EQ((std::vector<int>{2, 3, 1, 4, 5}), Search(u"ai", 0, 0, 1));
+  // English keeps its thresholds: ai inside no boundary pair is still refused.
+  EXPECT_TRUE(Search(u"ai").empty());
+}
+
 TEST(SearchPinyin, HashExactlyAtTheLastWindowStart)
 {
   InitMatchWeights();

@@ -59,8 +59,9 @@ TEST(RowTexts, DefinitionsJoinedWithoutLeadingNotes)
   // A note in the middle stays; an unclosed one is shown as it is.
   EXPECT_EQ(u"x (mid) y", Right(u"a [a1] /x (mid) y#a"));
   EXPECT_EQ(u"(open x, y", Right(u"a [a1] /(open x/y#a"));
-  // A note that is the whole last definition leaves nothing, and the key is never shown.
-  EXPECT_EQ(u"", Right(u"a [a1] /(note)#a"));
+  // Notes that are the whole definition are shown; the key never is.
+  EXPECT_EQ(u"(gem)", Right(u"a [a1] /(gem)#a"));
+  EXPECT_EQ(u"(one) (two)", Right(u"a [a1] /(one) (two)#a"));
   EXPECT_EQ(u"", Right(u"no definitions [a1]#a"));
   EXPECT_EQ(u"", Right(u""));
   // The definitions end at the first '#'.

@@ -59,8 +59,7 @@ TEST(ConvertCedict, WritesBothDatabasesBesideTheSource) {
   ASSERT_FALSE(recorder.positions.empty());
   EXPECT_EQ(recorder.positions.back(), 100);
   EXPECT_TRUE(std::is_sorted(recorder.positions.begin(), recorder.positions.end()));
-  EXPECT_FALSE(fs::exists(folder / "cedict.gb.dat.new"));
-  EXPECT_FALSE(fs::exists(folder / "cedict.b5.dat.new"));
+  EXPECT_EQ(Leftovers(folder), "");
 }
 
 TEST(ConvertCedict, RecognisedByNameOrByContent) {
@@ -113,7 +112,24 @@ TEST(ConvertCedict, FailuresReplaceNeitherDatabase) {
     EXPECT_EQ(recorder.events.back(), "failed " + platform::Utf8FromUtf16(c.message)) << c.name;
     EXPECT_EQ(ReadBytes(folder / "cedict.gb.dat"), oldGb) << c.name;
     EXPECT_EQ(ReadBytes(folder / "cedict.b5.dat"), oldB5) << c.name;
-    EXPECT_FALSE(fs::exists(folder / "cedict.gb.dat.new")) << c.name;
-    EXPECT_FALSE(fs::exists(folder / "cedict.b5.dat.new")) << c.name;
+    EXPECT_EQ(Leftovers(folder), "") << c.name;
   }
+
+  // The Traditional database cannot replace its older file (a folder is in the way) after
+  // the Simplified one has: the older Simplified database comes back.
+  reset();
+  fs::remove(folder / "cedict.b5.dat");
+  fs::create_directory(folder / "cedict.b5.dat");
+  Recorder recorder;
+  ConversionHooks hooks = recorder.Hooks();
+  EXPECT_EQ(ConvertCedictSource(platform::Utf16FromUtf8((folder / "big.u8").string()).c_str(), &hooks, nullptr), 0);
+  EXPECT_EQ(recorder.events.back(), "failed " + platform::Utf8FromUtf16(CONVERT_CANNOT_WRITE));
+  EXPECT_EQ(ReadBytes(folder / "cedict.gb.dat"), oldGb);
+  EXPECT_TRUE(fs::is_directory(folder / "cedict.b5.dat"));
+  EXPECT_EQ(Leftovers(folder), "");
+  // And where there was no Simplified database, none is left.
+  fs::remove(folder / "cedict.gb.dat");
+  EXPECT_EQ(ConvertCedictSource(platform::Utf16FromUtf8((folder / "big.u8").string()).c_str(), &hooks, nullptr), 0);
+  EXPECT_FALSE(fs::exists(folder / "cedict.gb.dat"));
+  EXPECT_EQ(Leftovers(folder), "");
 }

@@ -68,7 +68,7 @@ TEST(ConvertDictionary, CrLfLinesGiveTheDatabaseLayoutAndAdvanceTheSteps) {
   EXPECT_EQ(platform::Utf8FromUtf16(ConvertedFilePath), (folder / "cedict.gb.dat").string());
   EXPECT_EQ(recorder.events, (std::vector<std::string>{kConverting, "close", "processed"}));
   EXPECT_TRUE(recorder.positions.empty());
-  EXPECT_FALSE(fs::exists(folder / "cedict.gb.dat.new"));
+  EXPECT_EQ(Leftovers(folder), "");
 }
 
 TEST(ConvertDictionary, ProgressOnlyWhenTheConsumedCountIsAMultipleOf500) {
@@ -252,7 +252,7 @@ TEST(ConvertDictionary, SourcesThatCannotBeConvertedAreReportedAndChangeNothing)
     EXPECT_EQ(buffer.Utf8(), before);
     fs::path dat = c.source.string() + ".dat";
     EXPECT_EQ(ReadBytes(dat), old) << dat;
-    EXPECT_FALSE(fs::exists(dat.string() + ".new"));
+    EXPECT_EQ(Leftovers(dat.parent_path()), "");
   }
 }
 
@@ -308,7 +308,7 @@ TEST(ConvertDictionary, ReadAndWriteFailuresLeaveTheOlderDatabase) {
     EXPECT_EQ(result, 0) << c.name;
     EXPECT_EQ(recorder.events, (std::vector<std::string>{kConverting, "close", Failed(c.message)})) << c.name;
     EXPECT_EQ(ReadBytes(folder / "cedict.gb.dat"), old) << c.name;
-    EXPECT_FALSE(fs::exists(folder / "cedict.gb.dat.new")) << c.name;
+    EXPECT_EQ(Leftovers(folder), "") << c.name;
     EXPECT_EQ(buffer.Utf8(), source.string()) << c.name;
   }
 }
@@ -324,5 +324,60 @@ TEST(ConvertDictionary, ATargetThatCannotBeReplacedIsAFailure) {
   EXPECT_EQ(ConvertDictionaryWith(buffer.units, &hooks), 0);
   EXPECT_EQ(recorder.events.back(), Failed(CONVERT_CANNOT_WRITE));
   EXPECT_TRUE(fs::is_directory(folder / "cedict.gb.dat" / "inside"));
-  EXPECT_FALSE(fs::exists(folder / "cedict.gb.dat.new"));
+  EXPECT_EQ(Leftovers(folder), "");
+}
+
+// Someone who can write into the list's folder plants links at the old temporary name and
+// at the database itself: neither is written through; the database is a file of its own.
+TEST(ConvertDictionary, PlantedLinksAreNeverWrittenThrough) {
+  fs::path folder = FreshFolder("planted_links");
+  fs::path source = folder / "cedict.gb", victim = folder / "victim";
+  WriteBytes(victim, "precious");
+  fs::create_symlink(victim, folder / "cedict.gb.dat.new");
+  for (int round = 0; round < 2; round++) {
+    Recorder recorder;
+    PathBuffer buffer(source);
+    ASSERT_EQ(Convert(source, "\xD6\xD0 [zhong1] /middle/\r\n", recorder, buffer), 1) << round;
+    EXPECT_EQ(ReadBytes(victim), "precious") << round;
+    EXPECT_FALSE(fs::is_symlink(folder / "cedict.gb.dat")) << round;
+    EXPECT_EQ(ReadBytes(folder / "cedict.gb.dat"), Database({u"中 [zhong1] /middle/"})) << round;
+    // Then a link in place of the database: the new database replaces the link itself.
+    fs::remove(folder / "cedict.gb.dat");
+    fs::create_symlink(victim, folder / "cedict.gb.dat");
+  }
+}
+
+// Two conversions of the same list at once: the second runs whole while the first is
+// past its first 64 KB. Each writes a file of its own; both succeed, and the database
+// left is whole.
+TEST(ConvertDictionary, TwoRunsAtOnceBothGiveAWholeDatabase) {
+  fs::path folder = FreshFolder("two_runs");
+  fs::path source = folder / "cedict.gb";
+  std::string bytes;
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 3000; i++) {
+    bytes += "\xD6\xD0 [zhong1] /middle " + std::to_string(i) + "/\r\n";
+    lines.push_back(u"中 [zhong1] /middle " + platform::Utf16FromUtf8(std::to_string(i)) + u"/");
+  }
+  WriteBytes(source, bytes);
+  int second = -1;
+  platform::FileFaults faults;
+  faults.pathContains = "cedict.gb.dat";
+  faults.pauseAfter = 65536;
+  faults.pause = [&] {
+    Recorder recorder;
+    PathBuffer buffer(source);
+    ConversionHooks hooks = recorder.Hooks();
+    second = ConvertDictionaryWith(buffer.units, &hooks);
+  };
+  platform::SetFileFaults(faults);
+  Recorder recorder;
+  PathBuffer buffer(source);
+  ConversionHooks hooks = recorder.Hooks();
+  int first = ConvertDictionaryWith(buffer.units, &hooks);
+  platform::ClearFileFaults();
+  EXPECT_EQ(second, 1);
+  EXPECT_EQ(first, 1) << recorder.events.back();
+  EXPECT_EQ(ReadBytes(folder / "cedict.gb.dat"), Database(lines));
+  EXPECT_EQ(Leftovers(folder), "");
 }

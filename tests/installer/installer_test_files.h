@@ -21,6 +21,16 @@ inline std::filesystem::path FreshFolder(const std::string& name) {
   return folder;
 }
 
+// The temporary files and kept older files left in a folder (names ending in .new or .old).
+inline std::string Leftovers(const std::filesystem::path& folder) {
+  std::string names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    std::string name = entry.path().filename().string();
+    if (name.size() > 4 && (name.ends_with(".new") || name.ends_with(".old"))) names += name + " ";
+  }
+  return names;
+}
+
 inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

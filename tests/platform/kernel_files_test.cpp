@@ -145,12 +145,33 @@ TEST(KernelModules, ProgramFileNameAndMissingLibrary) {
   EXPECT_EQ(GetProcAddress(nullptr, "CeRapiInit"), nullptr);
 }
 
-TEST(KernelModules, NativeLibraryEntriesByName) {
-  HMODULE libc = LoadLibraryW(u"libc.so.6");
+TEST(KernelModules, NativeCodeOnlyWhenAskedFor) {
+  EXPECT_EQ(LoadLibraryW(u"libc.so.6"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  HMODULE libc = LoadLibraryExW(u"libc.so.6", nullptr, LOAD_LIBRARY_NATIVE_CODE);
   ASSERT_NE(libc, nullptr);
   EXPECT_NE(GetProcAddress(libc, "strlen"), nullptr);
   EXPECT_EQ(GetProcAddress(libc, "NoSuchEntry"), nullptr);
   EXPECT_TRUE(FreeLibrary(libc));
+}
+
+// A shared object planted as a skin library is refused like a missing one, and its code
+// never runs; asked for as native code, the same file would run.
+TEST_F(KernelFiles, APlantedSharedObjectNeverRunsAsAResourceLibrary) {
+  std::filesystem::create_directories(dir_ / "dlls");
+  std::filesystem::copy_file(PLANTED_LIBRARY, dir_ / "dlls" / "tovu.dll");
+  std::filesystem::path mark = dir_ / "ran";
+  ::setenv("ORLEND_PLANTED_MARK", mark.c_str(), 1);
+  std::u16string planted = Path("dlls/tovu.dll");
+  EXPECT_EQ(LoadLibraryW(planted.c_str()), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  EXPECT_EQ(LoadLibraryExW(planted.c_str(), nullptr, 0), nullptr);
+  EXPECT_FALSE(std::filesystem::exists(mark));
+  HMODULE native = LoadLibraryExW(planted.c_str(), nullptr, LOAD_LIBRARY_NATIVE_CODE);
+  EXPECT_NE(native, nullptr);
+  EXPECT_TRUE(std::filesystem::exists(mark));
+  if (native) FreeLibrary(native);
+  ::unsetenv("ORLEND_PLANTED_MARK");
 }
 
 TEST(KernelStrings, FormatsTheProgramsUse) {

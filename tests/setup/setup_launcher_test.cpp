@@ -66,6 +66,12 @@ class SetupLauncher : public ::testing::Test {
       if (r.call == "MessageBox" && r.text == text) ++n;
     return n;
   }
+  int MessageBoxesSaying(const std::u16string& part) {
+    int n = 0;
+    for (const auto& r : platform::headless::Records())
+      if (r.call == "MessageBox" && r.text.find(part) != std::u16string::npos) ++n;
+    return n;
+  }
   fs::path dir_, manager_, saved_;
 };
 
@@ -102,6 +108,44 @@ TEST_F(SetupLauncher, AManagerThatCannotStartIsNotAnError) {
   WCHAR none[] = u"";
   EXPECT_EQ(SetupLauncherMain(nullptr, none, 1), 0);
   EXPECT_EQ(MessageBoxes(kMissing), 0);
+}
+
+// A current folder whose name holds a double quote would end the quoted path and add
+// arguments of its own; one that cannot be read would name "\install.ini". Neither starts
+// anything: the box says why.
+TEST_F(SetupLauncher, AFolderThatCannotBeNamedOnTheLineStartsNothing) {
+  Register(platform::Utf16FromUtf8(manager_.string()));
+  WCHAR none[] = u"";
+  fs::create_directories(dir_ / "x\" --evil \"y");
+  fs::current_path(dir_ / "x\" --evil \"y");
+  EXPECT_EQ(SetupLauncherMain(nullptr, none, 1), 0);
+  EXPECT_EQ(MessageBoxesSaying(u"holds a double quote"), 1);
+  fs::create_directories(dir_ / "gone");
+  fs::current_path(dir_ / "gone");
+  fs::remove(dir_ / "gone");
+  EXPECT_EQ(SetupLauncherMain(nullptr, none, 1), 0);
+  EXPECT_EQ(MessageBoxesSaying(u"cannot be read"), 1);
+  fs::current_path(dir_);
+  ::usleep(200000);  // time for a manager that should not have started
+  EXPECT_FALSE(fs::exists(dir_ / "args"));
+}
+
+// The registry in a folder that another user owns or can write to names a manager that
+// user chose: it is not used, as if there were none.
+TEST_F(SetupLauncher, ARegistryInAFolderOthersControlIsNotUsed) {
+  Register(platform::Utf16FromUtf8(manager_.string()));
+  WCHAR none[] = u"";
+  fs::permissions(dir_, fs::perms::all);
+  EXPECT_EQ(SetupLauncherMain(nullptr, none, 1), 0);
+  EXPECT_EQ(MessageBoxes(kMissing), 1);
+  fs::permissions(dir_, fs::perms::others_write | fs::perms::group_write, fs::perm_options::remove);
+  if (::geteuid() == 0 && ::chown(dir_.c_str(), 65534, 65534) == 0) {
+    EXPECT_EQ(SetupLauncherMain(nullptr, none, 1), 0);
+    EXPECT_EQ(MessageBoxes(kMissing), 2);
+    EXPECT_EQ(::chown(dir_.c_str(), 0, 0), 0);
+  }
+  ::usleep(200000);
+  EXPECT_FALSE(fs::exists(dir_ / "args"));
 }
 
 }  // namespace

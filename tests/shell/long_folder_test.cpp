@@ -84,8 +84,8 @@ TEST_F(LongFolder, EveryLengthFrom240To1100UsesOneLimit) {
     HMODULE library = LoadProgramLibrary(u"tovu.dll");
     EXPECT_EQ(library != nullptr, length + 8 < MAX_PATH);
     if (library) FreeLibrary(library);
-    EXPECT_EQ(WriteOptions() != 0, length + 14 < MAX_PATH);  // "vemora.opt.new"
-    EXPECT_EQ(fs::exists(folder + "vemora.opt"), length + 14 < MAX_PATH);
+    EXPECT_EQ(WriteOptions() != 0, length + 10 < MAX_PATH);  // "vemora.opt"
+    EXPECT_EQ(fs::exists(folder + "vemora.opt"), length + 10 < MAX_PATH);
     PlayUiSound(0);
     OpenHelpPage(nullptr, u"help/install_dict.htm");
     if (length == 600) fs::remove_all(base_);  // keeps the tree small

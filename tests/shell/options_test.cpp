@@ -38,6 +38,14 @@ protected:
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 
+  // Names in the folder besides the options file (temporary files left behind).
+  std::string Others() const {
+    std::string names;
+    for (const auto& entry : fs::directory_iterator(folder_))
+      if (entry.path().filename() != "vemora.opt") names += entry.path().filename().string() + " ";
+    return names;
+  }
+
   fs::path folder_;
 };
 
@@ -60,7 +68,7 @@ TEST_F(OptionsFile, FirstStartCreatesTwentyZeroBytes) {
   SetOption(OPTION_DATABASE, 2);
   SetOption(OPTION_STARTED, 1);
   EXPECT_EQ(Read(), Record(1, 0, 0, 2, 0));
-  EXPECT_FALSE(fs::exists(folder_ / "vemora.opt.new"));
+  EXPECT_EQ(Others(), "");
 }
 
 TEST_F(OptionsFile, ReservedFieldsAreWrittenBackAsRead) {
@@ -135,7 +143,7 @@ TEST_F(OptionsFile, AFailedWriteKeepsTheOldFile) {
   SetOption(OPTION_STARTED, 0);  // the result is ignored; the file must survive it too
   platform::ClearFileFaults();
   EXPECT_EQ(Read(), old);
-  EXPECT_FALSE(fs::exists(folder_ / "vemora.opt.new"));
+  EXPECT_EQ(Others(), "");
   EXPECT_EQ(GetOption(OPTION_DATABASE), 2);  // memory keeps the change
 }
 
@@ -146,4 +154,19 @@ TEST_F(OptionsFile, AMissingFolderLeavesZerosAndNoFile) {
   for (int i = 0; i < OPTION_COUNT; i++) EXPECT_EQ(GetOption(i), 0);
   EXPECT_EQ(WriteOptions(), 0);
   EXPECT_FALSE(fs::exists(folder_ / "gone"));
+}
+
+// A link planted at the old temporary name in the program folder is never written through:
+// its target keeps its bytes and the options file is a file of its own.
+TEST_F(OptionsFile, APlantedLinkIsNeverWrittenThrough) {
+  fs::path victim = folder_.parent_path() / (folder_.filename().string() + ".victim");
+  std::ofstream(victim) << "precious";
+  fs::create_symlink(victim, folder_ / "vemora.opt.new");
+  ReadOptions();
+  SetOption(OPTION_DATABASE, 1);
+  std::ifstream in(victim);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), "precious");
+  EXPECT_FALSE(fs::is_symlink(File()));
+  EXPECT_EQ(Read(), Record(0, 0, 0, 1, 0));
+  fs::remove(victim);
 }

@@ -279,4 +279,33 @@ TEST_F(RealWindow, ASecondStartBringsTheFirstForwardAndEnds) {
   }
 }
 
+// A killed program's list names its window, but its process number now belongs to an
+// unrelated live process: that is no running copy, so the list goes and the program starts
+// (on SDL's dummy video; no X needed) instead of handing over to nothing.
+TEST_F(RealWindow, AStaleListWhoseNumberWasReusedIsDroppedAndTheProgramStarts) {
+  pid_t unrelated = test::Spawn({"sleep", "60"}, {}, "");
+  started_.push_back(unrelated);
+  fs::path lists = runtime_ / "orlend-windows";
+  fs::create_directories(lists);
+  ::chmod(lists.c_str(), 0700);
+  fs::path stale = lists / std::to_string(unrelated);
+  std::ofstream(stale) << "process\t" << (program_ / "orlend-dict").string()
+                       << "\t12345\n1000\tOrlendDuzavurEvuravuzadMain\tDuzavur Evuravuzad\n";
+
+  std::string log = (scratch_ / "stale.log").string();
+  pid_t program = test::Spawn({(program_ / "orlend-dict").string()},
+                              {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "ORLEND_BACKEND=",
+                               "XDG_RUNTIME_DIR=" + runtime_.string(), "ORLEND_TIMING=1"},
+                              log);
+  started_.push_back(program);
+  auto until = Clock::now() + std::chrono::seconds(30);
+  while (Clock::now() < until && test::StillRunning(program) &&
+         test::ReadWholeFile(log).find("platform: first frame") == std::string::npos)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_NE(test::ReadWholeFile(log).find("platform: first frame"), std::string::npos) << test::ReadWholeFile(log);
+  EXPECT_TRUE(test::StillRunning(program)) << "it handed over to a window that does not exist";
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_TRUE(fs::exists(lists / std::to_string(program))) << "its own list";
+}
+
 }  // namespace

@@ -24,12 +24,19 @@ struct Options {
   std::string snapshot;    // PNG of the last frame, written when the run ends
   DWORD settleTime = 3000;     // headless: virtual ms a run goes on after its last input
   DWORD stallTime = 600000;    // headless: virtual ms a wait may go on with no input left
+  bool verbose = false;        // say on standard error why sound or a display is not there
 };
 
 // Takes the layer's options out of argv (argc shrinks): --headless, --scale N,
 // --screen WxH, --script FILE, --snapshot FILE. ORLEND_BACKEND=headless in the environment
 // also selects the headless backend. On a bad option returns false with a message.
 bool ParseOptions(int& argc, char** argv, Options* options, std::string* error);
+// What the environment asks for: ORLEND_BACKEND=headless.
+void ApplyEnvironment(Options* options);
+// Sets one of those options by its long name without dashes ("scale", "screen", "script",
+// "snapshot", "headless", "verbose"); `value` is ignored by the switches. False with a
+// message when the value is bad.
+bool SetOption(Options* options, const std::string& name, const char* value, std::string* error);
 
 // Opens the screen and its backend. A second Start without Shutdown fails.
 bool Start(const Options& options);
@@ -49,6 +56,9 @@ void FinishRun();
 // screen (the reason is printed all the same).
 typedef int (*WinMainFunction)(HINSTANCE instance, LPWSTR commandLine, int show);
 int RunProgram(int argc, char** argv, ScreenKind kind, WinMainFunction winMain, int noScreenCode = 2);
+// The same with options already read; `arguments` (the program's own) become the command line.
+int RunProgram(const char* name, const Options& options, const std::vector<std::string>& arguments,
+               WinMainFunction winMain, int noScreenCode = 2);
 
 // Puts /dev/null on standard input and error when they are closed, and on standard output
 // too; so no file the program opens takes their numbers and receives what was meant for

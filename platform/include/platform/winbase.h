@@ -94,6 +94,8 @@ BOOL FlushFileBuffers(HANDLE file);
 BOOL CloseHandle(HANDLE object);
 BOOL DeleteFileW(LPCWSTR name);
 BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
+// A second name for an existing file; a link at `existing` is linked itself, not followed.
+BOOL CreateHardLinkW(LPCWSTR newName, LPCWSTR existing, LPSECURITY_ATTRIBUTES security);
 BOOL CreateDirectoryW(LPCWSTR name, LPSECURITY_ATTRIBUTES security);
 DWORD GetFileAttributesW(LPCWSTR name);
 // The pattern is a path whose last component may hold '*' and '?'.
@@ -110,8 +112,15 @@ UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
 // GetModuleFileNameW(nullptr) is the running executable's full path.
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 HMODULE GetModuleHandleW(LPCWSTR name);
-// Loads a native shared object, or a resource-only PE library (.dll) for its resources.
+// Loads a resource-only PE library (.dll) for its resources. Anything else is refused like
+// a missing library: skins and pictures come from data folders, where a planted shared
+// object must never run.
 HMODULE LoadLibraryW(LPCWSTR name);
+// The layer's own flag: the caller asks for native code (a shared object that stands for a
+// code library, such as the desktop link's remote API in the system folder).
+#define LOAD_LIBRARY_NATIVE_CODE 0x40000000
+// With LOAD_LIBRARY_NATIVE_CODE, also a native shared object; otherwise as LoadLibraryW.
+HMODULE LoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
 

@@ -1,0 +1,24 @@
+# The Debian package, made by CPack (tools/package.sh): the shared libraries the programs
+# link are found by dpkg-shlibdeps; the fonts the font map uses are named here.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME ${ORLEND_PACKAGE})
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Chinese-English dictionary on an emulated stylus handheld")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Chinese-English dictionary on an emulated stylus handheld
+ A Chinese-English dictionary made for a small 240 x 320 stylus handheld,
+ running on an emulated handheld in a window: search in Chinese, English or
+ pinyin, results best first, definitions, history, Simplified and Traditional
+ characters. The desktop installer converts the CC-CEDICT word list into the
+ dictionary's database and copies it to the handheld.")
+set(CPACK_PACKAGE_CONTACT "orlend-dict developers <orlend-dict@users.invalid>")
+set(CPACK_DEBIAN_PACKAGE_SECTION text)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "fonts-arphic-gbsn00lp, fonts-arphic-bsmi00lp, fonts-dejavu-core, fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+include(CPack)
