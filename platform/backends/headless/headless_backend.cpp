@@ -104,9 +104,9 @@ bool HeadlessBackend::Wait(DWORD timeout, std::deque<InputEvent>& out) {
 }
 
 void HeadlessBackend::Sleep(DWORD ms, std::deque<InputEvent>& out) {
-  // Only a modal loop sleeps through the end of its script: the run ends as at the
-  // main loop, where the end is a quit.
-  if (ended_) EndRun();
+  // Only a modal loop sleeps through the end of its script: a program's run ends as at
+  // the main loop, where the end is a quit. (A test's own script keeps its process.)
+  if (ended_ && !options_.script.empty()) EndRun();
   DWORD target = now_ + ms;
   while (!pending_.empty() && static_cast<int32_t>(target - pending_.front().at) >= 0) {
     AdvanceTo(pending_.front().at);
