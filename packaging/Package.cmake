@@ -4,13 +4,13 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${ORLEND_PACKAGE})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Chinese-English dictionary on an emulated stylus handheld")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Chinese-English dictionary on an emulated stylus handheld
- A Chinese-English dictionary made for a small 240 x 320 stylus handheld,
- running on an emulated handheld in a window: search in Chinese, English or
- pinyin, results best first, definitions, history, Simplified and Traditional
- characters. The desktop installer converts the CC-CEDICT word list into the
- dictionary's database and copies it to the handheld.")
+# CPack puts the summary first and indents the rest itself.
+set(CPACK_PACKAGE_DESCRIPTION
+    "A Chinese-English dictionary made for a small 240 x 320 stylus handheld,
+running on an emulated handheld in a window: search in Chinese, English or
+pinyin, results best first, definitions, history, Simplified and Traditional
+characters. The desktop installer converts the CC-CEDICT word list into the
+dictionary's database and copies it to the handheld.")
 set(CPACK_PACKAGE_CONTACT "orlend-dict developers <orlend-dict@users.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -5,10 +5,23 @@
 LONG Options[OPTION_COUNT];
 
 #define OPTIONS_BYTES (OPTION_COUNT * 4)
-#define OPTIONS_PATH_SIZE MAX_PATH
+// The options file's path keeps the one limit; its temporary, named after it with a
+// longer ending, gets room for that ending.
+#define OPTIONS_PATH_SIZE (MAX_PATH + 40)
 
 // Program folder + name; 0 when it does not fit.
 static int OptionsPath(WCHAR* path, const WCHAR* name) { return ProgramFolderPath(name, path); }
+
+// The same for a temporary's name, in OPTIONS_PATH_SIZE units.
+static int TemporaryPath(WCHAR* path, const WCHAR* name) {
+  const WCHAR* folder = ProgramFolder();
+  int folderLength = lstrlenW(folder);
+  int nameLength = lstrlenW(name);
+  if (folderLength + nameLength >= OPTIONS_PATH_SIZE) return 0;
+  lstrcpyW(path, folder);
+  lstrcpyW(path + folderLength, name);
+  return 1;
+}
 
 void ReadOptions() {
   WCHAR path[OPTIONS_PATH_SIZE];
@@ -43,14 +56,12 @@ void ReadOptions() {
 
 // The record goes into a file made new under a name no other run uses (never into
 // whatever lies in the folder already, a planted link included), then replaces the file.
-// The name is no longer than the databases' names, so a folder that holds them can hold it.
 static HANDLE CreateTemporary(WCHAR* temporary) {
   static DWORD count;
   for (int attempt = 0; attempt < 100; attempt++) {
     WCHAR name[48];
-    DWORD tag = ((DWORD)GetCurrentProcessId() << 4 | (count++ & 0xF)) & 0xFFFFFFF;
-    wsprintfW(name, u"vo%07x.new", (unsigned)tag);
-    if (!OptionsPath(temporary, name)) return INVALID_HANDLE_VALUE;
+    wsprintfW(name, OPTIONS_FILE_NAME u".%u-%u.new", (unsigned)GetCurrentProcessId(), (unsigned)count++);
+    if (!TemporaryPath(temporary, name)) return INVALID_HANDLE_VALUE;
     HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
   }
