@@ -17,5 +17,5 @@ echo "package: $deb"
 dpkg-deb --info "$deb" | sed -n 's/^ \(Package\|Version\|Depends\|Installed-Size\):/  \1:/p'
 if command -v lintian >/dev/null; then
   echo "lintian:"
-  lintian --no-tag-display-limit "$deb" | sed 's/^/  /' || true
+  lintian --tag-display-limit 0 "$deb" | sed 's/^/  /' || true
 fi
