@@ -202,38 +202,32 @@ void CountAndStatusColumns(int* countRight, int* statusLeft) {
   }
 }
 
-TEST_F(MainScreen, TheResultCountAndTheStatusNeverOverlap) {
+// Each main screen state (0: no database, 1: Simplified, 2: Traditional) with the shortest
+// and the longest count.
+class MainScreenStatus : public MainScreen, public ::testing::WithParamInterface<int> {};
+
+TEST_P(MainScreenStatus, TheResultCountAndTheStatusNeverOverlap) {
+  int database = GetParam();
+  Prepare(database == 1, database == 2, database == 0 ? 1 : -1);
+  if (database == 0) AnswerMessageBox(0);
+  ASSERT_TRUE(Start());
   WCHAR longest[COUNT_TEXT_SIZE];
   ResultCountText(123456, longest);  // more than the whole list holds
-  for (bool simplified : {true, false}) {
-    SCOPED_TRACE(simplified ? "Simplified" : "Traditional");
-    Prepare(simplified, !simplified);
-    ASSERT_TRUE(Start());
-    for (const WCHAR* text : {static_cast<const WCHAR*>(u"(No search results)"), static_cast<const WCHAR*>(longest)}) {
-      SetLabelText(ResultLabel, text);
-      InvalidateRect(MainWindow, nullptr, TRUE);
-      int countRight, statusLeft;
-      CountAndStatusColumns(&countRight, &statusLeft);
-      ASSERT_GE(countRight, 0);
-      ASSERT_LT(statusLeft, 240);
-      EXPECT_LT(countRight + 2, statusLeft);
-    }
-    if (!simplified) {
-      EXPECT_TRUE(LooksLike("result_count_long"));
-    }
-    TearDown();
-    SetUp();
+  for (const WCHAR* text : {static_cast<const WCHAR*>(u"(No search results)"), static_cast<const WCHAR*>(longest)}) {
+    SetLabelText(ResultLabel, text);
+    InvalidateRect(MainWindow, nullptr, TRUE);
+    int countRight, statusLeft;
+    CountAndStatusColumns(&countRight, &statusLeft);
+    ASSERT_GE(countRight, 0);
+    ASSERT_LT(statusLeft, 240);
+    EXPECT_LT(countRight + 2, statusLeft);
   }
-  // Without a database: "No database loaded".
-  Prepare(false, false, 1);
-  AnswerMessageBox(0);
-  ASSERT_TRUE(Start());
-  SetLabelText(ResultLabel, longest);
-  InvalidateRect(MainWindow, nullptr, TRUE);
-  int countRight, statusLeft;
-  CountAndStatusColumns(&countRight, &statusLeft);
-  EXPECT_LT(countRight + 2, statusLeft);
+  if (database == 2) {
+    EXPECT_TRUE(LooksLike("result_count_long"));
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(States, MainScreenStatus, ::testing::Values(0, 1, 2));
 
 TEST_F(MainScreen, ALongFirstDefinitionShowsWhatFits) {
   PrepareLearnerList();
