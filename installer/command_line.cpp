@@ -249,12 +249,18 @@ static int RunTaskWithOutput(const cli::Program& program, const cli::Parsed& par
   return code;
 }
 
+// Reads argv; false with the exit code when --help, --version or a mistake ends the run.
+static bool ReadCommandLine(int argc, char** argv, cli::Parsed* parsed, int* exitCode) {
+  cli::Outcome outcome = cli::Parse(InstallerProgram(), argc, argv, parsed);
+  *exitCode = outcome == cli::kExitOk ? COMMAND_LINE_OK : COMMAND_LINE_USAGE;
+  return outcome == cli::kRun;
+}
+
 int RunInstallerCommandLine(int argc, char** argv) {
   const cli::Program& program = InstallerProgram();
   cli::Parsed parsed;
-  cli::Outcome outcome = cli::Parse(program, argc, argv, &parsed);
-  if (outcome == cli::kExitOk) return COMMAND_LINE_OK;
-  if (outcome != cli::kRun) return COMMAND_LINE_USAGE;
+  int exitCode;
+  if (!ReadCommandLine(argc, argv, &parsed, &exitCode)) return exitCode;
   if (!HasTask(parsed)) return cli::UsageError(program, "no task given: --convert or --transfer");
   return RunTaskWithOutput(program, parsed);
 }
@@ -262,9 +268,8 @@ int RunInstallerCommandLine(int argc, char** argv) {
 int InstallerCommandLine(int argc, char** argv) {
   const cli::Program& program = InstallerProgram();
   cli::Parsed parsed;
-  cli::Outcome outcome = cli::Parse(program, argc, argv, &parsed);
-  if (outcome == cli::kExitOk) return COMMAND_LINE_OK;
-  if (outcome != cli::kRun) return COMMAND_LINE_USAGE;
+  int exitCode;
+  if (!ReadCommandLine(argc, argv, &parsed, &exitCode)) return exitCode;
   if (HasTask(parsed)) return RunTaskWithOutput(program, parsed);
   platform::Options options;
   options.screen = platform::ScreenKind::Desktop;

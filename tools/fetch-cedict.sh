@@ -14,14 +14,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-edition=${CEDICT_EDITION:-2026}
-while [ $# -gt 0 ]; do
-  case $1 in
-    --edition) edition=${2:-}; shift 2 || shift ;;
-    --edition=*) edition=${1#--edition=}; shift ;;
-    *) echo "fetch-cedict: unknown option $1 (see --help)" >&2; exit 1 ;;
-  esac
-done
+read_edition fetch-cedict "$@"
 
 case $edition in
   2026)

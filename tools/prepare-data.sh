@@ -16,14 +16,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 build_dir=${BUILD_DIR:-build}
 data=${DATA_DIR:-data}
-edition=${CEDICT_EDITION:-2026}
-while [ $# -gt 0 ]; do
-  case $1 in
-    --edition) edition=${2:-}; shift 2 || shift ;;
-    --edition=*) edition=${1#--edition=}; shift ;;
-    *) echo "prepare-data: unknown option $1 (see --help)" >&2; exit 1 ;;
-  esac
-done
+read_edition prepare-data "$@"
 
 step() { echo "prepare-data: $*"; }
 
