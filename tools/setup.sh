@@ -23,7 +23,7 @@ packages=(
   xvfb xdotool x11-apps clang libclang-rt-14-dev
   # installing for every user and the Debian package: man pages, icons, desktop entries,
   # AppStream metadata, CPack's dependency search, the package's checks
-  help2man librsvg2-bin desktop-file-utils appstream dpkg-dev lintian
+  help2man librsvg2-bin desktop-file-utils appstream dpkg-dev lintian bash-completion
 )
 
 missing=()
