@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "device/definition/definition_view.h"
+#include "device/definition/entry_line.h"
 #include "device/dictionary/search_driver.h"
 #include "device/dictionary/search_engine.h"
 #include "device/shell/about_window.h"
@@ -222,6 +223,7 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(wParam)) {
     case IDM_COPY_WORD: CopyToClipboard(WordText); break;
     case IDM_COPY_PRONUNCIATION: CopyToClipboard(PronunciationText); break;
+    case IDM_COPY_ENTRY: CopyToClipboard(EntryLine(SelectedEntry).c_str()); break;
     case IDM_EXIT:
       WriteOptions();
       EndProcess();
