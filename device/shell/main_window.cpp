@@ -9,6 +9,7 @@
 #include "device/dictionary/search_engine.h"
 #include "device/shell/about_window.h"
 #include "device/shell/drawing.h"
+#include "device/shell/kept_history.h"
 #include "device/shell/options.h"
 #include "device/shell/program_folder.h"
 #include "device/shell/services.h"
@@ -50,6 +51,7 @@ void OnResultChosen(int row, const WCHAR*) {
   SelectedEntry = ResultEntries[row];
   DefinitionFrame->SetState(-1);
   RecordEntry();
+  KeepHistory();
   EnableCopyCommands(1);
 }
 
@@ -155,6 +157,7 @@ void OnCreate(HWND window) {
     }
   }
   SwitchDatabase();
+  RestoreKeptHistory();
   SetOption(0, 1);
 }
 
@@ -287,6 +290,7 @@ void SwitchToDatabase(int target) {
     PumpMessages();
     CurrentDatabase = target;
     SwitchDatabase();
+    KeepHistory();
   }
   if (CurrentDatabase == target) {
     MarkDatabaseItem(target);
