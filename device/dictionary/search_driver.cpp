@@ -8,6 +8,7 @@
 #include "device/dictionary/database.h"
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/search_text.h"
+#include "device/shell/kept_history.h"
 #include "device/shell/main_window.h"
 #include "device/shell/options.h"
 #include "device/shell/services.h"
@@ -87,6 +88,7 @@ int RunSearch() {
   std::vector<WCHAR> text(static_cast<size_t>(length > 256 ? length : 256) + 1, 0);
   SearchBox->GetText(text.data());
   SearchBox->AddToHistory();
+  KeepHistory();
   std::vector<WCHAR> query(text);
   TrimQuery(query.data());
 

@@ -4,10 +4,12 @@
 #include <cstring>
 
 #include "device/definition/definition_view.h"
+#include "device/definition/entry_line.h"
 #include "device/dictionary/search_driver.h"
 #include "device/dictionary/search_engine.h"
 #include "device/shell/about_window.h"
 #include "device/shell/drawing.h"
+#include "device/shell/kept_history.h"
 #include "device/shell/options.h"
 #include "device/shell/program_folder.h"
 #include "device/shell/services.h"
@@ -49,6 +51,7 @@ void OnResultChosen(int row, const WCHAR*) {
   SelectedEntry = ResultEntries[row];
   DefinitionFrame->SetState(-1);
   RecordEntry();
+  KeepHistory();
   EnableCopyCommands(1);
 }
 
@@ -154,6 +157,7 @@ void OnCreate(HWND window) {
     }
   }
   SwitchDatabase();
+  RestoreKeptHistory();
   SetOption(0, 1);
 }
 
@@ -222,6 +226,7 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(wParam)) {
     case IDM_COPY_WORD: CopyToClipboard(WordText); break;
     case IDM_COPY_PRONUNCIATION: CopyToClipboard(PronunciationText); break;
+    case IDM_COPY_ENTRY: CopyToClipboard(EntryLine(SelectedEntry).c_str()); break;
     case IDM_EXIT:
       WriteOptions();
       EndProcess();
@@ -285,6 +290,7 @@ void SwitchToDatabase(int target) {
     PumpMessages();
     CurrentDatabase = target;
     SwitchDatabase();
+    KeepHistory();
   }
   if (CurrentDatabase == target) {
     MarkDatabaseItem(target);

@@ -15,6 +15,7 @@ void EnableCopyCommands(int flag) {
   UINT state = MF_BYCOMMAND | (flag == 1 ? MF_ENABLED : MF_GRAYED);
   EnableMenuItem(tasks, IDM_COPY_WORD, state);
   EnableMenuItem(tasks, IDM_COPY_PRONUNCIATION, state);
+  EnableMenuItem(tasks, IDM_COPY_ENTRY, state);
 }
 
 void MarkDatabaseItem(int database) {

@@ -27,6 +27,8 @@ void GoBack();
 void GoForward();
 void HistoryToNewest();
 void ClearHistory();
+// Replaces the history with entries (oldest first), the cursor on the newest.
+void RestoreHistory(const int* entries, int count);
 int HistoryCount();
 int HistoryCursor();
 int HistoryItem(int index);  // -1 outside the history

@@ -3,6 +3,7 @@
 #include "device/shell/main_window.h"
 #include "device/shell/options.h"
 #include "device/shell/program_folder.h"
+#include "device/shell/settings.h"
 #include "device/shell/shared_screen.h"
 #include "resource_ids.h"
 #include "widgets/combo_box.h"
@@ -35,6 +36,7 @@ BOOL InitInstance(HINSTANCE instance, int show) {
     return FALSE;
   }
   ReadOptions();
+  ReadSettings();
 
   WNDCLASSW wc{};
   wc.style = CS_HREDRAW | CS_VREDRAW;

@@ -62,6 +62,11 @@ void HistoryToNewest() {
   if (HistoryCount() > 0) Enable(PreviousButton, 1);
 }
 
+void RestoreHistory(const int* entries, int count) {
+  g_history.assign(entries, entries + count);
+  HistoryToNewest();
+}
+
 void ClearHistory() {
   g_history.clear();
   g_cursor = -1;

@@ -81,7 +81,7 @@ TEST_F(MenuBarTest, TheBarCoversTheBottomStripWithTheResourcesButtons) {
   EXPECT_EQ(b.right, c.left);
   EXPECT_GT(b.right - b.left, a.right - a.left);  // "Options" is wider than "Tasks"
   // Each button's pop-up is the menu's pop-up with the button's index.
-  EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40001))), 4);
+  EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40001))), 5);
   EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40002))), 6);
   EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40004))), 2);
   EXPECT_EQ(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 12345), 0);
@@ -96,7 +96,7 @@ TEST_F(MenuBarTest, ChoosingAnItemSendsItsCommandToTheOwner) {
   SendMessageW(bar, TB_GETRECT, 40001, reinterpret_cast<LPARAM>(&button));
   During(50, [&] {
     GetWindowRect(OpenMenu(), &menu);
-    QueueTap(10, Row(3, 1));  // "Exit", below the separator
+    QueueTap(10, Row(4, 1));  // "Exit", below the separator
   });
   POINT tasks = ButtonCentre(bar, 40001);
   test::Tap(tasks.x, tasks.y);
@@ -132,6 +132,7 @@ TEST_F(MenuBarTest, GreyingAndCheckingThroughGetSubMenuShowAtTheNextOpening) {
   EXPECT_EQ(CheckMenuItem(options, 40009, MF_BYCOMMAND | MF_CHECKED), static_cast<DWORD>(MF_UNCHECKED));
   EXPECT_EQ(EnableMenuItem(tasks, 40013, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
   EXPECT_EQ(EnableMenuItem(tasks, 40014, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
+  EXPECT_EQ(EnableMenuItem(tasks, 40015, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
 
   // Options: the check mark left of "Search Simplified (GB) Dictionary" (row 4, after a separator).
   int checkPixels = 0;
@@ -152,7 +153,8 @@ TEST_F(MenuBarTest, GreyingAndCheckingThroughGetSubMenuShowAtTheNextOpening) {
   During(50, [&] {
     QueueTap(10, Row(0));
     QueueTap(20, Row(1));
-    QueueTap(30, Row(3, 1));
+    QueueTap(25, Row(2));
+    QueueTap(30, Row(4, 1));
   });
   p = ButtonCentre(bar, 40001);
   test::Tap(p.x, p.y);

@@ -81,6 +81,29 @@ TEST_F(DictionaryProgram, SearchChooseAndCopy) {
   EXPECT_EQ(LabelText(), u"(No search results)");
 }
 
+// Copy Entry copies the word shown as one line, every definition in it; it is greyed
+// with the other copy commands while no word is shown.
+TEST_F(DictionaryProgram, CopyEntry) {
+  Prepare(true, false);
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(MenuState(IDM_TASKS_BUTTON, IDM_COPY_ENTRY) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+  Search(u"centre");
+  TapRow(RowOf(EntryOf(u"中")));
+  EXPECT_EQ(MenuState(IDM_TASKS_BUTTON, IDM_COPY_ENTRY) & MF_GRAYED, 0u);
+  Command(IDM_COPY_ENTRY);
+  EXPECT_EQ(Clipboard(), u"中 [zhong1] middle; centre; China");
+  Search(u"king");
+  TapRow(RowOf(EntryOf(u"王")));
+  Command(IDM_COPY_ENTRY);
+  EXPECT_EQ(Clipboard(), u"王 [Wang2] (surname) Wang; king");
+  // Previous copies the word it brings back.
+  GoBack();
+  Command(IDM_COPY_ENTRY);
+  EXPECT_EQ(Clipboard(), u"中 [zhong1] middle; centre; China");
+  Search(u"hello");
+  EXPECT_EQ(MenuState(IDM_TASKS_BUTTON, IDM_COPY_ENTRY) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+}
+
 TEST_F(DictionaryProgram, SearchSwitchesAndTheSearchButton) {
   Prepare(true, false);
   ASSERT_TRUE(Start());

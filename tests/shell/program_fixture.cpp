@@ -126,7 +126,11 @@ void DictionaryProgram::SetUp() {
   g_answered = 0;
   g_shot = nullptr;
   g_during = nullptr;
-  // The program's state lives for a process; each test starts it afresh.
+  ForgetProgramState();
+}
+
+// The program's state lives for a process; each test starts it afresh.
+void DictionaryProgram::ForgetProgramState() {
   MatchCase = MatchWholeWord = PinYinPronunciation = 0;
   CurrentDatabase = 0;
   SelectedEntry = -1;
@@ -134,6 +138,13 @@ void DictionaryProgram::SetUp() {
   ClearResultEntries();
   FreeDictionary();
   for (LONG& option : Options) option = 0;
+}
+
+bool DictionaryProgram::Restart() {
+  delete screen_;
+  screen_ = nullptr;
+  ForgetProgramState();
+  return Start();
 }
 
 void DictionaryProgram::TearDown() {

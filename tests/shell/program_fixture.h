@@ -35,6 +35,8 @@ class DictionaryProgram : public ::testing::Test {
   void OpenScreen(int width = 240, int height = 320);
   // Runs the program's instance initialisation; false when it refused to start.
   bool Start();
+  // Ends the program (its windows and state, its files stay) and starts it again.
+  bool Restart();
 
   void Search(const std::u16string& text);
   // Taps result row r (scrolling is not needed for the first rows).
@@ -63,6 +65,7 @@ class DictionaryProgram : public ::testing::Test {
   static ::testing::AssertionResult LooksLike(const std::string& name) { return LooksLike(name, Screen()); }
 
  protected:
+  void ForgetProgramState();
   std::filesystem::path folder_;
   test::HeadlessScreen* screen_ = nullptr;
 };

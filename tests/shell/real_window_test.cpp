@@ -209,7 +209,9 @@ class RealWindow : public ::testing::Test {
 TEST_F(RealWindow, SearchingAndChoosingAWordShowsTheHeadlessPixels) {
   platform::Surface start = Headless({}, "start");
   platform::Surface chosen = Headless(kSteps, "chosen");
-  fs::remove(program_ / "vemora.opt");  // the real run starts as the headless ones did
+  // The real run starts as the headless ones did: no saved database, no kept history.
+  fs::remove(program_ / "vemora.opt");
+  fs::remove(program_ / "vemora.set");
 
   ASSERT_TRUE(x_.Start()) << "Xvfb did not start";
   pid_t first = StartWindow(program_ / "orlend-dict", "window.log");

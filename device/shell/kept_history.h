@@ -1,0 +1,15 @@
+// The word history and the search box's earlier searches, kept in the settings file
+// across runs.
+#pragma once
+
+// At most this many of each are kept: the newest.
+#define KEPT_HISTORY_ITEMS 100
+
+// Stores the newest words shown (with the database they belong to) and earlier searches
+// in the settings file. Called whenever either changes, and after a database switch.
+void KeepHistory();
+
+// Brings back what KeepHistory stored, once the chosen database is loaded. A word whose
+// index lies outside the table, or whose entry no longer starts with the headword kept
+// with it, is dropped; none come back when another database is in use.
+void RestoreKeptHistory();
