@@ -74,7 +74,25 @@ std::vector<int> KeptWords() {
 
 }  // namespace
 
+int KeepingHistory() {
+  const char* value = GetSetting("keep_history");
+  return value && value[0] == '1' && value[1] == 0;
+}
+
+void SetKeepingHistory(int on) {
+  SetSetting("keep_history", on ? "1" : "0");
+  if (on) {
+    KeepHistory();
+    return;
+  }
+  SetSetting("history.database", nullptr);
+  SetSetting("history", nullptr);
+  SetSetting("searches", nullptr);
+  WriteSettings();
+}
+
 void KeepHistory() {
+  if (!KeepingHistory()) return;
   std::string words;
   int count = HistoryCount();
   for (int i = count > KEPT_HISTORY_ITEMS ? count - KEPT_HISTORY_ITEMS : 0; i < count; ++i) {
@@ -103,6 +121,7 @@ void KeepHistory() {
 }
 
 void RestoreKeptHistory() {
+  if (!KeepingHistory()) return;
   std::vector<int> words = KeptWords();
   RestoreHistory(words.data(), static_cast<int>(words.size()));
   if (!SearchBox) return;

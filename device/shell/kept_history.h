@@ -5,6 +5,12 @@
 // At most this many of each are kept: the newest.
 #define KEPT_HISTORY_ITEMS 100
 
+// Keeping is the user's choice (Options, off at first): while it is off nothing is stored
+// or brought back, and the program starts with empty histories as it always did.
+int KeepingHistory();
+// Turns keeping on (storing what there is now) or off (forgetting what was stored).
+void SetKeepingHistory(int on);
+
 // Stores the newest words shown (with the database they belong to) and earlier searches
 // in the settings file. Called whenever either changes, and after a database switch.
 void KeepHistory();

@@ -158,6 +158,7 @@ void OnCreate(HWND window) {
   }
   SwitchDatabase();
   RestoreKeptHistory();
+  MarkSearchOption(IDM_KEEP_HISTORY, KeepingHistory());
   SetOption(0, 1);
 }
 
@@ -241,6 +242,10 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case IDM_PINYIN:
       PinYinPronunciation = !PinYinPronunciation;
       MarkSearchOption(IDM_PINYIN, PinYinPronunciation);
+      break;
+    case IDM_KEEP_HISTORY:
+      SetKeepingHistory(!KeepingHistory());
+      MarkSearchOption(IDM_KEEP_HISTORY, KeepingHistory());
       break;
     case IDM_DATABASE_GB: SwitchToDatabase(1); break;
     case IDM_DATABASE_BIG5: SwitchToDatabase(2); break;

@@ -1,6 +1,7 @@
 // The word history and the earlier searches, kept in the settings file across runs.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "device/dictionary/database.h"
@@ -28,10 +29,40 @@ std::vector<std::u16string> Searches() {
   return texts;
 }
 
+void KeepHistoryChosen(const std::filesystem::path& folder) {
+  std::ofstream(folder / "vemora.set", std::ios::binary) << "keep_history=1\n";
+}
+
+// Off at first: nothing is stored, nothing comes back, no file appears. Turned on from the
+// Options menu, what there is from then on is kept; turned off, it is forgotten.
+TEST_F(DictionaryProgram, KeepingHistoryIsTheUsersChoice) {
+  Prepare(true, false);
+  ASSERT_TRUE(Start());
+  Search(u"china");
+  TapRow(0);
+  ASSERT_TRUE(Restart());
+  EXPECT_EQ(HistoryCount(), 0);
+  EXPECT_EQ(SearchBox->history->count, 0);
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "vemora.set"));
+
+  Search(u"china");
+  TapRow(0);
+  Command(IDM_KEEP_HISTORY);
+  ASSERT_TRUE(Restart());
+  EXPECT_EQ(History().size(), 1u);
+  EXPECT_EQ(PreviousButton->enabled, 1);
+
+  Command(IDM_KEEP_HISTORY);
+  ASSERT_TRUE(Restart());
+  EXPECT_EQ(HistoryCount(), 0);
+  EXPECT_EQ(SearchBox->history->count, 0);
+}
+
 // Words chosen and searches made come back at the next start, Previous ready to go back
 // through them; the newest searches stay first.
 TEST_F(DictionaryProgram, HistoryAndSearchesComeBackAfterARestart) {
   Prepare(true, false);
+  KeepHistoryChosen(folder_);
   ASSERT_TRUE(Start());
   Search(u"china");
   TapRow(0);
@@ -66,6 +97,7 @@ TEST_F(DictionaryProgram, HistoryAndSearchesComeBackAfterARestart) {
 // database never shows on the other.
 TEST_F(DictionaryProgram, ADatabaseSwitchClearsTheKeptHistory) {
   Prepare(true, true);
+  KeepHistoryChosen(folder_);
   ASSERT_TRUE(Start());
   Search(u"china");
   TapRow(0);
@@ -89,7 +121,7 @@ TEST_F(DictionaryProgram, ADatabaseSwitchClearsTheKeptHistory) {
 TEST_F(DictionaryProgram, BadKeptWordsAreDropped) {
   Prepare(true, false);
   std::ofstream(folder_ / "vemora.set", std::ios::binary)
-      << "history.database=1\nhistory=abc 99999:中 -1:中 0:吃 3:吃 x3:吃 3:吃 1:中国\nsearches=\t\thello\t\n";
+      << "keep_history=1\nhistory.database=1\nhistory=abc 99999:中 -1:中 0:吃 3:吃 x3:吃 3:吃 1:中国\nsearches=\t\thello\t\n";
   ASSERT_TRUE(Start());
   EXPECT_EQ(History(), (std::vector<int>{3, 1}));
   EXPECT_EQ(Searches(), (std::vector<std::u16string>{u"hello"}));
