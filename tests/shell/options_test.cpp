@@ -8,6 +8,7 @@
 #include <string>
 
 #include "device/shell/program_folder.h"
+#include "tests/shell/program_fixture.h"
 #include "platform/file_faults.h"
 #include "platform/utf.h"
 
@@ -18,11 +19,7 @@ namespace {
 class OptionsFile : public ::testing::Test {
 protected:
   void SetUp() override {
-    folder_ = fs::path(ORLEND_BINARY_DIR) / "test-scratch" / "shell" / "options" /
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    SetProgramFolder(platform::Utf16FromUtf8(folder_.string() + "/").c_str());
+    folder_ = program_test::ScratchProgramFolder("options");
     // As at start-up: nothing read yet.
     for (LONG& option : Options) option = 0;
   }

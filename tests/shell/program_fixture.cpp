@@ -130,6 +130,15 @@ void DictionaryProgram::SetUp() {
   ForgetProgramState();
 }
 
+std::filesystem::path ScratchProgramFolder(const std::string& area) {
+  fs::path folder = fs::path(ORLEND_BINARY_DIR) / "test-scratch" / "shell" / area /
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  SetProgramFolder(platform::Utf16FromUtf8(folder.string() + "/").c_str());
+  return folder;
+}
+
 // The program's state lives for a process; each test starts it afresh.
 void DictionaryProgram::ForgetProgramState() {
   MatchCase = MatchWholeWord = PinYinPronunciation = 0;

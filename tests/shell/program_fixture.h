@@ -16,6 +16,10 @@
 
 namespace program_test {
 
+// An empty folder for the running test under test-scratch/shell/<area>/, made the program
+// folder.
+std::filesystem::path ScratchProgramFolder(const std::string& area);
+
 // Database files the tests write: header line first.
 std::vector<BYTE> DatabaseImage(const std::vector<std::u16string>& lines);
 extern const std::vector<std::u16string> kGbLines;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "device/shell/program_folder.h"
+#include "tests/shell/program_fixture.h"
 #include "platform/utf.h"
 
 namespace fs = std::filesystem;
@@ -18,11 +19,7 @@ namespace {
 class SettingsFile : public ::testing::Test {
 protected:
   void SetUp() override {
-    folder_ = fs::path(ORLEND_BINARY_DIR) / "test-scratch" / "shell" / "settings" /
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    SetProgramFolder(platform::Utf16FromUtf8(folder_.string() + "/").c_str());
+    folder_ = program_test::ScratchProgramFolder("settings");
   }
   void TearDown() override { ClearSettings(); }
 
