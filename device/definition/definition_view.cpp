@@ -22,6 +22,7 @@ const COLORREF kDefinitionBlue = RGB(0, 0, 192);
 const int kRight = 214;      // right edge of the text area
 const int kLastBottom = 107;  // definitions end above the history buttons' box
 const int kMaxCollected = 20;
+const int kMoreRight = 177;  // the "more" mark ends left of the Previous button
 const int kMaxShown = 10;
 
 // One font description for the whole paint; each step changes it and makes a new font,
@@ -237,6 +238,9 @@ void PaintWord(HDC dc, FontSteps& fonts, const WCHAR* text, int length) {
     i = j;
   }
 
+  // Senses left out or cut get a mark that the whole entry shows them.
+  bool more = i < length && text[i] != u'#';
+  int shownWhole = 0;
   fonts.Use(u"Arial", 12, FW_NORMAL, charset);
   int top = pronunciation ? 51 : 36;
   for (int d = 1; d <= kMaxShown && d <= static_cast<int>(definitions.size()); ++d) {
@@ -261,6 +265,15 @@ void PaintWord(HDC dc, FontSteps& fonts, const WCHAR* text, int length) {
     SetTextColor(dc, kDefinitionBlue);
     DrawWrapped(dc, text + span.start, units, left, top, kRight, bottom);
     top = bottom + 2;
+    ++shownWhole;
+  }
+  if (more || shownWhole < static_cast<int>(definitions.size())) {
+    fonts.Use(u"Arial", 11, FW_NORMAL, DEFAULT_CHARSET);
+    SetTextColor(dc, kLabelGrey);
+    static const WCHAR kMore[] = u"more \u00BB";
+    SIZE size{};
+    GetTextExtentPoint32W(dc, kMore, 6, &size);
+    TextOutW(dc, kMoreRight - size.cx, kLastBottom + 1, kMore, 6);
   }
 }
 

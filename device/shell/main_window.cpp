@@ -9,9 +9,11 @@
 #include "device/dictionary/search_engine.h"
 #include "device/shell/about_window.h"
 #include "device/shell/drawing.h"
+#include "device/shell/entry_page.h"
 #include "device/shell/kept_history.h"
 #include "device/shell/options.h"
 #include "device/shell/program_folder.h"
+#include "device/shell/scroll_page.h"
 #include "device/shell/services.h"
 #include "device/shell/shared_screen.h"
 #include "device/shell/titled_frame.h"
@@ -42,7 +44,10 @@ namespace {
 RECT g_linkRect{0, 0, 0, 0};  // the tappable "loaded"; empty until first painted
 int g_pendingDatabase = 0;    // a database command waiting for the search to end
 
-void DoNothingWithButton(int) {}
+// A tap on the panel opens the whole entry shown.
+void OnPanelTapped(int button) {
+  if (button == 1 && SelectedEntry >= 0) OpenEntryPage(SelectedEntry);
+}
 void DoNothingWithMove(LPARAM) {}
 void PaintDefinitionFrame(HDC dc, int) { PaintDefinitionView(dc); }
 
@@ -77,7 +82,7 @@ void ApplyPendingDatabase() {
 
 void CreateControls(HWND window) {
   DefinitionFrame =
-      new FrameWindow(window, 8, 8, 224, 127, nullptr, PaintDefinitionFrame, DoNothingWithButton, DoNothingWithMove);
+      new FrameWindow(window, 8, 8, 224, 127, nullptr, PaintDefinitionFrame, OnPanelTapped, DoNothingWithMove);
   PreviousButton = CreatePictureButton(DefinitionFrame->window, 181, 107, 18, 15, ImageLibrary, 801, GoBack,
                                        u"Previous Word Definition");
   NextButton = CreatePictureButton(DefinitionFrame->window, 199, 107, 18, 15, ImageLibrary, 800, GoForward,
@@ -287,6 +292,7 @@ void SwitchToDatabase(int target) {
     return;
   }
   if (target != CurrentDatabase) {
+    CloseAllPages();
     SelectedEntry = -1;
     ResultList->Clear();
     DefinitionFrame->SetState(1);
