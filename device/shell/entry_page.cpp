@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "device/definition/entry_parts.h"
+#include "device/definition/tone_marks.h"
 #include "device/dictionary/database.h"
 #include "device/dictionary/script_convert.h"
 #include "device/shell/kept_history.h"
@@ -54,9 +55,17 @@ void BuildEntry(PageLayout& page) {
   }
   if (!parts.pinyin.empty()) {
     page.Text(u"Pronun: ", PAGE_TEXT, kGrey);
-    page.Text(parts.pinyin, PAGE_BOLD, kGrey);
+    if (ToneColoursOn()) {
+      for (const std::u16string& syllable : Syllables(parts.pinyin))
+        page.Text((ToneMarksOn() ? MarkSyllable(syllable) : syllable) + u" ", PAGE_BOLD,
+                  ToneColour(SyllableTone(syllable), kGrey));
+    } else {
+      page.Text(ToneMarksOn() ? MarkPinyin(parts.pinyin) : parts.pinyin, PAGE_BOLD, kGrey);
+    }
     page.EndLine(6);
   }
+  bool marks = ToneMarksOn();
+  auto plain = [&](const std::u16string& text) { return marks ? MarkBracketedPinyin(text) : text; };
   int number = 0;
   for (const std::u16string& sense : parts.senses) {
     WCHAR label[8];
@@ -66,9 +75,10 @@ void BuildEntry(PageLayout& page) {
     page.Indent(left + 20);
     int at = 0;
     for (const CrossReference& ref : FindCrossReferences(sense)) {
-      page.Text(sense.substr(static_cast<size_t>(at), static_cast<size_t>(ref.start - at)), PAGE_TEXT, kSenseBlue);
+      page.Text(plain(sense.substr(static_cast<size_t>(at), static_cast<size_t>(ref.start - at))), PAGE_TEXT,
+                kSenseBlue);
       int target = FindEntry(CurrentDatabase == 2 ? ref.traditional : ref.simplified, ref.pinyin);
-      std::u16string shown = sense.substr(static_cast<size_t>(ref.start), static_cast<size_t>(ref.end - ref.start));
+      std::u16string shown = plain(sense.substr(static_cast<size_t>(ref.start), static_cast<size_t>(ref.end - ref.start)));
       if (target >= 0) {
         page.Text(shown, PAGE_TEXT, kNavy, static_cast<int>(g_targets.size()), true);
         g_targets.push_back(target);
@@ -77,7 +87,7 @@ void BuildEntry(PageLayout& page) {
       }
       at = ref.end;
     }
-    page.Text(sense.substr(static_cast<size_t>(at)), PAGE_TEXT, kSenseBlue);
+    page.Text(plain(sense.substr(static_cast<size_t>(at))), PAGE_TEXT, kSenseBlue);
     page.EndLine(3);
     page.Indent(left);
   }

@@ -5,6 +5,7 @@
 
 #include "device/definition/definition_view.h"
 #include "device/definition/entry_line.h"
+#include "device/definition/tone_marks.h"
 #include "device/dictionary/search_driver.h"
 #include "device/dictionary/search_engine.h"
 #include "device/shell/about_window.h"
@@ -15,6 +16,7 @@
 #include "device/shell/program_folder.h"
 #include "device/shell/scroll_page.h"
 #include "device/shell/services.h"
+#include "device/shell/settings.h"
 #include "device/shell/shared_screen.h"
 #include "device/shell/titled_frame.h"
 #include "platform/commctrl.h"
@@ -58,6 +60,18 @@ void OnResultChosen(int row, const WCHAR*) {
   RecordEntry();
   KeepHistory();
   EnableCopyCommands(1);
+}
+
+// Tone marks or colours switched: kept in the settings file; the word shown and an open
+// whole entry are drawn again at once, result rows from the next search on.
+void ToggleToneOption(UINT id) {
+  bool marks = id == IDM_TONE_MARKS;
+  int on = !(marks ? ToneMarksOn() : ToneColoursOn());
+  SetSetting(marks ? "tone_marks" : "tone_colours", on ? "1" : nullptr);
+  WriteSettings();
+  MarkSearchOption(id, on);
+  if (SelectedEntry >= 0) DefinitionFrame->SetState(-1);
+  RebuildPages();
 }
 
 void OnSearchTextChanged(int* length) { SearchButton->SetEnabled(*length >= 1 ? 1 : 0); }
@@ -164,6 +178,8 @@ void OnCreate(HWND window) {
   SwitchDatabase();
   RestoreKeptHistory();
   MarkSearchOption(IDM_KEEP_HISTORY, KeepingHistory());
+  MarkSearchOption(IDM_TONE_MARKS, ToneMarksOn());
+  MarkSearchOption(IDM_TONE_COLOURS, ToneColoursOn());
   SetOption(0, 1);
 }
 
@@ -248,6 +264,8 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
       PinYinPronunciation = !PinYinPronunciation;
       MarkSearchOption(IDM_PINYIN, PinYinPronunciation);
       break;
+    case IDM_TONE_MARKS:
+    case IDM_TONE_COLOURS: ToggleToneOption(LOWORD(wParam)); break;
     case IDM_KEEP_HISTORY:
       SetKeepingHistory(!KeepingHistory());
       MarkSearchOption(IDM_KEEP_HISTORY, KeepingHistory());

@@ -228,13 +228,17 @@ ScrollPage* ScrollPage::Open(const WCHAR* title, PageBuild build, PageLinkAction
   return page;
 }
 
-void ScrollPage::Rebuild() {
+void RebuildPages() {
+  for (ScrollPage* page : g_pages) page->Rebuild(true);
+}
+
+void ScrollPage::Rebuild(bool keepScroll) {
   PageLayout layout(view.left, view.right - 4);
   build(layout);
   if (layout.runs.size() > 0 && layout.X() != view.left) layout.EndLine();
   runs = std::move(layout.runs);
   contentHeight = layout.height;
-  scroll = 0;
+  scroll = keepScroll ? std::clamp(scroll, 0, std::max(0, contentHeight - (view.bottom - view.top))) : 0;
   InvalidateRect(window, &view, TRUE);
   RECT bar{view.right - 3, view.top, view.right, view.bottom};
   InvalidateRect(window, &bar, TRUE);

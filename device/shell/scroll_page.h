@@ -68,6 +68,8 @@ int PageLineHeight(int font);
 
 // Closes every open page (a database switch makes the entries they show stale).
 void CloseAllPages();
+// Lays every open page out again where it stands (a display option changed).
+void RebuildPages();
 
 typedef void (*PageBuild)(PageLayout& layout);
 typedef void (*PageLinkAction)(int link);
@@ -78,8 +80,8 @@ class ScrollPage {
   // (may be null) a link held down, closed (may be null) runs once the page is gone.
   static ScrollPage* Open(const WCHAR* title, PageBuild build, PageLinkAction tapped, PageLinkAction held,
                           void (*closed)());
-  // Lays the content out again, at its top.
-  void Rebuild();
+  // Lays the content out again, at its top, or where it was with keepScroll.
+  void Rebuild(bool keepScroll = false);
   // Scrolls by dy pixels, kept inside the content.
   void ScrollBy(int dy);
   void Close();

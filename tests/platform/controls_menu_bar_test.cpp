@@ -82,7 +82,7 @@ TEST_F(MenuBarTest, TheBarCoversTheBottomStripWithTheResourcesButtons) {
   EXPECT_GT(b.right - b.left, a.right - a.left);  // "Options" is wider than "Tasks"
   // Each button's pop-up is the menu's pop-up with the button's index.
   EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40001))), 5);
-  EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40002))), 8);
+  EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40002))), 10);
   EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40004))), 2);
   EXPECT_EQ(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 12345), 0);
 }
