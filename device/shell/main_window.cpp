@@ -19,6 +19,8 @@
 #include "device/shell/settings.h"
 #include "device/shell/shared_screen.h"
 #include "device/shell/titled_frame.h"
+#include "device/shell/word_list.h"
+#include "device/shell/word_list_page.h"
 #include "platform/commctrl.h"
 #include "resource_ids.h"
 #include "widgets/caption_bar.h"
@@ -72,6 +74,40 @@ void ToggleToneOption(UINT id) {
   MarkSearchOption(id, on);
   if (SelectedEntry >= 0) DefinitionFrame->SetState(-1);
   RebuildPages();
+}
+
+// The word shown joins the word list, or leaves it when it is there (the item is checked).
+void ToggleWordListEntry() {
+  if (SelectedEntry < 0) return;
+  int word = FindEntryWord(SelectedEntry);
+  if (word >= 0) RemoveWord(word);
+  else AddEntryWord(SelectedEntry);
+  RebuildPages();
+}
+
+void ExportWordListCommand() {
+  if (WordCount() == 0) {
+    ShowMessageBox(MainWindow, u"The word list is empty.\n\nChoose a word, then Tasks \u203A Add to Word List.", 1);
+    return;
+  }
+  if (!ExportWordList()) {
+    ShowMessageBox(MainWindow, u"The word list could not be written to word-list.tsv in the program folder.", 1);
+    return;
+  }
+  WCHAR text[200];
+  wsprintfW(text, u"%d words written to word-list.tsv in the program folder: headword, pinyin and definitions, "
+                  u"tab-separated.", WordCount());
+  ShowMessageBox(MainWindow, text, 1);
+}
+
+// The Tasks menu as it opens: Add to Word List greyed without a word, checked when the
+// word is kept.
+void MarkWordListItem(HMENU menu) {
+  if (!MenuBar || menu != reinterpret_cast<HMENU>(SendMessageW(MenuBar, SHCMBM_GETSUBMENU, 0, IDM_TASKS_BUTTON)))
+    return;
+  EnableMenuItem(menu, IDM_ADD_TO_WORD_LIST, MF_BYCOMMAND | (SelectedEntry >= 0 ? MF_ENABLED : MF_GRAYED));
+  bool kept = SelectedEntry >= 0 && FindEntryWord(SelectedEntry) >= 0;
+  CheckMenuItem(menu, IDM_ADD_TO_WORD_LIST, MF_BYCOMMAND | (kept ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void OnSearchTextChanged(int* length) { SearchButton->SetEnabled(*length >= 1 ? 1 : 0); }
@@ -177,6 +213,7 @@ void OnCreate(HWND window) {
   }
   SwitchDatabase();
   RestoreKeptHistory();
+  ReadWordList();
   MarkSearchOption(IDM_KEEP_HISTORY, KeepingHistory());
   MarkSearchOption(IDM_TONE_MARKS, ToneMarksOn());
   MarkSearchOption(IDM_TONE_COLOURS, ToneColoursOn());
@@ -264,6 +301,9 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
       PinYinPronunciation = !PinYinPronunciation;
       MarkSearchOption(IDM_PINYIN, PinYinPronunciation);
       break;
+    case IDM_ADD_TO_WORD_LIST: ToggleWordListEntry(); break;
+    case IDM_WORD_LIST: OpenWordListPage(); break;
+    case IDM_EXPORT_WORD_LIST: ExportWordListCommand(); break;
     case IDM_TONE_MARKS:
     case IDM_TONE_COLOURS: ToggleToneOption(LOWORD(wParam)); break;
     case IDM_KEEP_HISTORY:
@@ -342,6 +382,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SETTINGCHANGE: SHHandleWMSettingChange(window, wParam, lParam, &ActivationInfo); return 0;
     case WM_PAINT: OnPaint(window); return 0;
     case WM_COMMAND: OnCommand(window, wParam, lParam); return 0;
+    case WM_INITMENUPOPUP: MarkWordListItem(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_PARENTNOTIFY:
       if (LOWORD(wParam) == WM_LBUTTONDOWN) CloseDropDownOnTap(window, lParam);
       return 0;
