@@ -10,6 +10,7 @@
 #include "device/shell/entry_page.h"
 #include "device/shell/main_window.h"
 #include "device/shell/shared_screen.h"
+#include "resource_ids.h"
 #include "tests/shell/program_fixture.h"
 #include "widgets/frame_window.h"
 #include "widgets/list_view.h"
@@ -131,6 +132,7 @@ TEST_F(WholeEntry, ThePanelMarksLeftOutSensesAndATapOpensThemAll) {
 }
 
 TEST_F(WholeEntry, AReferenceOpensThatEntryAndJoinsTheHistory) {
+  Prepare(false, true);
   PrepareEntries();
   ASSERT_TRUE(Start());
   Choose(u"cathay");
@@ -153,6 +155,13 @@ TEST_F(WholeEntry, AReferenceOpensThatEntryAndJoinsTheHistory) {
   TapClose(EntryPageWindow());
   GoBack();
   EXPECT_EQ(SelectedEntry, start);
+
+  // A database switch makes the page's entries stale: it closes.
+  TapPanel();
+  ASSERT_NE(EntryPageWindow(), nullptr);
+  Command(IDM_DATABASE_BIG5);
+  EXPECT_EQ(CurrentDatabase, 2);
+  EXPECT_EQ(EntryPageWindow(), nullptr);
 }
 
 }  // namespace

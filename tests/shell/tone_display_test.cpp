@@ -116,4 +116,17 @@ TEST_F(Tones, ColoursFollowTheToneOfEachSyllable) {
   EXPECT_TRUE(LooksLike("entry_page_tones"));
 }
 
+// A value the program did not write means off, as if the key were absent.
+TEST_F(Tones, BadToneValuesMeanOff) {
+  PrepareList();
+  std::ofstream(folder_ / "vemora.set", std::ios::binary) << "tone_marks=yes\ntone_colours=1 \n";
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(MenuState(IDM_OPTIONS_BUTTON, IDM_TONE_MARKS) & MF_CHECKED, 0u);
+  EXPECT_EQ(MenuState(IDM_OPTIONS_BUTTON, IDM_TONE_COLOURS) & MF_CHECKED, 0u);
+  Choose(u"China");
+  Command(IDM_COPY_PRONUNCIATION);
+  EXPECT_EQ(Clipboard(), u"zhong1 guo2");
+  EXPECT_EQ(PronunciationInk(RGB(214, 0, 0)), 0);
+}
+
 }  // namespace
