@@ -161,7 +161,10 @@ bool DictionaryProgram::Restart() {
                               static_cast<const void*>(SearchButton), static_cast<const void*>(ResultLabel),
                               static_cast<const void*>(ResultList)})
     earlierRuns->push_back(control);
-  CloseAllPages();
+  if (screen_) {
+    CloseAllPages();
+    test::RunUntilIdle();
+  }
   delete screen_;
   screen_ = nullptr;
   ForgetProgramState();
@@ -169,7 +172,10 @@ bool DictionaryProgram::Restart() {
 }
 
 void DictionaryProgram::TearDown() {
-  CloseAllPages();  // their windows go with the screen
+  if (screen_) {
+    CloseAllPages();  // their windows go with the screen
+    test::RunUntilIdle();  // their Close buttons are freed by a posted message
+  }
   delete screen_;
   screen_ = nullptr;
   for (const char* face : {"MS Song", "MingLiU"}) platform::SetFontFaceHidden(platform::Utf16FromUtf8(face).c_str(), false);
