@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "device/definition/entry_parts.h"
+#include "device/definition/tone_marks.h"
 #include "device/dictionary/database.h"
 #include "device/shell/drawing.h"
 #include "device/shell/screen_state.h"
@@ -22,6 +24,7 @@ const COLORREF kDefinitionBlue = RGB(0, 0, 192);
 const int kRight = 214;      // right edge of the text area
 const int kLastBottom = 107;  // definitions end above the history buttons' box
 const int kMaxCollected = 20;
+const int kMoreRight = 177;  // the "more" mark ends left of the Previous button
 const int kMaxShown = 10;
 
 // One font description for the whole paint; each step changes it and makes a new font,
@@ -134,7 +137,8 @@ struct Span {
   int end;
 };
 
-void PaintWord(HDC dc, FontSteps& fonts, const WCHAR* text, int length) {
+// tones: the tone of each syllable of the pronunciation when they are shown in colour.
+void PaintWord(HDC dc, FontSteps& fonts, const WCHAR* text, int length, const std::vector<int>* tones) {
   // Headword: up to the first '/' or '[' (from the second unit on) and the space before it.
   int k = 1;
   while (k < length && text[k] != u'/' && text[k] != u'[') ++k;
@@ -183,7 +187,27 @@ void PaintWord(HDC dc, FontSteps& fonts, const WCHAR* text, int length) {
     // A long one ends with dots inside the frame.
     std::u16string shown(text + k + 1, static_cast<size_t>(close - k - 1));
     FitTextWithDots(dc, kRight - 59, shown.data());
-    TextOutW(dc, 59, 35, shown.c_str(), lstrlenW(shown.c_str()));
+    shown.resize(static_cast<size_t>(lstrlenW(shown.c_str())));
+    if (tones) {
+      // Syllable by syllable, each in its tone's colour.
+      int x = 59;
+      size_t at = 0, syllable = 0;
+      while (at < shown.size()) {
+        size_t end = shown.find(u' ', at);
+        end = end == std::u16string::npos ? shown.size() : shown.find_first_not_of(u' ', end);
+        if (end == std::u16string::npos) end = shown.size();
+        int tone = syllable < tones->size() ? (*tones)[syllable] : 0;
+        SetTextColor(dc, ToneColour(tone, kLabelGrey));
+        TextOutW(dc, x, 35, shown.data() + at, static_cast<int>(end - at));
+        SIZE advance{};
+        GetTextExtentPoint32W(dc, shown.data() + at, static_cast<int>(end - at), &advance);
+        x += advance.cx;
+        at = end;
+        ++syllable;
+      }
+    } else {
+      TextOutW(dc, 59, 35, shown.c_str(), static_cast<int>(shown.size()));
+    }
   }
 
   // The first definition, and the notes in parentheses that may open it.
@@ -237,6 +261,9 @@ void PaintWord(HDC dc, FontSteps& fonts, const WCHAR* text, int length) {
     i = j;
   }
 
+  // Senses left out or cut get a mark that the whole entry shows them.
+  bool more = i < length && text[i] != u'#';
+  int shownWhole = 0;
   fonts.Use(u"Arial", 12, FW_NORMAL, charset);
   int top = pronunciation ? 51 : 36;
   for (int d = 1; d <= kMaxShown && d <= static_cast<int>(definitions.size()); ++d) {
@@ -261,6 +288,15 @@ void PaintWord(HDC dc, FontSteps& fonts, const WCHAR* text, int length) {
     SetTextColor(dc, kDefinitionBlue);
     DrawWrapped(dc, text + span.start, units, left, top, kRight, bottom);
     top = bottom + 2;
+    ++shownWhole;
+  }
+  if (more || shownWhole < static_cast<int>(definitions.size())) {
+    fonts.Use(u"Arial", 11, FW_NORMAL, DEFAULT_CHARSET);
+    SetTextColor(dc, kLabelGrey);
+    static const WCHAR kMore[] = u"more \u00BB";
+    SIZE size{};
+    GetTextExtentPoint32W(dc, kMore, 6, &size);
+    TextOutW(dc, kMoreRight - size.cx, kLastBottom + 1, kMore, 6);
   }
 }
 
@@ -274,7 +310,20 @@ void PaintDefinitionView(HDC dc) {
   } else {
     WCHAR* text = nullptr;
     int length = CopyEntryText(SelectedEntry, &text);
-    if (text && length >= 0) PaintWord(dc, fonts, text, length);
+    if (text && length >= 0) {
+      std::vector<int> tones;
+      if (ToneColoursOn())
+        for (const std::u16string& syllable : Syllables(SplitEntry(text, length).pinyin))
+          tones.push_back(SyllableTone(syllable));
+      const std::vector<int>* colours = ToneColoursOn() ? &tones : nullptr;
+      if (ToneMarksOn()) {
+        // What is shown is also what Copy Pronunciation copies.
+        std::u16string marked = MarkBracketedPinyin(std::u16string(text, static_cast<size_t>(length)));
+        PaintWord(dc, fonts, marked.data(), static_cast<int>(marked.size()), colours);
+      } else {
+        PaintWord(dc, fonts, text, length, colours);
+      }
+    }
     std::free(text);
   }
   SelectObject(dc, GetStockObject(BLACK_PEN));

@@ -2,9 +2,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "device/definition/definition_view.h"
+#include "device/definition/tone_marks.h"
 #include "device/dictionary/database.h"
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/search_text.h"
@@ -30,6 +32,7 @@ ProgressWindow* g_progress = nullptr;
 int g_searching = 0;
 int g_capacity = 0;
 void (*g_afterSearch)() = nullptr;
+int g_toneMarks = 0;  // the references in the rows' definitions, for this search
 
 void AppendResultEntry(int entry) {
   if (ResultEntryCount == g_capacity) {
@@ -92,6 +95,7 @@ int RunSearch() {
   std::vector<WCHAR> query(text);
   TrimQuery(query.data());
 
+  g_toneMarks = ToneMarksOn();
   SearchDictionary(query.data(), MatchCase, MatchWholeWord, PinYinPronunciation, OnSearchResult);
 
   PumpMessages();
@@ -133,6 +137,11 @@ void OnSearchResult(int code, int length, const WCHAR* text) {
   WCHAR right[ROW_TEXT_SIZE];
   HeadwordRowText(text, length, left);
   DefinitionRowText(text, length, right);
+  if (g_toneMarks) {
+    // Marked pinyin is never longer than its numbered form.
+    std::u16string marked = MarkBracketedPinyin(right);
+    std::memcpy(right, marked.c_str(), (marked.size() + 1) * sizeof(WCHAR));
+  }
   AppendResultEntry(code);
   ResultList->AddRow(left, right, 0);
 }

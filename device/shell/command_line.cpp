@@ -10,19 +10,21 @@
 #include "device/dictionary/search_text.h"
 #include "device/shell/program_folder.h"
 #include "device/shell/start_up.h"
+#include "device/shell/word_list.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
 #include "platform/windows.h"
 
 static int ResultCount;
 
-enum QueryOption { kQuery = 1, kMatchCase, kWholeWord, kPinyin, kDatabase, kFolder };
+enum QueryOption { kQuery = 1, kMatchCase, kWholeWord, kPinyin, kDatabase, kFolder, kWordList };
 
 const cli::Program& DictionaryProgram()
 {
   static const cli::Program program = {
       "orlend-dict",
-      {"[WINDOW OPTION]...", "--query=TEXT [--pinyin] [--whole-word] [--match-case] [--database=gb|b5] [--folder=DIR]"},
+      {"[WINDOW OPTION]...", "--query=TEXT [--pinyin] [--whole-word] [--match-case] [--database=gb|b5] [--folder=DIR]",
+       "--word-list [--folder=DIR]"},
       "The Chinese-English dictionary of the emulated handheld. Without --query it opens the\n"
       "handheld's screen in a window; with --query it looks TEXT up (Chinese, English, or\n"
       "pinyin with --pinyin) and prints one line per result, best first: the entry number,\n"
@@ -33,7 +35,8 @@ const cli::Program& DictionaryProgram()
          {"whole-word", 'w', nullptr, "match whole words only", kWholeWord},
          {"match-case", 'c', nullptr, "match upper and lower case exactly", kMatchCase},
          {"database", 'd', "gb|b5", "the Simplified (gb, default) or Traditional (b5)\ndatabase", kDatabase},
-         {"folder", 'f', "DIR", "where the databases are (default: the program's folder)", kFolder}}},
+         {"folder", 'f', "DIR", "where the databases are (default: the program's folder)", kFolder},
+         {"word-list", 0, nullptr, "print the kept word list: headword, pinyin and\ndefinitions, tab-separated", kWordList}}},
        cli::WindowSection(platform::ScreenKind::Handheld)},
       nullptr,
       "Exit status: 0 with results, 1 with none, 2 on a usage error or a missing database.\n"
@@ -49,6 +52,7 @@ int DictionaryCommandLine(int argc, char** argv)
   if (outcome == cli::kExitOk) return 0;
   if (outcome != cli::kRun) return 2;
   if (parsed.Has(kQuery)) return RunQueryCommand(parsed);
+  if (parsed.Has(kWordList)) return PrintWordListCommand(parsed);
   for (const cli::Given& given : parsed.options)
     if (given.id > 0) return cli::UsageError(program, "the lookup options need --query");
   platform::Options options;
@@ -95,6 +99,22 @@ static int Fail(const char* message, const char* detail)
 {
   fprintf(stderr, "orlend-dict: %s%s\n", message, detail ? detail : "");
   return 2;
+}
+
+int PrintWordListCommand(const cli::Parsed& parsed)
+{
+  for (const cli::Given& given : parsed.options)
+    if (given.id > 0 && given.id != kWordList && given.id != kFolder)
+      return cli::UsageError(DictionaryProgram(), "--word-list takes only --folder");
+  if (!platform::KeepStandardStreams()) return Fail("standard output is closed: the list could not be written", nullptr);
+  const std::string* folder = parsed.Value(kFolder);
+  if (folder) SetProgramFolder(platform::Utf16FromNativePath(folder->c_str()).c_str());
+  else InitProgramFolder();
+  ReadWordList();
+  std::string text = WordListTsv();
+  fwrite(text.data(), 1, text.size(), stdout);
+  if (fflush(stdout) != 0 || ferror(stdout)) return Fail("cannot write the word list: ", strerror(errno));
+  return WordCount() > 0 ? 0 : 1;
 }
 
 int RunQueryCommand(const cli::Parsed& parsed)

@@ -14,5 +14,9 @@ const cli::Program& DictionaryProgram();
 // The whole program: reads argv, then runs the lookup or opens the window. Returns the exit code.
 int DictionaryCommandLine(int argc, char** argv);
 
+// Prints the word list (--word-list [--folder DIR]): one line per word, headword TAB
+// pinyin TAB definitions; exit code 0 with words, 1 with none.
+int PrintWordListCommand(const cli::Parsed& parsed);
+
 // Runs the lookup of a command line that holds --query and returns the exit code.
 int RunQueryCommand(const cli::Parsed& parsed);

@@ -5,16 +5,22 @@
 
 #include "device/definition/definition_view.h"
 #include "device/definition/entry_line.h"
+#include "device/definition/tone_marks.h"
 #include "device/dictionary/search_driver.h"
 #include "device/dictionary/search_engine.h"
 #include "device/shell/about_window.h"
 #include "device/shell/drawing.h"
+#include "device/shell/entry_page.h"
 #include "device/shell/kept_history.h"
 #include "device/shell/options.h"
 #include "device/shell/program_folder.h"
+#include "device/shell/scroll_page.h"
 #include "device/shell/services.h"
+#include "device/shell/settings.h"
 #include "device/shell/shared_screen.h"
 #include "device/shell/titled_frame.h"
+#include "device/shell/word_list.h"
+#include "device/shell/word_list_page.h"
 #include "platform/commctrl.h"
 #include "resource_ids.h"
 #include "widgets/caption_bar.h"
@@ -42,7 +48,10 @@ namespace {
 RECT g_linkRect{0, 0, 0, 0};  // the tappable "loaded"; empty until first painted
 int g_pendingDatabase = 0;    // a database command waiting for the search to end
 
-void DoNothingWithButton(int) {}
+// A tap on the panel opens the whole entry shown.
+void OnPanelTapped(int button) {
+  if (button == 1 && SelectedEntry >= 0) OpenEntryPage(SelectedEntry);
+}
 void DoNothingWithMove(LPARAM) {}
 void PaintDefinitionFrame(HDC dc, int) { PaintDefinitionView(dc); }
 
@@ -53,6 +62,52 @@ void OnResultChosen(int row, const WCHAR*) {
   RecordEntry();
   KeepHistory();
   EnableCopyCommands(1);
+}
+
+// Tone marks or colours switched: kept in the settings file; the word shown and an open
+// whole entry are drawn again at once, result rows from the next search on.
+void ToggleToneOption(UINT id) {
+  bool marks = id == IDM_TONE_MARKS;
+  int on = !(marks ? ToneMarksOn() : ToneColoursOn());
+  SetSetting(marks ? "tone_marks" : "tone_colours", on ? "1" : nullptr);
+  WriteSettings();
+  MarkSearchOption(id, on);
+  if (SelectedEntry >= 0) DefinitionFrame->SetState(-1);
+  RebuildPages();
+}
+
+// The word shown joins the word list, or leaves it when it is there (the item is checked).
+void ToggleWordListEntry() {
+  if (SelectedEntry < 0) return;
+  int word = FindEntryWord(SelectedEntry);
+  if (word >= 0) RemoveWord(word);
+  else AddEntryWord(SelectedEntry);
+  RebuildPages();
+}
+
+void ExportWordListCommand() {
+  if (WordCount() == 0) {
+    ShowMessageBox(MainWindow, u"The word list is empty.\n\nChoose a word, then Tasks \u203A Add to Word List.", 1);
+    return;
+  }
+  if (!ExportWordList()) {
+    ShowMessageBox(MainWindow, u"The word list could not be written to word-list.tsv in the program folder.", 1);
+    return;
+  }
+  WCHAR text[200];
+  wsprintfW(text, u"%d words written to word-list.tsv in the program folder: headword, pinyin and definitions, "
+                  u"tab-separated.", WordCount());
+  ShowMessageBox(MainWindow, text, 1);
+}
+
+// The Tasks menu as it opens: Add to Word List greyed without a word, checked when the
+// word is kept.
+void MarkWordListItem(HMENU menu) {
+  if (!MenuBar || menu != reinterpret_cast<HMENU>(SendMessageW(MenuBar, SHCMBM_GETSUBMENU, 0, IDM_TASKS_BUTTON)))
+    return;
+  EnableMenuItem(menu, IDM_ADD_TO_WORD_LIST, MF_BYCOMMAND | (SelectedEntry >= 0 ? MF_ENABLED : MF_GRAYED));
+  bool kept = SelectedEntry >= 0 && FindEntryWord(SelectedEntry) >= 0;
+  CheckMenuItem(menu, IDM_ADD_TO_WORD_LIST, MF_BYCOMMAND | (kept ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void OnSearchTextChanged(int* length) { SearchButton->SetEnabled(*length >= 1 ? 1 : 0); }
@@ -77,7 +132,7 @@ void ApplyPendingDatabase() {
 
 void CreateControls(HWND window) {
   DefinitionFrame =
-      new FrameWindow(window, 8, 8, 224, 127, nullptr, PaintDefinitionFrame, DoNothingWithButton, DoNothingWithMove);
+      new FrameWindow(window, 8, 8, 224, 127, nullptr, PaintDefinitionFrame, OnPanelTapped, DoNothingWithMove);
   PreviousButton = CreatePictureButton(DefinitionFrame->window, 181, 107, 18, 15, ImageLibrary, 801, GoBack,
                                        u"Previous Word Definition");
   NextButton = CreatePictureButton(DefinitionFrame->window, 199, 107, 18, 15, ImageLibrary, 800, GoForward,
@@ -158,7 +213,10 @@ void OnCreate(HWND window) {
   }
   SwitchDatabase();
   RestoreKeptHistory();
+  ReadWordList();
   MarkSearchOption(IDM_KEEP_HISTORY, KeepingHistory());
+  MarkSearchOption(IDM_TONE_MARKS, ToneMarksOn());
+  MarkSearchOption(IDM_TONE_COLOURS, ToneColoursOn());
   SetOption(0, 1);
 }
 
@@ -243,6 +301,11 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
       PinYinPronunciation = !PinYinPronunciation;
       MarkSearchOption(IDM_PINYIN, PinYinPronunciation);
       break;
+    case IDM_ADD_TO_WORD_LIST: ToggleWordListEntry(); break;
+    case IDM_WORD_LIST: OpenWordListPage(); break;
+    case IDM_EXPORT_WORD_LIST: ExportWordListCommand(); break;
+    case IDM_TONE_MARKS:
+    case IDM_TONE_COLOURS: ToggleToneOption(LOWORD(wParam)); break;
     case IDM_KEEP_HISTORY:
       SetKeepingHistory(!KeepingHistory());
       MarkSearchOption(IDM_KEEP_HISTORY, KeepingHistory());
@@ -287,6 +350,7 @@ void SwitchToDatabase(int target) {
     return;
   }
   if (target != CurrentDatabase) {
+    CloseAllPages();
     SelectedEntry = -1;
     ResultList->Clear();
     DefinitionFrame->SetState(1);
@@ -318,6 +382,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SETTINGCHANGE: SHHandleWMSettingChange(window, wParam, lParam, &ActivationInfo); return 0;
     case WM_PAINT: OnPaint(window); return 0;
     case WM_COMMAND: OnCommand(window, wParam, lParam); return 0;
+    case WM_INITMENUPOPUP: MarkWordListItem(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_PARENTNOTIFY:
       if (LOWORD(wParam) == WM_LBUTTONDOWN) CloseDropDownOnTap(window, lParam);
       return 0;

@@ -88,6 +88,19 @@ TEST_F(CommandLine, SwitchesAndDatabases)
   EXPECT_EQ("0\t中國 \tChina\n", run.out);
 }
 
+TEST_F(CommandLine, WordListIsPrintedAsTheExportWritesIt)
+{
+  EXPECT_EQ(1, Lookup({"--word-list", "--folder", folder}).exitCode);  // none kept yet
+  FILE* file = fopen((folder + "vemora.words").c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  fputs("# kept words\n中国 [zhong1 guo2] /China/Middle Kingdom/\nnot a word\n绿 [lu:4] /green/\n吃 [chi1] /to e", file);
+  fclose(file);
+  Outcome run = Lookup({"--word-list", "--folder", folder});
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ("中国\tzhong1 guo2\tChina; Middle Kingdom\n绿\tlu:4\tgreen\n", run.out);
+  EXPECT_EQ(2, Lookup({"--word-list", "--pinyin", "--folder", folder}).exitCode);
+}
+
 TEST_F(CommandLine, ExitCodes)
 {
   Outcome none = Lookup({"--query", "xylophone", "--folder", folder});

@@ -81,8 +81,8 @@ TEST_F(MenuBarTest, TheBarCoversTheBottomStripWithTheResourcesButtons) {
   EXPECT_EQ(b.right, c.left);
   EXPECT_GT(b.right - b.left, a.right - a.left);  // "Options" is wider than "Tasks"
   // Each button's pop-up is the menu's pop-up with the button's index.
-  EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40001))), 5);
-  EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40002))), 8);
+  EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40001))), 9);
+  EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40002))), 10);
   EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40004))), 2);
   EXPECT_EQ(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 12345), 0);
 }
@@ -96,7 +96,7 @@ TEST_F(MenuBarTest, ChoosingAnItemSendsItsCommandToTheOwner) {
   SendMessageW(bar, TB_GETRECT, 40001, reinterpret_cast<LPARAM>(&button));
   During(50, [&] {
     GetWindowRect(OpenMenu(), &menu);
-    QueueTap(10, Row(4, 1));  // "Exit", below the separator
+    QueueTap(10, Row(8, 2));  // "Exit", below the two separators
   });
   POINT tasks = ButtonCentre(bar, 40001);
   test::Tap(tasks.x, tasks.y);
@@ -154,7 +154,7 @@ TEST_F(MenuBarTest, GreyingAndCheckingThroughGetSubMenuShowAtTheNextOpening) {
     QueueTap(10, Row(0));
     QueueTap(20, Row(1));
     QueueTap(25, Row(2));
-    QueueTap(30, Row(4, 1));
+    QueueTap(30, Row(8, 2));
   });
   p = ButtonCentre(bar, 40001);
   test::Tap(p.x, p.y);

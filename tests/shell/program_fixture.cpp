@@ -13,6 +13,7 @@
 #include "device/shell/main_window.h"
 #include "device/shell/options.h"
 #include "device/shell/program_folder.h"
+#include "device/shell/scroll_page.h"
 #include "device/shell/shared_screen.h"
 #include "device/shell/start_up.h"
 #include "platform/commctrl.h"
@@ -160,6 +161,10 @@ bool DictionaryProgram::Restart() {
                               static_cast<const void*>(SearchButton), static_cast<const void*>(ResultLabel),
                               static_cast<const void*>(ResultList)})
     earlierRuns->push_back(control);
+  if (screen_) {
+    CloseAllPages();
+    test::RunUntilIdle();
+  }
   delete screen_;
   screen_ = nullptr;
   ForgetProgramState();
@@ -167,6 +172,10 @@ bool DictionaryProgram::Restart() {
 }
 
 void DictionaryProgram::TearDown() {
+  if (screen_) {
+    CloseAllPages();  // their windows go with the screen
+    test::RunUntilIdle();  // their Close buttons are freed by a posted message
+  }
   delete screen_;
   screen_ = nullptr;
   for (const char* face : {"MS Song", "MingLiU"}) platform::SetFontFaceHidden(platform::Utf16FromUtf8(face).c_str(), false);

@@ -32,9 +32,10 @@ constexpr int kScale = 2;
 // The steps, at screen points of the 240 x 320 handheld: the search box, "china", the
 // Search button, then the second result row (中国).
 struct Step {
-  enum Kind { Tap, Text } kind;
+  enum Kind { Tap, Text, Key, Drag } kind;
   int x = 0, y = 0;
-  std::string text;
+  std::string text;  // the text typed, or the key (headless name / xdotool name)
+  int x2 = 0, y2 = 0;
 };
 const std::vector<Step> kSteps = {
     {Step::Tap, 60, 178, ""}, {Step::Text, 0, 0, "china"}, {Step::Tap, 190, 180, ""}, {Step::Tap, 40, 235, ""}};
@@ -104,6 +105,11 @@ class RealWindow : public ::testing::Test {
       // The pointer moves to each point before it taps there, as in the window.
       if (s.kind == Step::Text)
         out << at << " text " << s.text << "\n";
+      else if (s.kind == Step::Key)
+        out << at << " key " << s.text.substr(0, s.text.find('/')) << "\n";
+      else if (s.kind == Step::Drag)
+        out << at << " move " << s.x << " " << s.y << "\n+10 drag " << s.x << " " << s.y << " " << s.x2 << " "
+            << s.y2 << " 10\n";
       else
         out << at << " move " << s.x << " " << s.y << "\n+10 tap " << s.x << " " << s.y << "\n";
       at = "+300";
@@ -126,8 +132,21 @@ class RealWindow : public ::testing::Test {
   void Perform(const std::vector<Step>& steps, const std::string& id) {
     for (const Step& s : steps) {
       std::vector<std::string> args = {"xdotool"};
+      auto point = [&](int x, int y) {
+        return std::vector<std::string>{std::to_string(x * kScale + 1), std::to_string(y * kScale + 1)};
+      };
       if (s.kind == Step::Text) {
         args.insert(args.end(), {"type", "--delay", "30", s.text});
+      } else if (s.kind == Step::Key) {
+        args.insert(args.end(), {"key", s.text.substr(s.text.find('/') + 1)});
+      } else if (s.kind == Step::Drag) {
+        std::vector<std::string> from = point(s.x, s.y), to = point(s.x2, s.y2);
+        args.insert(args.end(), {"mousemove", "--window", id, from[0], from[1], "mousedown", "1"});
+        for (int i = 1; i <= 10; ++i) {
+          std::vector<std::string> p = point(s.x + (s.x2 - s.x) * i / 10, s.y + (s.y2 - s.y) * i / 10);
+          args.insert(args.end(), {"sleep", "0.02", "mousemove", "--window", id, p[0], p[1]});
+        }
+        args.insert(args.end(), {"mouseup", "1"});
       } else {
         args.insert(args.end(), {"mousemove", "--window", id, std::to_string(s.x * kScale + 1),
                                  std::to_string(s.y * kScale + 1), "click", "1"});
@@ -223,6 +242,64 @@ TEST_F(RealWindow, SearchingAndChoosingAWordShowsTheHeadlessPixels) {
   EXPECT_TRUE(test::XWindowShows(x_.Env(), id, chosen, kScale, scratch_.string()));
   EXPECT_TRUE(test::StillRunning(first));
   ReportFirstFrame("window.log");
+}
+
+// The whole entry of a word with many senses: opened by a tap on the panel, scrolled by a
+// drag and by keys, and a reference in it followed to the entry it names.
+TEST_F(RealWindow, AWholeEntryOpensScrollsAndFollowsAReference) {
+  // A list of our own, converted as the sample is.
+  fs::path source = scratch_ / "entries";
+  fs::create_directories(source);
+  std::ofstream(source / "entries.u8")
+      << "中國 中国 [Zhong1 guo2] /China/\n"
+         "華夏 华夏 [Hua2 xia4] /see also 中國|中国[Zhong1 guo2]/cathay/old name for China/of the central plain/"
+         "the Chinese people/the Chinese nation/the Xia dynasty's land/ancient name/literary name/"
+         "used in titles/used in names of firms/a second line of senses/and a third/and a fourth/the last one/\n";
+  std::string log = (scratch_ / "entries.log").string();
+  ASSERT_EQ(test::RunToEnd({(kBin / "cedict-derive").string(), (source / "entries.u8").string(), source.string()}, {},
+                           log),
+            0)
+      << test::ReadWholeFile(log);
+  ASSERT_EQ(test::RunToEnd({(kBin / "orlend-dict-installer").string(), "--convert", (source / "cedict.gb").string()},
+                           {"SDL_VIDEODRIVER=dummy"}, log),
+            0)
+      << test::ReadWholeFile(log);
+  fs::copy_file(source / "cedict.gb.dat", program_ / "cedict.gb.dat", fs::copy_options::overwrite_existing);
+
+  const std::vector<Step> open = {{Step::Tap, 60, 178, ""}, {Step::Text, 0, 0, "cathay"}, {Step::Tap, 190, 180, ""},
+                                  {Step::Tap, 40, 220, ""}, {Step::Tap, 60, 90, ""}};
+  std::vector<Step> scrolled = open;
+  scrolled.push_back({Step::Drag, 120, 240, "", 120, 140});  // inside the frame: the page's own stylus
+  scrolled.push_back({Step::Key, 0, 0, "down/Down"});
+  std::vector<Step> followed = scrolled;
+  followed.push_back({Step::Key, 0, 0, "home/Home"});
+  followed.push_back({Step::Tap, 110, 135, ""});  // the reference, the first sense
+  platform::Surface start = Headless({}, "start");
+  platform::Surface page = Headless(open, "page");
+  platform::Surface moved = Headless(scrolled, "scrolled");
+  platform::Surface other = Headless(followed, "followed");
+  auto differing = [](const platform::Surface& a, const platform::Surface& b) {
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+      for (int x = 0; x < a.width(); ++x) n += a.pixel(x, y) != b.pixel(x, y);
+    return n;
+  };
+  ASSERT_GT(differing(page, moved), 100) << "the page did not scroll";
+  ASSERT_GT(differing(page, other), 100) << "the reference was not followed";
+  fs::remove(program_ / "vemora.opt");
+  fs::remove(program_ / "vemora.set");
+
+  ASSERT_TRUE(x_.Start()) << "Xvfb did not start";
+  StartWindow(program_ / "orlend-dict", "window.log");
+  std::string id = test::FindXWindow(x_.Env(), "Duzavur", scratch_.string());
+  ASSERT_FALSE(id.empty()) << "no window; the program's output: " << test::ReadWholeFile((scratch_ / "window.log").string());
+  ASSERT_TRUE(test::XWindowShows(x_.Env(), id, start, kScale, scratch_.string()));
+  Perform(open, id);
+  EXPECT_TRUE(test::XWindowShows(x_.Env(), id, page, kScale, scratch_.string()));
+  Perform(std::vector<Step>(scrolled.begin() + static_cast<long>(open.size()), scrolled.end()), id);
+  EXPECT_TRUE(test::XWindowShows(x_.Env(), id, moved, kScale, scratch_.string()));
+  Perform(std::vector<Step>(followed.begin() + static_cast<long>(scrolled.size()), followed.end()), id);
+  EXPECT_TRUE(test::XWindowShows(x_.Env(), id, other, kScale, scratch_.string()));
 }
 
 TEST_F(RealWindow, AResizedWindowKeepsTheScreensShapeAndTapsLandWhereTheyShow) {
