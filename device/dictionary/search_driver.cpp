@@ -6,11 +6,13 @@
 
 #include "device/definition/definition_view.h"
 #include "device/dictionary/database.h"
+#include "device/dictionary/find_entries.h"
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/search_text.h"
 #include "device/shell/kept_history.h"
 #include "device/shell/main_window.h"
 #include "device/shell/options.h"
+#include "device/shell/search_options.h"
 #include "device/shell/services.h"
 #include "device/shell/shared_screen.h"
 #include "widgets/combo_box.h"
@@ -92,7 +94,9 @@ int RunSearch() {
   std::vector<WCHAR> query(text);
   TrimQuery(query.data());
 
-  SearchDictionary(query.data(), MatchCase, MatchWholeWord, PinYinPronunciation, OnSearchResult);
+  FindNote note;
+  FindEntries(query.data(), MatchCase, MatchWholeWord, PinYinPronunciation, BestMatchesFirst(), CurrentDatabase,
+              OnSearchResult, &note);
 
   PumpMessages();
   ResultList->SetRedraw(1);

@@ -1,0 +1,198 @@
+#include "device/dictionary/best_match.h"
+
+#include <algorithm>
+
+#include "device/dictionary/database.h"
+#include "device/dictionary/word_frequency.h"
+
+namespace {
+
+inline WCHAR Fold(WCHAR c) { return c >= u'A' && c <= u'Z' ? (WCHAR)(c + 32) : c; }
+
+inline bool IsWordUnit(WCHAR c)
+{
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+}
+
+bool Same(const WCHAR* text, int length, const std::u16string& query, int matchCase)
+{
+  if ((size_t)length != query.size()) return false;
+  for (int i = 0; i < length; i++)
+    if ((matchCase ? text[i] : Fold(text[i])) != query[(size_t)i]) return false;
+  return true;
+}
+
+bool StartsWith(const WCHAR* text, int length, const std::u16string& query, int matchCase)
+{
+  return (size_t)length >= query.size() && Same(text, (int)query.size(), query, matchCase);
+}
+
+// Where query lies in text with neither side touching a letter or digit; -1 when nowhere.
+// With syllables set only spaces count as sides (tone digits belong to a syllable).
+bool HoldsWhole(const WCHAR* text, int length, const std::u16string& query, int matchCase, bool syllables)
+{
+  int n = (int)query.size();
+  for (int i = 0; i + n <= length; i++) {
+    if (!Same(text + i, n, query, matchCase)) continue;
+    bool before = i == 0 || (syllables ? text[i - 1] == u' ' : !IsWordUnit(text[i - 1]));
+    bool after = i + n == length || (syllables ? text[i + n] == u' ' : !IsWordUnit(text[i + n]));
+    if (before && after) return true;
+  }
+  return false;
+}
+
+// The parts of an entry text: headword [pronunciation] /senses/#key.
+struct Parts {
+  const WCHAR* text;
+  int headword;             // length of the headword
+  int open, close;          // the pronunciation lies between them; open -1 when there is none
+  int senses, sensesEnd;    // from the first '/' to the '#' before the key
+  int key;                  // the key starts here and runs to the end
+  int length;
+};
+
+Parts Split(int entry)
+{
+  Parts p;
+  p.text = EntryTable.Entries[entry] + 1;
+  p.length = EntryTable.Entries[entry][0];
+  const WCHAR* t = p.text;
+  int L = p.length;
+  int hash = L;
+  for (int i = L - 1; i >= 0; i--)
+    if (t[i] == u'#') {
+      hash = i;
+      break;
+    }
+  p.key = hash < L ? hash + 1 : L;
+  int h = 1;
+  while (h < hash && t[h] != u' ' && t[h] != u'[' && t[h] != u'/') h++;
+  p.headword = h < hash ? h : hash;
+  p.open = -1;
+  p.close = -1;
+  int i = p.headword;
+  while (i < hash && t[i] != u'[' && t[i] != u'/') i++;
+  if (i < hash && t[i] == u'[') {
+    p.open = i;
+    int c = i + 1;
+    while (c < hash && t[c] != u']') c++;
+    p.close = c;
+    i = c;
+  }
+  while (i < hash && t[i] != u'/') i++;
+  p.senses = i;
+  p.sensesEnd = hash;
+  return p;
+}
+
+// A sense without its leading notes ("(of a woman) beautiful") and outer spaces.
+void TrimSense(const WCHAR* t, int* start, int* end)
+{
+  for (int group = 0; group < 2; group++) {
+    while (*start < *end && t[*start] == u' ') (*start)++;
+    if (*start < *end && t[*start] == u'(') {
+      int c = *start;
+      while (c < *end && t[c] != u')') c++;
+      if (c + 1 >= *end) break;  // only a note: keep it
+      *start = c + 1;
+    }
+  }
+  while (*start < *end && t[*start] == u' ') (*start)++;
+  while (*end > *start && t[*end - 1] == u' ') (*end)--;
+}
+
+}  // namespace
+
+int IsChineseText(const WCHAR* text, int length)
+{
+  if (length <= 0) return 0;
+  for (int i = 0; i < length; i++)
+    if (text[i] < 0x2E80) return 0;
+  return 1;
+}
+
+int MatchTier(int entry, const std::vector<std::u16string>& queries, int matchCase, int pinyin)
+{
+  Parts p = Split(entry);
+  const WCHAR* t = p.text;
+  int best = TIER_REST;
+  for (const std::u16string& q : queries) {
+    if (q.empty()) continue;
+    if (Same(t, p.headword, q, matchCase)) return TIER_EXACT;
+    if (pinyin) {
+      if (Same(t + p.key, p.length - p.key, q, matchCase)) return TIER_EXACT;
+      if (p.open >= 0 && Same(t + p.open + 1, p.close - p.open - 1, q, matchCase)) return TIER_EXACT;
+    } else {
+      for (int s = p.senses; s < p.sensesEnd;) {
+        int e = s + 1;
+        while (e < p.sensesEnd && t[e] != u'/') e++;
+        int start = s + 1, end = e;
+        TrimSense(t, &start, &end);
+        int n = end - start;
+        if (Same(t + start, n, q, matchCase)) return TIER_EXACT;
+        if (n == (int)q.size() + 3 && t[start] == u't' && t[start + 1] == u'o' && t[start + 2] == u' ' &&
+            Same(t + start + 3, n - 3, q, matchCase))
+          return TIER_EXACT;
+        s = e;
+      }
+    }
+    if (StartsWith(t, p.headword, q, matchCase)) {
+      best = std::min(best, TIER_PREFIX);
+      continue;
+    }
+    if (IsChineseText(q.data(), (int)q.size()) && HoldsWhole(t, p.headword, q, 1, false)) {
+      best = std::min(best, TIER_CONTAINS);
+      continue;
+    }
+    bool whole = pinyin ? HoldsWhole(t + p.key, p.length - p.key, q, matchCase, true) ||
+                              (p.open >= 0 && HoldsWhole(t + p.open + 1, p.close - p.open - 1, q, matchCase, true))
+                        : HoldsWhole(t + p.senses, p.sensesEnd - p.senses, q, matchCase, false);
+    if (whole) best = std::min(best, TIER_WHOLE_WORD);
+  }
+  return best;
+}
+
+void AddHeadwordMatches(const std::u16string& query, std::vector<char>* seen, std::vector<int>* out)
+{
+  int n = (int)query.size();
+  if (n == 0) return;
+  std::vector<int> inside;
+  for (int e = 0; e < EntryTable.Count; e++) {
+    if ((*seen)[(size_t)e]) continue;
+    const WCHAR* t = EntryTable.Entries[e] + 1;
+    int L = EntryTable.Entries[e][0];
+    if (L < n) continue;
+    // The headword ends at the first space; the query's first unit rules out most entries.
+    int h = 1;
+    while (h < L && t[h] != u' ' && t[h] != u'[' && t[h] != u'/' && t[h] != u'#') h++;
+    if (h < n) continue;
+    if (t[0] == query[0] && Same(t, n, query, 1)) {
+      (*seen)[(size_t)e] = 1;
+      out->push_back(e);
+      continue;
+    }
+    for (int i = 1; i + n <= h; i++)
+      if (t[i] == query[0] && Same(t + i, n, query, 1)) {
+        inside.push_back(e);
+        break;
+      }
+  }
+  for (int e : inside) {
+    (*seen)[(size_t)e] = 1;
+    out->push_back(e);
+  }
+}
+
+void OrderBestMatches(std::vector<BestMatch>* matches)
+{
+  for (BestMatch& m : *matches) {
+    Parts p = Split(m.entry);
+    m.frequency = WordFrequency(p.text, p.headword);
+  }
+  std::stable_sort(matches->begin(), matches->end(), [](const BestMatch& a, const BestMatch& b) {
+    if (a.group != b.group) return a.group < b.group;
+    if (a.tier != b.tier) return a.tier < b.tier;
+    if (a.frequency != b.frequency) return a.frequency > b.frequency;
+    return a.rank < b.rank;
+  });
+}
