@@ -17,6 +17,7 @@ std::vector<char> g_seen;
 std::vector<int> g_found;  // results of this pass not seen before, in the search's order
 int g_forwarded;           // results handed on (Best matches off)
 bool g_forward;            // hand results on at once (Best matches off) or keep them
+bool g_stopped;            // StopFindingEntries: nothing more to find or hand on
 
 void PassSink(int code, int length, const WCHAR* text)
 {
@@ -25,7 +26,7 @@ void PassSink(int code, int length, const WCHAR* text)
     g_sink(code, length, text);
     return;
   }
-  if (code >= (int)g_seen.size() || g_seen[(size_t)code]) return;
+  if (g_stopped || code >= (int)g_seen.size() || g_seen[(size_t)code]) return;
   g_seen[(size_t)code] = 1;
   if (g_forward) {
     g_sink(code, length, text);
@@ -38,6 +39,7 @@ void PassSink(int code, int length, const WCHAR* text)
 // One scoring search over a copy of text (the engine folds its query in place).
 void Pass(const std::u16string& text, int matchCase, int wholeWord, int pinyin)
 {
+  if (g_stopped) return;
   std::u16string copy = text;
   SearchDictionary(copy.data(), matchCase, wholeWord, pinyin, PassSink);
 }
@@ -80,6 +82,8 @@ void NoteConverted(FindNote* note, const std::u16string& converted)
 
 }  // namespace
 
+void StopFindingEntries() { g_stopped = true; }
+
 void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, int best, int database,
                  ResultSink sink, FindNote* note)
 {
@@ -93,6 +97,7 @@ void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, i
   g_seen.assign((size_t)EntryTable.Count, 0);
   g_found.clear();
   g_forwarded = 0;
+  g_stopped = false;
 
   if (!best) {
     // Exactly the scoring search, while it finds anything.
@@ -116,7 +121,7 @@ void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, i
     auto collect = [&](int group, const std::vector<std::u16string>& forms) {
       for (const std::u16string& form : forms) Pass(form, matchCase, wholeWord, pinyin);
       // Two Chinese characters never find the longer words that hold them: list those too.
-      if (!wholeWord && IsChineseText(forms[0].data(), (int)forms[0].size()))
+      if (!wholeWord && !g_stopped && IsChineseText(forms[0].data(), (int)forms[0].size()))
         AddHeadwordMatches(forms[0], &g_seen, &g_found);
       std::vector<std::u16string> folded;
       for (const std::u16string& form : forms) folded.push_back(Folded(form, matchCase));
@@ -134,6 +139,7 @@ void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, i
     if (!rewrites.empty()) note->rewritten = 1;
     std::u16string converted = Converted(query, length, database, pinyin);
     if (!converted.empty() && collect(1, {converted}) > 0) NoteConverted(note, converted);
+    if (g_stopped) matches.clear();
     OrderBestMatches(&matches);
     for (const BestMatch& m : matches) sink(m.entry, EntryTable.Entries[m.entry][0], EntryTable.Entries[m.entry] + 1);
     note->results = (int)matches.size();

@@ -25,3 +25,8 @@ struct FindNote {
 // Chinese query is converted into; other values convert nothing). note may be null.
 void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, int best, int database,
                  ResultSink sink, FindNote* note);
+
+// Called from the sink's progress report (while messages are dispatched): the search in
+// progress hands on no more results and ends, with its end signal, once the scan it is in
+// has run to its end (the table stays as it is until then).
+void StopFindingEntries();

@@ -12,6 +12,7 @@
 #include "device/shell/kept_history.h"
 #include "device/shell/options.h"
 #include "device/shell/program_folder.h"
+#include "device/shell/search_options.h"
 #include "device/shell/services.h"
 #include "device/shell/shared_screen.h"
 #include "device/shell/titled_frame.h"
@@ -55,7 +56,29 @@ void OnResultChosen(int row, const WCHAR*) {
   EnableCopyCommands(1);
 }
 
-void OnSearchTextChanged(int* length) { SearchButton->SetEnabled(*length >= 1 ? 1 : 0); }
+// Search as you type: the search runs once typing has paused this long.
+const UINT kTypingTimer = 1;
+const UINT kTypingPause = 150;
+
+void OnSearchTextChanged(int* length) {
+  SearchButton->SetEnabled(*length >= 1 ? 1 : 0);
+  if (!SearchAsYouType() || !MainWindow) return;
+  if (*length >= 1 && CurrentDatabase)
+    SetTimer(MainWindow, kTypingTimer, kTypingPause, nullptr);
+  else
+    KillTimer(MainWindow, kTypingTimer);
+}
+
+// The pause is over. A search still running for an older text is cancelled, and the timer,
+// left running, starts the new one when it next fires, after that search has ended.
+void OnTypingPause(HWND window) {
+  if (SearchRunning()) {
+    CancelSearch();
+    return;
+  }
+  KillTimer(window, kTypingTimer);
+  if (SearchBox->GetTextLength() >= 1) RunSearchAsTyped();
+}
 
 void RunSearchAction() {
   SearchBox->CloseDropDown();
@@ -159,6 +182,8 @@ void OnCreate(HWND window) {
   SwitchDatabase();
   RestoreKeptHistory();
   MarkSearchOption(IDM_KEEP_HISTORY, KeepingHistory());
+  MarkSearchOption(IDM_BEST_MATCHES, BestMatchesFirst());
+  MarkSearchOption(IDM_SEARCH_AS_YOU_TYPE, SearchAsYouType());
   SetOption(0, 1);
 }
 
@@ -247,6 +272,15 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
       SetKeepingHistory(!KeepingHistory());
       MarkSearchOption(IDM_KEEP_HISTORY, KeepingHistory());
       break;
+    case IDM_BEST_MATCHES:
+      SetBestMatchesFirst(!BestMatchesFirst());
+      MarkSearchOption(IDM_BEST_MATCHES, BestMatchesFirst());
+      break;
+    case IDM_SEARCH_AS_YOU_TYPE:
+      SetSearchAsYouType(!SearchAsYouType());
+      MarkSearchOption(IDM_SEARCH_AS_YOU_TYPE, SearchAsYouType());
+      if (!SearchAsYouType()) KillTimer(window, kTypingTimer);
+      break;
     case IDM_DATABASE_GB: SwitchToDatabase(1); break;
     case IDM_DATABASE_BIG5: SwitchToDatabase(2); break;
     case IDM_ABOUT: OpenAboutWindow(); break;
@@ -317,6 +351,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_SETTINGCHANGE: SHHandleWMSettingChange(window, wParam, lParam, &ActivationInfo); return 0;
     case WM_PAINT: OnPaint(window); return 0;
+    case WM_TIMER:
+      if (wParam == kTypingTimer) OnTypingPause(window);
+      return 0;
     case WM_COMMAND: OnCommand(window, wParam, lParam); return 0;
     case WM_PARENTNOTIFY:
       if (LOWORD(wParam) == WM_LBUTTONDOWN) CloseDropDownOnTap(window, lParam);
