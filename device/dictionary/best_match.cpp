@@ -1,6 +1,7 @@
 #include "device/dictionary/best_match.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "device/dictionary/database.h"
 #include "device/dictionary/word_frequency.h"
@@ -27,13 +28,14 @@ bool StartsWith(const WCHAR* text, int length, const std::u16string& query, int 
   return (size_t)length >= query.size() && Same(text, (int)query.size(), query, matchCase);
 }
 
-// Where query lies in text with neither side touching a letter or digit; -1 when nowhere.
+// Whether query lies in text with neither side touching a letter or digit.
 // With syllables set only spaces count as sides (tone digits belong to a syllable).
 bool HoldsWhole(const WCHAR* text, int length, const std::u16string& query, int matchCase, bool syllables)
 {
   int n = (int)query.size();
+  WCHAR first = query[0];
   for (int i = 0; i + n <= length; i++) {
-    if (!Same(text + i, n, query, matchCase)) continue;
+    if ((matchCase ? text[i] : Fold(text[i])) != first || !Same(text + i, n, query, matchCase)) continue;
     bool before = i == 0 || (syllables ? text[i - 1] == u' ' : !IsWordUnit(text[i - 1]));
     bool after = i + n == length || (syllables ? text[i + n] == u' ' : !IsWordUnit(text[i + n]));
     if (before && after) return true;
@@ -101,6 +103,27 @@ void TrimSense(const WCHAR* t, int* start, int* end)
   while (*end > *start && t[*end - 1] == u' ') (*end)--;
 }
 
+// Looks at every whole-word place of q in the senses: 2 when one of them is a whole sense
+// (notes aside, "to " allowed before it), 1 when there is one, 0 when there is none.
+int SenseMatch(const Parts& p, const std::u16string& q, int matchCase)
+{
+  const WCHAR* t = p.text;
+  int n = (int)q.size(), found = 0;
+  WCHAR first = q[0];
+  for (int i = p.senses; i + n <= p.sensesEnd; i++) {
+    if ((matchCase ? t[i] : Fold(t[i])) != first || !Same(t + i, n, q, matchCase)) continue;
+    if ((i > 0 && IsWordUnit(t[i - 1])) || (i + n < p.length && IsWordUnit(t[i + n]))) continue;
+    found = 1;
+    int start = i, end = i + n;
+    while (start > p.senses && t[start - 1] != u'/') start--;
+    while (end < p.sensesEnd && t[end] != u'/') end++;
+    TrimSense(t, &start, &end);
+    if (end == i + n && (start == i || (start + 3 == i && t[start] == u't' && t[start + 1] == u'o' && t[start + 2] == u' ')))
+      return 2;
+  }
+  return found;
+}
+
 }  // namespace
 
 int IsChineseText(const WCHAR* text, int length)
@@ -122,20 +145,9 @@ int MatchTier(int entry, const std::vector<std::u16string>& queries, int matchCa
     if (pinyin) {
       if (Same(t + p.key, p.length - p.key, q, matchCase)) return TIER_EXACT;
       if (p.open >= 0 && Same(t + p.open + 1, p.close - p.open - 1, q, matchCase)) return TIER_EXACT;
-    } else {
-      for (int s = p.senses; s < p.sensesEnd;) {
-        int e = s + 1;
-        while (e < p.sensesEnd && t[e] != u'/') e++;
-        int start = s + 1, end = e;
-        TrimSense(t, &start, &end);
-        int n = end - start;
-        if (Same(t + start, n, q, matchCase)) return TIER_EXACT;
-        if (n == (int)q.size() + 3 && t[start] == u't' && t[start + 1] == u'o' && t[start + 2] == u' ' &&
-            Same(t + start + 3, n - 3, q, matchCase))
-          return TIER_EXACT;
-        s = e;
-      }
     }
+    int senses = pinyin ? 0 : SenseMatch(p, q, matchCase);
+    if (senses == 2) return TIER_EXACT;
     if (StartsWith(t, p.headword, q, matchCase)) {
       best = std::min(best, TIER_PREFIX);
       continue;
@@ -146,27 +158,80 @@ int MatchTier(int entry, const std::vector<std::u16string>& queries, int matchCa
     }
     bool whole = pinyin ? HoldsWhole(t + p.key, p.length - p.key, q, matchCase, true) ||
                               (p.open >= 0 && HoldsWhole(t + p.open + 1, p.close - p.open - 1, q, matchCase, true))
-                        : HoldsWhole(t + p.senses, p.sensesEnd - p.senses, q, matchCase, false);
+                        : senses == 1;
     if (whole) best = std::min(best, TIER_WHOLE_WORD);
   }
   return best;
 }
 
+namespace {
+
+// The table the caches below were made for; a new load makes them again.
+const void* g_cachedTable = nullptr;
+LONG g_cachedCount = 0;
+// For each UTF-16 unit, the entries whose headword holds it, in entry order (made on the
+// first headword question, so only a best-match search pays for it).
+std::vector<int> g_unitStart, g_unitEntries;
+// Each entry's headword frequency, UINT_MAX until first asked.
+std::vector<unsigned> g_frequencies;
+
+int HeadwordLength(const WCHAR* t, int L)
+{
+  int h = 1;
+  while (h < L && t[h] != u' ' && t[h] != u'[' && t[h] != u'/' && t[h] != u'#') h++;
+  return h < L ? h : L;
+}
+
+void CheckCaches()
+{
+  if (g_cachedTable == EntryTable.Entries && g_cachedCount == EntryTable.Count) return;
+  g_cachedTable = EntryTable.Entries;
+  g_cachedCount = EntryTable.Count;
+  g_unitStart.clear();
+  g_unitEntries.clear();
+  g_frequencies.assign((size_t)EntryTable.Count, UINT_MAX);
+}
+
+void IndexHeadwords()
+{
+  g_unitStart.assign(0x10001, 0);
+  for (int pass = 0; pass < 2; pass++) {
+    std::vector<int> next;
+    if (pass == 1) {
+      for (int u = 0; u < 0x10000; u++) g_unitStart[(size_t)u + 1] += g_unitStart[(size_t)u];
+      g_unitEntries.resize((size_t)g_unitStart[0x10000]);
+      next.assign(g_unitStart.begin(), g_unitStart.end() - 1);
+    }
+    for (int e = 0; e < EntryTable.Count; e++) {
+      const WCHAR* t = EntryTable.Entries[e] + 1;
+      int h = HeadwordLength(t, EntryTable.Entries[e][0]);
+      for (int i = 0; i < h; i++) {
+        bool repeated = false;
+        for (int k = 0; k < i && !repeated; k++) repeated = t[k] == t[i];
+        if (repeated) continue;
+        if (pass == 0) g_unitStart[(size_t)t[i] + 1]++;
+        else g_unitEntries[(size_t)next[t[i]]++] = e;
+      }
+    }
+  }
+}
+
+}  // namespace
+
 void AddHeadwordMatches(const std::u16string& query, std::vector<char>* seen, std::vector<int>* out)
 {
   int n = (int)query.size();
   if (n == 0) return;
+  CheckCaches();
+  if (g_unitStart.empty()) IndexHeadwords();
   std::vector<int> inside;
-  for (int e = 0; e < EntryTable.Count; e++) {
+  for (int k = g_unitStart[query[0]]; k < g_unitStart[(size_t)query[0] + 1]; k++) {
+    int e = g_unitEntries[(size_t)k];
     if ((*seen)[(size_t)e]) continue;
     const WCHAR* t = EntryTable.Entries[e] + 1;
-    int L = EntryTable.Entries[e][0];
-    if (L < n) continue;
-    // The headword ends at the first space; the query's first unit rules out most entries.
-    int h = 1;
-    while (h < L && t[h] != u' ' && t[h] != u'[' && t[h] != u'/' && t[h] != u'#') h++;
+    int h = HeadwordLength(t, EntryTable.Entries[e][0]);
     if (h < n) continue;
-    if (t[0] == query[0] && Same(t, n, query, 1)) {
+    if (Same(t, n, query, 1)) {
       (*seen)[(size_t)e] = 1;
       out->push_back(e);
       continue;
@@ -185,11 +250,18 @@ void AddHeadwordMatches(const std::u16string& query, std::vector<char>* seen, st
 
 void OrderBestMatches(std::vector<BestMatch>* matches)
 {
+  CheckCaches();
   for (BestMatch& m : *matches) {
-    Parts p = Split(m.entry);
-    m.frequency = WordFrequency(p.text, p.headword);
+    unsigned& known = g_frequencies[(size_t)m.entry];
+    if (known == UINT_MAX) {
+      const WCHAR* t = EntryTable.Entries[m.entry] + 1;
+      known = WordFrequency(t, HeadwordLength(t, EntryTable.Entries[m.entry][0]));
+      if (known == UINT_MAX) known--;
+    }
+    m.frequency = known;
   }
-  std::stable_sort(matches->begin(), matches->end(), [](const BestMatch& a, const BestMatch& b) {
+  // Ranks differ, so the order is total and a plain sort is stable enough.
+  std::sort(matches->begin(), matches->end(), [](const BestMatch& a, const BestMatch& b) {
     if (a.group != b.group) return a.group < b.group;
     if (a.tier != b.tier) return a.tier < b.tier;
     if (a.frequency != b.frequency) return a.frequency > b.frequency;

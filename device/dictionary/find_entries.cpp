@@ -1,5 +1,6 @@
 #include "device/dictionary/find_entries.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,8 +14,12 @@ namespace {
 
 // The sink of the pass in progress hands its reports here (one search at a time).
 ResultSink g_sink;
-std::vector<char> g_seen;
+std::vector<char> g_seen;  // one byte per entry, kept between searches (the table's size)
 std::vector<int> g_found;  // results of this pass not seen before, in the search's order
+// The best-match search's working lists, kept between searches: a broad query has tens of
+// thousands of results, and fresh memory for them each time costs more than ordering them.
+std::vector<BestMatch> g_matches;
+std::vector<BestMatch*> g_byEntry;
 int g_forwarded;           // results handed on (Best matches off)
 bool g_forward;            // hand results on at once (Best matches off) or keep them
 bool g_stopped;            // StopFindingEntries: nothing more to find or hand on
@@ -117,16 +122,25 @@ void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, i
     note->results = g_forwarded;
   } else {
     g_forward = false;
-    std::vector<BestMatch> matches;
+    std::vector<BestMatch>& matches = g_matches;
+    matches.clear();
     auto collect = [&](int group, const std::vector<std::u16string>& forms) {
       for (const std::u16string& form : forms) Pass(form, matchCase, wholeWord, pinyin);
-      // Two Chinese characters never find the longer words that hold them: list those too.
-      if (!wholeWord && !g_stopped && IsChineseText(forms[0].data(), (int)forms[0].size()))
+      // Two Chinese characters never find the longer words that hold them (one finds every
+      // word holding it, three or more too; with PinYin on, headwords are not searched): list those.
+      if (!wholeWord && !g_stopped && (forms[0].size() == 2 || pinyin) &&
+          IsChineseText(forms[0].data(), (int)forms[0].size()))
         AddHeadwordMatches(forms[0], &g_seen, &g_found);
       std::vector<std::u16string> folded;
       for (const std::u16string& form : forms) folded.push_back(Folded(form, matchCase));
-      for (int entry : g_found)
-        matches.push_back({entry, group, (int)matches.size(), MatchTier(entry, folded, matchCase, pinyin), 0});
+      size_t first = matches.size();
+      for (int entry : g_found) matches.push_back({entry, group, (int)matches.size(), TIER_REST, 0});
+      // In table order, which reads the entries' texts front to back rather than at random.
+      std::vector<BestMatch*>& byEntry = g_byEntry;
+      byEntry.clear();
+      for (size_t k = first; k < matches.size(); k++) byEntry.push_back(&matches[k]);
+      std::sort(byEntry.begin(), byEntry.end(), [](const BestMatch* a, const BestMatch* b) { return a->entry < b->entry; });
+      for (BestMatch* m : byEntry) m->tier = MatchTier(m->entry, folded, matchCase, pinyin);
       int found = (int)g_found.size();
       g_found.clear();
       return found;
@@ -144,7 +158,5 @@ void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, i
     for (const BestMatch& m : matches) sink(m.entry, EntryTable.Entries[m.entry][0], EntryTable.Entries[m.entry] + 1);
     note->results = (int)matches.size();
   }
-  g_seen.clear();
-  g_seen.shrink_to_fit();
   sink(-1, 0, nullptr);
 }
