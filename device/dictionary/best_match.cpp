@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 
 #include "device/dictionary/database.h"
 #include "device/dictionary/word_frequency.h"
@@ -103,25 +104,31 @@ void TrimSense(const WCHAR* t, int* start, int* end)
   while (*end > *start && t[*end - 1] == u' ') (*end)--;
 }
 
-// Looks at every whole-word place of q in the senses: 2 when one of them is a whole sense
-// (notes aside, "to " allowed before it), 1 when there is one, 0 when there is none.
-int SenseMatch(const Parts& p, const std::u16string& q, int matchCase)
+// The best tier that the whole-word places of q in the senses give: a whole sense or its
+// first gloss (notes aside, "to " allowed before it), or whole words in one, first sense
+// before later ones; TIER_REST when there is none.
+int SenseTier(const Parts& p, const std::u16string& q, int matchCase)
 {
   const WCHAR* t = p.text;
-  int n = (int)q.size(), found = 0;
+  int n = (int)q.size(), best = TIER_REST;
   WCHAR first = q[0];
+  int firstEnd = p.senses + 1;
+  while (firstEnd < p.sensesEnd && t[firstEnd] != u'/') firstEnd++;
   for (int i = p.senses; i + n <= p.sensesEnd; i++) {
     if ((matchCase ? t[i] : Fold(t[i])) != first || !Same(t + i, n, q, matchCase)) continue;
     if ((i > 0 && IsWordUnit(t[i - 1])) || (i + n < p.length && IsWordUnit(t[i + n]))) continue;
-    found = 1;
+    bool main = i < firstEnd;
     int start = i, end = i + n;
     while (start > p.senses && t[start - 1] != u'/') start--;
-    while (end < p.sensesEnd && t[end] != u'/') end++;
+    while (end < p.sensesEnd && t[end] != u'/' && t[end] != u';') end++;
     TrimSense(t, &start, &end);
     if (end == i + n && (start == i || (start + 3 == i && t[start] == u't' && t[start + 1] == u'o' && t[start + 2] == u' ')))
-      return 2;
+      best = std::min(best, main ? TIER_EXACT : TIER_EXACT_LATER);
+    else
+      best = std::min(best, main ? TIER_WHOLE_WORD : TIER_WHOLE_WORD_LATER);
+    if (best == TIER_EXACT) break;
   }
-  return found;
+  return best;
 }
 
 }  // namespace
@@ -146,8 +153,9 @@ int MatchTier(int entry, const std::vector<std::u16string>& queries, int matchCa
       if (Same(t + p.key, p.length - p.key, q, matchCase)) return TIER_EXACT;
       if (p.open >= 0 && Same(t + p.open + 1, p.close - p.open - 1, q, matchCase)) return TIER_EXACT;
     }
-    int senses = pinyin ? 0 : SenseMatch(p, q, matchCase);
-    if (senses == 2) return TIER_EXACT;
+    int senses = pinyin ? TIER_REST : SenseTier(p, q, matchCase);
+    if (senses == TIER_EXACT) return TIER_EXACT;
+    best = std::min(best, senses);
     if (StartsWith(t, p.headword, q, matchCase)) {
       best = std::min(best, TIER_PREFIX);
       continue;
@@ -156,19 +164,19 @@ int MatchTier(int entry, const std::vector<std::u16string>& queries, int matchCa
       best = std::min(best, TIER_CONTAINS);
       continue;
     }
-    bool whole = pinyin ? HoldsWhole(t + p.key, p.length - p.key, q, matchCase, true) ||
-                              (p.open >= 0 && HoldsWhole(t + p.open + 1, p.close - p.open - 1, q, matchCase, true))
-                        : senses == 1;
-    if (whole) best = std::min(best, TIER_WHOLE_WORD);
+    if (pinyin && (HoldsWhole(t + p.key, p.length - p.key, q, matchCase, true) ||
+                   (p.open >= 0 && HoldsWhole(t + p.open + 1, p.close - p.open - 1, q, matchCase, true))))
+      best = std::min(best, TIER_WHOLE_WORD);
   }
   return best;
 }
 
 namespace {
 
-// The table the caches below were made for; a new load makes them again.
-const void* g_cachedTable = nullptr;
-LONG g_cachedCount = 0;
+// What the caches below were made for: the table (its address, size and a few of its texts,
+// since a new load may reuse the address) and the word-frequency list.
+unsigned long long g_cachedTable = 0;
+int g_cachedList = -1;
 // For each UTF-16 unit, the entries whose headword holds it, in entry order (made on the
 // first headword question, so only a best-match search pays for it).
 std::vector<int> g_unitStart, g_unitEntries;
@@ -182,13 +190,31 @@ int HeadwordLength(const WCHAR* t, int L)
   return h < L ? h : L;
 }
 
+unsigned long long TableFingerprint()
+{
+  unsigned long long h = 1469598103934665603ull;
+  auto mix = [&](unsigned long long v) { h = (h ^ v) * 1099511628211ull; };
+  mix((unsigned long long)(uintptr_t)EntryTable.Entries);
+  mix((unsigned long long)EntryTable.Count);
+  if (EntryTable.Count > 0)
+    for (LONG e : {(LONG)0, (LONG)(EntryTable.Count / 2), (LONG)(EntryTable.Count - 1)}) {
+      const WCHAR* entry = EntryTable.Entries[e];
+      for (int i = 0; i <= entry[0] && i < 64; i++) mix(entry[i]);
+    }
+  return h;
+}
+
 void CheckCaches()
 {
-  if (g_cachedTable == EntryTable.Entries && g_cachedCount == EntryTable.Count) return;
-  g_cachedTable = EntryTable.Entries;
-  g_cachedCount = EntryTable.Count;
-  g_unitStart.clear();
-  g_unitEntries.clear();
+  unsigned long long table = TableFingerprint();
+  int list = WordFrequencyGeneration();
+  if (table == g_cachedTable && list == g_cachedList) return;
+  if (table != g_cachedTable) {
+    g_unitStart.clear();
+    g_unitEntries.clear();
+  }
+  g_cachedTable = table;
+  g_cachedList = list;
   g_frequencies.assign((size_t)EntryTable.Count, UINT_MAX);
 }
 

@@ -8,12 +8,17 @@
 
 #include "platform/windows.h"
 
-// The tiers, best first.
-#define TIER_EXACT 0       // headword, pronunciation or a whole sense is the query ("to " + query too)
-#define TIER_PREFIX 1      // headword starts with the query
-#define TIER_CONTAINS 2    // headword holds the query further in
-#define TIER_WHOLE_WORD 3  // the query as whole words in a sense (with PinYin on: whole syllables)
-#define TIER_REST 4
+// The tiers, best first. A sense is a text between slashes; it is the query when the query is
+// the sense or its first gloss (up to a semicolon: "to love; to be fond of"), leading notes
+// aside and "to " allowed before it. An entry's first sense is its main meaning: a query
+// that is a later sense (那 "many/beautiful") comes after the words it is the main meaning of.
+#define TIER_EXACT 0              // headword or pronunciation is the query, or a first sense is ("to " + query too)
+#define TIER_EXACT_LATER 1        // a later sense is the query
+#define TIER_PREFIX 2             // headword starts with the query
+#define TIER_CONTAINS 3           // headword holds the query further in
+#define TIER_WHOLE_WORD 4         // the query as whole words in the first sense (with PinYin on: whole syllables)
+#define TIER_WHOLE_WORD_LATER 5   // the query as whole words in a later sense
+#define TIER_REST 6
 
 // The tier of entry for the query forms asked (the query and its rewrites), each already
 // folded to lower case when matchCase is 0. With PinYin on the pronunciation is compared,

@@ -16,6 +16,7 @@ struct Word {
 };
 
 bool g_loaded = false;
+int g_generation = 0;
 std::string g_text;
 std::vector<Word> g_words;
 
@@ -31,6 +32,7 @@ int Compare(const char* a, size_t an, const char* b, size_t bn)
 // the one before it, so that a damaged list can only miss words, never mislead the search.
 void Index()
 {
+  g_generation++;
   g_words.clear();
   size_t start = 0, n = g_text.size();
   while (start < n) {
@@ -80,7 +82,10 @@ void ReadFile()
   g_text.clear();
   g_words.clear();
   HANDLE file = OpenList();
-  if (file == INVALID_HANDLE_VALUE) return;
+  if (file == INVALID_HANDLE_VALUE) {
+    Index();
+    return;
+  }
   DWORD size = GetFileSize(file, nullptr);
   DWORD want = size == INVALID_FILE_SIZE || size > WORD_FREQUENCY_READ_LIMIT ? WORD_FREQUENCY_READ_LIMIT : size;
   g_text.resize(want);
@@ -102,6 +107,12 @@ void SetWordFrequencyText(const char* text, size_t size)
   g_text.assign(text ? text : "", text ? size : 0);
   g_loaded = text != nullptr;
   Index();
+}
+
+int WordFrequencyGeneration()
+{
+  if (!g_loaded) ReadFile();
+  return g_generation;
 }
 
 int WordFrequencyCount()

@@ -23,3 +23,6 @@ void SetWordFrequencyText(const char* text, size_t size);
 
 // Lines of the list in use that were taken (tests and benchmarks).
 int WordFrequencyCount();
+
+// Changes whenever another list is taken, so that counts kept elsewhere can be dropped.
+int WordFrequencyGeneration();

@@ -7,6 +7,7 @@
 #include "device/dictionary/pinyin_input.h"
 #include "device/dictionary/script_convert.h"
 #include "device/dictionary/word_frequency.h"
+#include "device/shell/program_folder.h"
 #include "tests/dictionary/dictionary_fixture.h"
 
 namespace {
@@ -102,10 +103,28 @@ TEST(PinyinRewrites, TonesUmlautAndSyllablesFromTheTable)
       {u"hello!", {}},
       {u"中国", {}},
       {u"6", {}},
+      {u"ni33", {}},  // digits out of place: no pinyin
+      {u"3ni", {}},
+      {u"xi-an", {}},
   };
   for (const Case& c : cases) {
     std::u16string typed = c.typed;
     EXPECT_EQ(c.rewrites, PinyinRewrites(typed.c_str(), (int)typed.size())) << std::string(typed.begin(), typed.end());
+  }
+  // A long run that cuts many ways gives a bounded number of rewrites, each whole syllables.
+  std::u16string run;
+  for (int i = 0; i < 25; i++) run += u"fangan";
+  std::vector<std::u16string> many = PinyinRewrites(run.c_str(), (int)run.size());
+  ASSERT_FALSE(many.empty());
+  EXPECT_LE(many.size(), (size_t)MAX_PINYIN_REWRITES);
+  for (const std::u16string& rewrite : many) {
+    size_t start = 0;
+    while (start < rewrite.size()) {
+      size_t end = rewrite.find(u' ', start);
+      if (end == std::u16string::npos) end = rewrite.size();
+      EXPECT_TRUE(IsPinyinSyllable(rewrite.c_str() + start, (int)(end - start)));
+      start = end + 1;
+    }
   }
 }
 
@@ -136,6 +155,18 @@ TEST(WordFrequencyList, DamagedLinesAreSkippedAndNothingIsMisread)
   EXPECT_EQ(0u, WordFrequency(u"中", 1));
   SetWordFrequencyText("", 0);
   EXPECT_EQ(0, WordFrequencyCount());
+
+  // A huge file is read up to its limit: the words before it count, those after it do not.
+  std::string folder = NewTestFolder();
+  ASSERT_FALSE(folder.empty());
+  std::string huge = "一\t3\n";
+  while (huge.size() < WORD_FREQUENCY_READ_LIMIT) huge += "丁\t" + std::string(40, '7') + "\n";
+  huge += "中\t5\n";
+  WriteBytes(folder + "wordfreq.txt", std::vector<BYTE>(huge.begin(), huge.end()));
+  SetProgramFolder(Widen(folder).c_str());
+  SetWordFrequencyText(nullptr, 0);
+  EXPECT_EQ(3u, WordFrequency(u"一", 1));
+  EXPECT_EQ(0u, WordFrequency(u"中", 1));
   SetWordFrequencyText(nullptr, 0);
 }
 
@@ -154,6 +185,9 @@ TEST(EitherScript, TheOtherScriptsQueryComesAfterTheLiteralOnesAndIsNamed)
   EXPECT_EQ(std::u16string(u"學習"), std::u16string(note.convertedText));
   // On: the literal hits first.
   EXPECT_EQ((std::vector<std::u16string>{u"学", u"學習"}), Headwords(u"学", 0, 1, 2, &note));
+  // A lone surrogate is no text to convert: the query as typed only.
+  EXPECT_TRUE(Headwords(u"学\xD800", 0, 0, 2, &note).empty());
+  EXPECT_EQ(0, note.converted);
   SetWordFrequencyText(nullptr, 0);
 }
 

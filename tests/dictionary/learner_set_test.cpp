@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "device/dictionary/word_frequency.h"
 #include "device/shell/program_folder.h"
 #include "tests/dictionary/dictionary_fixture.h"
 #include "tests/dictionary/learner_set.h"
@@ -17,6 +18,7 @@ TEST(LearnerSet, BestMatchesMeetTheFloorsOnTheFullDictionary)
   std::vector<LearnerWord> words = ReadLearnerSet(std::string(ORLEND_SOURCE_DIR) + "/tests/dictionary/learner_words.tsv");
   ASSERT_EQ(2000u, words.size());
   SetProgramFolder(Widen(folder).c_str());
+  SetWordFrequencyText(nullptr, 0);  // the list that ships beside the program, read afresh
   SelectDictionary(1);
   ASSERT_EQ(LOAD_OK, LoadDictionaryStatus());
   LearnerFigures f = MeasureLearnerSet(words, 1);

@@ -79,6 +79,12 @@ TEST_F(SearchOptions, BestMatchesFirstIsOffAtFirstKeptWhenChosenAndListsTheLonge
   ASSERT_TRUE(Restart());
   EXPECT_FALSE(Checked(IDM_BEST_MATCHES));
   EXPECT_EQ(SettingsText(folder_).find("best_matches"), std::string::npos);
+
+  // Only "1" turns an option on.
+  std::ofstream(folder_ / "vemora.set", std::ios::binary) << "best_matches=yes\nsearch_as_you_type=11\n";
+  ASSERT_TRUE(Restart());
+  EXPECT_FALSE(Checked(IDM_BEST_MATCHES));
+  EXPECT_FALSE(Checked(IDM_SEARCH_AS_YOU_TYPE));
 }
 
 TEST_F(SearchOptions, AQueryInTheOtherScriptIsFoundAndTheCountSaysHow) {
