@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "device/dictionary/database.h"
+#include "device/dictionary/unit_search.h"
 #include "device/dictionary/word_frequency.h"
 
 namespace {
@@ -88,6 +89,18 @@ Parts Split(int entry)
   return p;
 }
 
+// The first place from `from` on, before `to`, of one of the four units; `to` when there is none.
+int FindUnits(const WCHAR* t, int from, int to, const WCHAR units[4])
+{
+  while (from < to) {
+    size_t count = (size_t)(to - from) < 64 ? (size_t)(to - from) : 64;
+    uint64_t mask = MarkerMask(t + from, count, units);
+    if (mask) return from + __builtin_ctzll(mask);
+    from += (int)count;
+  }
+  return to;
+}
+
 // A sense without its leading notes ("(of a woman) beautiful") and outer spaces.
 void TrimSense(const WCHAR* t, int* start, int* end)
 {
@@ -112,10 +125,14 @@ int SenseTier(const Parts& p, const std::u16string& q, int matchCase)
   const WCHAR* t = p.text;
   int n = (int)q.size(), best = TIER_REST;
   WCHAR first = q[0];
-  int firstEnd = p.senses + 1;
-  while (firstEnd < p.sensesEnd && t[firstEnd] != u'/') firstEnd++;
-  for (int i = p.senses; i + n <= p.sensesEnd; i++) {
-    if ((matchCase ? t[i] : Fold(t[i])) != first || !Same(t + i, n, q, matchCase)) continue;
+  const WCHAR slash[4] = {u'/', u'/', u'/', u'/'};
+  int firstEnd = FindUnits(t, p.senses + 1, p.sensesEnd, slash);
+  // The query is folded already; the text may hold the capital.
+  WCHAR capital = !matchCase && first >= u'a' && first <= u'z' ? (WCHAR)(first - 32) : first;
+  const WCHAR starts[4] = {first, capital, first, capital};
+  int last = p.sensesEnd - n + 1;
+  for (int i = FindUnits(t, p.senses, last, starts); i < last; i = FindUnits(t, i + 1, last, starts)) {
+    if (!Same(t + i, n, q, matchCase)) continue;
     if ((i > 0 && IsWordUnit(t[i - 1])) || (i + n < p.length && IsWordUnit(t[i + n]))) continue;
     bool main = i < firstEnd;
     int start = i, end = i + n;
