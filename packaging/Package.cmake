@@ -18,7 +18,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "fonts-arphic-gbsn00lp, fonts-arphic-bsmi00lp, fonts-dejavu-core, fonts-liberation")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
+# OpenCC is opened at run time (searches across the two scripts), so shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion, libopencc1.1, libopencc-data")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)
