@@ -8,11 +8,13 @@
 #include "device/definition/definition_view.h"
 #include "device/definition/tone_marks.h"
 #include "device/dictionary/database.h"
+#include "device/dictionary/find_entries.h"
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/search_text.h"
 #include "device/shell/kept_history.h"
 #include "device/shell/main_window.h"
 #include "device/shell/options.h"
+#include "device/shell/search_options.h"
 #include "device/shell/services.h"
 #include "device/shell/shared_screen.h"
 #include "widgets/combo_box.h"
@@ -30,6 +32,8 @@ namespace {
 
 ProgressWindow* g_progress = nullptr;
 int g_searching = 0;
+int g_cancelled = 0;
+int g_typed = 0;  // the running search follows typing: no history
 int g_capacity = 0;
 void (*g_afterSearch)() = nullptr;
 int g_toneMarks = 0;  // the references in the rows' definitions, for this search
@@ -59,6 +63,22 @@ void ClearResultEntries() {
 }
 
 int SearchRunning() { return g_searching; }
+
+void CancelSearch()
+{
+  if (!g_searching) return;
+  g_cancelled = 1;
+  StopFindingEntries();
+}
+
+int RunSearchAsTyped()
+{
+  if (g_searching) return 0;
+  g_typed = 1;
+  int result = RunSearch();
+  g_typed = 0;
+  return result;
+}
 void SetAfterSearch(void (*action)()) { g_afterSearch = action; }
 
 int RunSearch() {
@@ -68,6 +88,7 @@ int RunSearch() {
   }
   if (g_searching) return 0;  // Enter or a tap queued during a search
   g_searching = 1;
+  g_cancelled = 0;
   SearchButton->SetEnabled(0);
   HistoryToNewest();
 
@@ -90,21 +111,33 @@ int RunSearch() {
   // Room for whatever GetText may copy, whatever the length field says.
   std::vector<WCHAR> text(static_cast<size_t>(length > 256 ? length : 256) + 1, 0);
   SearchBox->GetText(text.data());
-  SearchBox->AddToHistory();
-  KeepHistory();
+  if (!g_typed) {
+    SearchBox->AddToHistory();
+    KeepHistory();
+  }
   std::vector<WCHAR> query(text);
   TrimQuery(query.data());
 
   g_toneMarks = ToneMarksOn();
-  SearchDictionary(query.data(), MatchCase, MatchWholeWord, PinYinPronunciation, OnSearchResult);
+  FindNote note;
+  FindEntries(query.data(), MatchCase, MatchWholeWord, PinYinPronunciation, BestMatchesFirst(), CurrentDatabase,
+              OnSearchResult, &note);
 
+  if (g_cancelled) {
+    // Rows handed on before the cancel belong to a text no longer in the box.
+    ResultList->Clear();
+    ClearResultEntries();
+  }
   PumpMessages();
   ResultList->SetRedraw(1);
   PumpMessages();
   SearchButton->SetEnabled(1);
 
   WCHAR count[COUNT_TEXT_SIZE];
-  ResultCountText(ResultEntryCount, count);
+  if (note.converted && !g_cancelled)
+    ConvertedCountText(ResultEntryCount, note.convertedText, count);
+  else
+    ResultCountText(ResultEntryCount, count);
   SetLabelText(ResultLabel, count);
   // The status beside the count moves when the count grows past it.
   RECT band{0, 164, 240, 182};
@@ -121,6 +154,7 @@ int RunSearch() {
 }
 
 void OnSearchResult(int code, int length, const WCHAR* text) {
+  if (code >= 0 && g_cancelled) return;
   if (code == -1) {
     if (g_progress) {
       g_progress->Close();

@@ -10,6 +10,12 @@ extern int ResultEntryCount;
 
 // The Search action. -1 when no database is loaded, else 0.
 int RunSearch();
+// The search that follows the box as the user types: as RunSearch, but the text does not go
+// into the box's list of earlier searches.
+int RunSearchAsTyped();
+// Makes a search in progress (called while it dispatches messages) list nothing and end as
+// soon as its scan allows; nothing when none runs.
+void CancelSearch();
 // The search engine's sink: progress, one row per result, the end.
 void OnSearchResult(int code, int length, const WCHAR* text);
 // Loads the database named by CurrentDatabase and resets the search box, the result

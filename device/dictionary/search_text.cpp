@@ -68,3 +68,14 @@ int ResultCountText(int count, WCHAR* out)
   if (count <= 0) return wsprintfW(out, u"(No search results)");
   return wsprintfW(out, u"(%d seach results)", count);
 }
+
+int ConvertedCountText(int count, const WCHAR* converted, WCHAR* out)
+{
+  WCHAR shown[13];
+  int n = 0;
+  while (n < 12 && converted[n]) shown[n] = converted[n], n++;
+  // A surrogate pair is never cut in half.
+  if (n == 12 && converted[n] && shown[11] >= 0xD800 && shown[11] <= 0xDBFF) n--;
+  shown[n] = 0;
+  return wsprintfW(out, u"(%d found as %s)", count, shown);
+}

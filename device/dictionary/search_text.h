@@ -24,3 +24,7 @@ int DefinitionRowText(const WCHAR* text, int length, WCHAR* out);
 
 // "(%d seach results)", "(One search result)" or "(No search results)".
 int ResultCountText(int count, WCHAR* out);
+
+// The count when the query was also searched in the database's own script, with that text
+// (cut to its first 12 units): "(12 found as 學習)".
+int ConvertedCountText(int count, const WCHAR* converted, WCHAR* out);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "device/dictionary/database.h"
+#include "device/dictionary/find_entries.h"
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/search_text.h"
 #include "device/shell/program_folder.h"
@@ -17,13 +18,13 @@
 
 static int ResultCount;
 
-enum QueryOption { kQuery = 1, kMatchCase, kWholeWord, kPinyin, kDatabase, kFolder, kWordList };
+enum QueryOption { kQuery = 1, kMatchCase, kWholeWord, kPinyin, kDatabase, kFolder, kWordList, kBest };
 
 const cli::Program& DictionaryProgram()
 {
   static const cli::Program program = {
       "orlend-dict",
-      {"[WINDOW OPTION]...", "--query=TEXT [--pinyin] [--whole-word] [--match-case] [--database=gb|b5] [--folder=DIR]",
+      {"[WINDOW OPTION]...", "--query=TEXT [--pinyin] [--whole-word] [--match-case] [--best] [--database=gb|b5] [--folder=DIR]",
        "--word-list [--folder=DIR]"},
       "The Chinese-English dictionary of the emulated handheld. Without --query it opens the\n"
       "handheld's screen in a window; with --query it looks TEXT up (Chinese, English, or\n"
@@ -34,6 +35,7 @@ const cli::Program& DictionaryProgram()
          {"pinyin", 'p', nullptr, "TEXT is pronunciation, with or without tone digits", kPinyin},
          {"whole-word", 'w', nullptr, "match whole words only", kWholeWord},
          {"match-case", 'c', nullptr, "match upper and lower case exactly", kMatchCase},
+         {"best", 'b', nullptr, "best matches first: the word itself, words starting\nwith it, then common words before rare ones", kBest},
          {"database", 'd', "gb|b5", "the Simplified (gb, default) or Traditional (b5)\ndatabase", kDatabase},
          {"folder", 'f', "DIR", "where the databases are (default: the program's folder)", kFolder},
          {"word-list", 0, nullptr, "print the kept word list: headword, pinyin and\ndefinitions, tab-separated", kWordList}}},
@@ -124,12 +126,13 @@ int RunQueryCommand(const cli::Parsed& parsed)
   const std::string* folderValue = parsed.Value(kFolder);
   const char* folder = folderValue ? folderValue->c_str() : nullptr;
   const WCHAR* fileName = u"cedict.gb.dat";
+  int database = 1;
   int matchCase = parsed.Has(kMatchCase), wholeWord = parsed.Has(kWholeWord), pinyin = parsed.Has(kPinyin);
   if (const std::string* which = parsed.Value(kDatabase)) {
     if (*which == "gb")
       fileName = u"cedict.gb.dat";
     else if (*which == "b5")
-      fileName = u"cedict.b5.dat";
+      fileName = u"cedict.b5.dat", database = 2;
     else
       return cli::UsageError(program, "--database takes gb or b5, not '" + *which + "'");
   }
@@ -170,8 +173,16 @@ int RunQueryCommand(const cli::Parsed& parsed)
   ResultCount = 0;
   static char outputBuffer[1 << 16];
   setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
-  SearchDictionary(text, matchCase, wholeWord, pinyin, PrintResult);
+  FindNote note;
+  FindEntries(text, matchCase, wholeWord, pinyin, parsed.Has(kBest), database, PrintResult, &note);
   free(text);
+  if (note.converted) {
+    int units = 0;
+    while (note.convertedText[units]) units++;
+    char bytes[FIND_NOTE_UNITS * 3 + 1];
+    int size = WideCharToMultiByte(CP_UTF8, 0, note.convertedText, units, bytes, sizeof bytes, nullptr, nullptr);
+    fprintf(stderr, "orlend-dict: also searched as %.*s\n", size > 0 ? size : 0, bytes);
+  }
   // Results that did not reach their reader (a full disk, a closed output) are no success.
   if (fflush(stdout) != 0 || ferror(stdout)) return Fail("cannot write the results: ", strerror(errno));
   return ResultCount > 0 ? 0 : 1;

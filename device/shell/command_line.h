@@ -1,7 +1,7 @@
 // The program's command line: the window, or a dictionary lookup without it:
-//   orlend-dict --query TEXT [--match-case] [--whole-word] [--pinyin]
+//   orlend-dict --query TEXT [--match-case] [--whole-word] [--pinyin] [--best]
 //               [--database gb|b5] [--folder DIR]
-// prints one line per result, best first: entry index, TAB, the result list's
+// prints one line per result, best first (the search's own order; --best the best-match order): entry index, TAB, the result list's
 // left text, TAB, its right text (UTF-8). Exit code 0 with results, 1 with
 // none, 2 for a usage error or a missing or unreadable database.
 #pragma once

@@ -15,6 +15,7 @@
 #include "device/shell/options.h"
 #include "device/shell/program_folder.h"
 #include "device/shell/scroll_page.h"
+#include "device/shell/search_options.h"
 #include "device/shell/services.h"
 #include "device/shell/settings.h"
 #include "device/shell/shared_screen.h"
@@ -110,7 +111,29 @@ void MarkWordListItem(HMENU menu) {
   CheckMenuItem(menu, IDM_ADD_TO_WORD_LIST, MF_BYCOMMAND | (kept ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void OnSearchTextChanged(int* length) { SearchButton->SetEnabled(*length >= 1 ? 1 : 0); }
+// Search as you type: the search runs once typing has paused this long.
+const UINT kTypingTimer = 1;
+const UINT kTypingPause = 150;
+
+void OnSearchTextChanged(int* length) {
+  SearchButton->SetEnabled(*length >= 1 ? 1 : 0);
+  if (!SearchAsYouType() || !MainWindow) return;
+  if (*length >= 1 && CurrentDatabase)
+    SetTimer(MainWindow, kTypingTimer, kTypingPause, nullptr);
+  else
+    KillTimer(MainWindow, kTypingTimer);
+}
+
+// The pause is over. A search still running for an older text is cancelled, and the timer,
+// left running, starts the new one when it next fires, after that search has ended.
+void OnTypingPause(HWND window) {
+  if (SearchRunning()) {
+    CancelSearch();
+    return;
+  }
+  KillTimer(window, kTypingTimer);
+  if (SearchBox->GetTextLength() >= 1) RunSearchAsTyped();
+}
 
 void RunSearchAction() {
   SearchBox->CloseDropDown();
@@ -215,6 +238,8 @@ void OnCreate(HWND window) {
   RestoreKeptHistory();
   ReadWordList();
   MarkSearchOption(IDM_KEEP_HISTORY, KeepingHistory());
+  MarkSearchOption(IDM_BEST_MATCHES, BestMatchesFirst());
+  MarkSearchOption(IDM_SEARCH_AS_YOU_TYPE, SearchAsYouType());
   MarkSearchOption(IDM_TONE_MARKS, ToneMarksOn());
   MarkSearchOption(IDM_TONE_COLOURS, ToneColoursOn());
   SetOption(0, 1);
@@ -310,6 +335,15 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
       SetKeepingHistory(!KeepingHistory());
       MarkSearchOption(IDM_KEEP_HISTORY, KeepingHistory());
       break;
+    case IDM_BEST_MATCHES:
+      SetBestMatchesFirst(!BestMatchesFirst());
+      MarkSearchOption(IDM_BEST_MATCHES, BestMatchesFirst());
+      break;
+    case IDM_SEARCH_AS_YOU_TYPE:
+      SetSearchAsYouType(!SearchAsYouType());
+      MarkSearchOption(IDM_SEARCH_AS_YOU_TYPE, SearchAsYouType());
+      if (!SearchAsYouType()) KillTimer(window, kTypingTimer);
+      break;
     case IDM_DATABASE_GB: SwitchToDatabase(1); break;
     case IDM_DATABASE_BIG5: SwitchToDatabase(2); break;
     case IDM_ABOUT: OpenAboutWindow(); break;
@@ -381,6 +415,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_SETTINGCHANGE: SHHandleWMSettingChange(window, wParam, lParam, &ActivationInfo); return 0;
     case WM_PAINT: OnPaint(window); return 0;
+    case WM_TIMER:
+      if (wParam == kTypingTimer) OnTypingPause(window);
+      return 0;
     case WM_COMMAND: OnCommand(window, wParam, lParam); return 0;
     case WM_INITMENUPOPUP: MarkWordListItem(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_PARENTNOTIFY:

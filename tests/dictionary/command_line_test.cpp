@@ -86,6 +86,11 @@ TEST_F(CommandLine, SwitchesAndDatabases)
   run = Lookup({"--query", "中國", "--database", "b5", "--folder", folder});
   EXPECT_EQ(0, run.exitCode);
   EXPECT_EQ("0\t中國 \tChina\n", run.out);
+  // --best: the whole key first, and two characters find the longer words too.
+  run = Lookup({"--query", "zhong guo", "--pinyin", "--best", "--folder", folder});
+  EXPECT_EQ("0\t中国 \tChina\n2\t中国人 \tChinese person\n", run.out);
+  EXPECT_EQ("0\t中国 \tChina\n", Lookup({"--query", "中国", "--folder", folder}).out);
+  EXPECT_EQ("0\t中国 \tChina\n2\t中国人 \tChinese person\n", Lookup({"--query", "中国", "-b", "--folder", folder}).out);
 }
 
 TEST_F(CommandLine, WordListIsPrintedAsTheExportWritesIt)

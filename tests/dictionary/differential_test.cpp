@@ -2,8 +2,13 @@
 // same order, for many queries, every switch combination and every vector path.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <set>
 
+#include "device/dictionary/best_match.h"
+#include "device/dictionary/find_entries.h"
+#include "device/dictionary/pinyin_input.h"
 #include "device/shell/program_folder.h"
 #include "tests/dictionary/dictionary_fixture.h"
 #include "tests/dictionary/reference_scan.h"
@@ -124,6 +129,60 @@ std::string Utf8(const std::u16string& text)
   return out;
 }
 
+// The entries whose headword (up to the first space, bracket, slash or '#') holds query.
+std::set<int> HeadwordsHolding(const std::u16string& query)
+{
+  std::set<int> found;
+  for (int e = 0; e < EntryTable.Count; e++) {
+    std::u16string text = EntryText(e);
+    std::u16string headword = text.substr(0, text.find_first_of(u" [/#", 1));
+    if (headword.find(query) != std::u16string::npos) found.insert(e);
+  }
+  return found;
+}
+
+// Best matches off: the reference's calls exactly while it finds anything. On: the reference's
+// results for the query and its pinyin rewrites, plus the headwords holding a Chinese query,
+// each once, in tiers that never go back.
+void CompareFindEntries(const std::u16string& query, int mc, int ww, int py, const std::vector<SinkCall>& expected)
+{
+  std::vector<SinkCall> reference = expected;
+  std::u16string copy = query;
+  SinkCalls.clear();
+  FindEntries(copy.c_str(), mc, ww, py, 0, 0, RecordSink, nullptr);
+  bool found = std::any_of(reference.begin(), reference.end(), [](const SinkCall& c) { return c.code >= 0; });
+  if (found) {
+    ASSERT_EQ(reference, SinkCalls) << "Best matches off";
+  }
+
+  std::vector<std::u16string> forms{query};
+  if (py)
+    for (const std::u16string& rewrite : PinyinRewrites(query.c_str(), (int)query.size())) forms.push_back(rewrite);
+  std::set<int> want;
+  for (const std::u16string& form : forms) {
+    std::u16string folded;
+    RunReference(form, mc, ww, py, &folded);
+    for (int e : ResultIndices()) want.insert(e);
+  }
+  if (!ww && IsChineseText(query.c_str(), (int)query.size()))
+    for (int e : HeadwordsHolding(query)) want.insert(e);
+  copy = query;
+  SinkCalls.clear();
+  FindEntries(copy.c_str(), mc, ww, py, 1, 0, RecordSink, nullptr);
+  std::vector<int> got = ResultIndices();
+  ASSERT_EQ(SinkCalls.back().code, -1);
+  ASSERT_EQ(want, std::set<int>(got.begin(), got.end())) << "Best matches on";
+  ASSERT_EQ(want.size(), got.size()) << "an entry listed twice";
+  std::vector<std::u16string> folded;
+  for (std::u16string form : forms) {
+    if (!mc)
+      for (char16_t& c : form) c = c >= u'A' && c <= u'Z' ? c + 32 : c;
+    folded.push_back(form);
+  }
+  for (size_t k = 1; k < got.size(); k++)
+    ASSERT_LE(MatchTier(got[k - 1], folded, mc, py), MatchTier(got[k], folded, mc, py)) << "result " << k;
+}
+
 // Compares reference and engine for each query and switch combination.
 void Compare(const std::vector<std::u16string>& queries, const std::vector<int>& combinations)
 {
@@ -142,6 +201,8 @@ void Compare(const std::vector<std::u16string>& queries, const std::vector<int>&
         ASSERT_EQ(expected.size(), actual.size());
         for (size_t k = 0; k < expected.size(); k++) ASSERT_EQ(expected[k], actual[k]) << "call " << k;
       }
+      SetSearchPath(SEARCH_PATH_AUTO);
+      CompareFindEntries(query, mc, ww, py, expected);
     }
   }
   SetSearchPath(SEARCH_PATH_AUTO);

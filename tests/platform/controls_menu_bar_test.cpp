@@ -82,7 +82,7 @@ TEST_F(MenuBarTest, TheBarCoversTheBottomStripWithTheResourcesButtons) {
   EXPECT_GT(b.right - b.left, a.right - a.left);  // "Options" is wider than "Tasks"
   // Each button's pop-up is the menu's pop-up with the button's index.
   EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40001))), 9);
-  EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40002))), 10);
+  EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40002))), 12);
   EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 40004))), 2);
   EXPECT_EQ(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, 12345), 0);
 }
@@ -134,12 +134,12 @@ TEST_F(MenuBarTest, GreyingAndCheckingThroughGetSubMenuShowAtTheNextOpening) {
   EXPECT_EQ(EnableMenuItem(tasks, 40014, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
   EXPECT_EQ(EnableMenuItem(tasks, 40015, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
 
-  // Options: the check mark left of "Search Simplified (GB) Dictionary" (row 4, after a separator).
+  // Options: the check mark left of "Search Simplified (GB) Dictionary" (row 6, after a separator).
   int checkPixels = 0;
   During(50, [&] {
     RECT m;
     GetWindowRect(OpenMenu(), &m);
-    POINT row = Row(4, 1);
+    POINT row = Row(6, 1);
     for (int y = row.y - 8; y < row.y + 8; ++y)
       for (int x = m.left + 1; x < m.left + 20; ++x) checkPixels += test::PixelAt(x, y) == RGB(0, 0, 0);
     QueueKey(10, VK_ESCAPE);

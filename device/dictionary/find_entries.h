@@ -1,0 +1,32 @@
+// A search as the user set it up, above the scoring search: the query as typed; with PinYin on
+// its forgiving rewrites (pinyin_input.h); a Chinese query also in the database's own script;
+// and, with Best matches on, the best-match order (best_match.h).
+//
+// Best matches off: the scoring search's calls to the sink exactly, unless it finds nothing;
+// only then are the rewrites and the converted query searched, in that order.
+// Best matches on: the query as typed and its rewrites (with a Chinese query, the headwords
+// that start with or contain it too) in tiers, then the converted query's hits, also in tiers.
+#pragma once
+
+#include "device/dictionary/search_engine.h"
+#include "platform/windows.h"
+
+// Room for the converted query, terminator included.
+#define FIND_NOTE_UNITS 64
+
+struct FindNote {
+  int results;                        // results delivered
+  int converted;                      // 1 when the converted query found some of them
+  WCHAR convertedText[FIND_NOTE_UNITS];
+  int rewritten;                      // 1 when a pinyin rewrite found some of them
+};
+
+// query: the trimmed query, not changed. database: 1 Simplified, 2 Traditional (the script a
+// Chinese query is converted into; other values convert nothing). note may be null.
+void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, int best, int database,
+                 ResultSink sink, FindNote* note);
+
+// Called from the sink's progress report (while messages are dispatched): the search in
+// progress hands on no more results and ends, with its end signal, once the scan it is in
+// has run to its end (the table stays as it is until then).
+void StopFindingEntries();
