@@ -16,6 +16,7 @@
 #include "backends/sdl/sdl_keys.h"
 #include "platform/utf.h"
 #include "user/instances.h"
+#include "backends/sdl/sdl_api.h"
 
 namespace platform {
 
@@ -412,6 +413,10 @@ class SdlBackend : public Backend {
 }  // namespace
 
 std::unique_ptr<Backend> CreateSdlBackend(const Options& options) {
+  if (!LoadSdlApi()) {
+    std::fprintf(stderr, "platform: no display could be opened: SDL2 (libSDL2-2.0.so.0) is not installed\n");
+    return nullptr;
+  }
   auto backend = std::make_unique<SdlBackend>(options);
   if (!backend->Init()) return nullptr;
   return backend;
