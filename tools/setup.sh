@@ -8,7 +8,7 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config
   # libraries
-  libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev
+  libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev libxxhash-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev ripgrep
   # the resource compiler for .rc files and resource-only libraries
