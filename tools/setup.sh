@@ -11,6 +11,8 @@ packages=(
   libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev libxxhash-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev ripgrep
+  # peers of the whole-process benchmark: a StarDict console and the tools that make its dictionary
+  sdcv stardict-tools
   # the resource compiler for .rc files and resource-only libraries
   binutils-mingw-w64-x86-64
   # fonts behind the program's face names
