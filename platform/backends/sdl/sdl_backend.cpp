@@ -163,7 +163,26 @@ class SdlBackend : public Backend {
     return true;
   }
 
+  // The layer finishes a frame whenever it goes idle, which a search's progress reports make
+  // a hundred times a second and more; a display shows one per refresh. So at most one frame
+  // goes out per kFrameInterval, and a frame held back goes out when that much time has
+  // passed or the program next waits or sleeps: the last state is always shown.
   void Present(const Surface& screen, const std::vector<FrameView>& views) override {
+    heldScreen_ = &screen;
+    heldViews_ = views;
+    held_ = true;
+    if (presented_ && SDL_GetTicks64() - lastPresent_ < kFrameInterval) return;
+    PresentHeld();
+  }
+
+  void PresentHeld() {
+    if (!held_) return;
+    held_ = false;
+    lastPresent_ = SDL_GetTicks64();
+    presented_ = true;
+    framesShown_++;
+    const Surface& screen = *heldScreen_;
+    const std::vector<FrameView>& views = heldViews_;
     if (kind_ == ScreenKind::Handheld) {
       SDL_UpdateTexture(device_.texture, nullptr, screen.data(), screen.width() * 4);
       if (SDL_GetWindowFlags(device_.window) & SDL_WINDOW_HIDDEN) SDL_ShowWindow(device_.window);
@@ -184,6 +203,7 @@ class SdlBackend : public Backend {
   DWORD Ticks() override { return static_cast<DWORD>(SDL_GetTicks64() - start_ + 1000); }
 
   void Poll(std::deque<InputEvent>& out) override {
+    if (held_ && SDL_GetTicks64() - lastPresent_ >= kFrameInterval) PresentHeld();
     SDL_Event e;
     while (SDL_PollEvent(&e)) Translate(e, out);
     // Another start of the program may ask to come forward; a few looks a second do.
@@ -201,6 +221,7 @@ class SdlBackend : public Backend {
   }
 
   bool Wait(DWORD timeout, std::deque<InputEvent>& out) override {
+    PresentHeld();
     SDL_Event e;
     DWORD capped = std::min<DWORD>(timeout, kRequestCheck);
     if (SDL_WaitEventTimeout(&e, static_cast<int>(capped))) Translate(e, out);
@@ -209,6 +230,7 @@ class SdlBackend : public Backend {
   }
 
   void Sleep(DWORD ms, std::deque<InputEvent>& out) override {
+    PresentHeld();
     SDL_Delay(ms);
     Poll(out);
   }
@@ -406,6 +428,13 @@ class SdlBackend : public Backend {
   HWND activeShown_ = nullptr;
   bool pressOutside_ = false;
   SdlAudio audio_;
+  static constexpr Uint64 kFrameInterval = 16;  // ms: one display refresh
+  const Surface* heldScreen_ = nullptr;
+  std::vector<FrameView> heldViews_;
+  bool held_ = false;
+  bool presented_ = false;
+  Uint64 lastPresent_ = 0;
+  unsigned framesShown_ = 0;
   static constexpr DWORD kRequestCheck = 250;
   Uint64 lastRequestCheck_ = 0;
 };
