@@ -175,6 +175,8 @@ class SdlBackend : public Backend {
     PresentHeld();
   }
 
+  unsigned FramesShown() const override { return framesShown_; }
+
   void PresentHeld() {
     if (!held_) return;
     held_ = false;
