@@ -12,6 +12,7 @@
   X(SDL_ClearQueuedAudio) \
   X(SDL_CloseAudioDevice) \
   X(SDL_ConvertAudio) \
+  X(SDL_CreateRGBSurfaceWithFormatFrom) \
   X(SDL_CreateRenderer) \
   X(SDL_CreateTexture) \
   X(SDL_CreateWindow) \
@@ -19,6 +20,8 @@
   X(SDL_DestroyRenderer) \
   X(SDL_DestroyTexture) \
   X(SDL_DestroyWindow) \
+  X(SDL_FillRect) \
+  X(SDL_FreeSurface) \
   X(SDL_FreeWAV) \
   X(SDL_GetClipboardText) \
   X(SDL_GetCurrentVideoDriver) \
@@ -32,9 +35,11 @@
   X(SDL_GetWindowID) \
   X(SDL_GetWindowPosition) \
   X(SDL_GetWindowSize) \
+  X(SDL_GetWindowSurface) \
   X(SDL_HasClipboardText) \
   X(SDL_InitSubSystem) \
   X(SDL_LoadWAV_RW) \
+  X(SDL_MapRGB) \
   X(SDL_OpenAudioDevice) \
   X(SDL_PauseAudioDevice) \
   X(SDL_PollEvent) \
@@ -55,6 +60,9 @@
   X(SDL_StartTextInput) \
   X(SDL_StopTextInput) \
   X(SDL_UpdateTexture) \
+  X(SDL_UpdateWindowSurface) \
+  X(SDL_UpdateWindowSurfaceRects) \
+  X(SDL_UpperBlitScaled) \
   X(SDL_WaitEventTimeout) \
   X(SDL_free) \
   X(SDL_getenv)
@@ -80,6 +88,7 @@ bool LoadSdlApi();
 #define SDL_ClearQueuedAudio (::platform::sdl_api.SDL_ClearQueuedAudio)
 #define SDL_CloseAudioDevice (::platform::sdl_api.SDL_CloseAudioDevice)
 #define SDL_ConvertAudio (::platform::sdl_api.SDL_ConvertAudio)
+#define SDL_CreateRGBSurfaceWithFormatFrom (::platform::sdl_api.SDL_CreateRGBSurfaceWithFormatFrom)
 #define SDL_CreateRenderer (::platform::sdl_api.SDL_CreateRenderer)
 #define SDL_CreateTexture (::platform::sdl_api.SDL_CreateTexture)
 #define SDL_CreateWindow (::platform::sdl_api.SDL_CreateWindow)
@@ -87,6 +96,8 @@ bool LoadSdlApi();
 #define SDL_DestroyRenderer (::platform::sdl_api.SDL_DestroyRenderer)
 #define SDL_DestroyTexture (::platform::sdl_api.SDL_DestroyTexture)
 #define SDL_DestroyWindow (::platform::sdl_api.SDL_DestroyWindow)
+#define SDL_FillRect (::platform::sdl_api.SDL_FillRect)
+#define SDL_FreeSurface (::platform::sdl_api.SDL_FreeSurface)
 #define SDL_FreeWAV (::platform::sdl_api.SDL_FreeWAV)
 #define SDL_GetClipboardText (::platform::sdl_api.SDL_GetClipboardText)
 #define SDL_GetCurrentVideoDriver (::platform::sdl_api.SDL_GetCurrentVideoDriver)
@@ -100,9 +111,11 @@ bool LoadSdlApi();
 #define SDL_GetWindowID (::platform::sdl_api.SDL_GetWindowID)
 #define SDL_GetWindowPosition (::platform::sdl_api.SDL_GetWindowPosition)
 #define SDL_GetWindowSize (::platform::sdl_api.SDL_GetWindowSize)
+#define SDL_GetWindowSurface (::platform::sdl_api.SDL_GetWindowSurface)
 #define SDL_HasClipboardText (::platform::sdl_api.SDL_HasClipboardText)
 #define SDL_InitSubSystem (::platform::sdl_api.SDL_InitSubSystem)
 #define SDL_LoadWAV_RW (::platform::sdl_api.SDL_LoadWAV_RW)
+#define SDL_MapRGB (::platform::sdl_api.SDL_MapRGB)
 #define SDL_OpenAudioDevice (::platform::sdl_api.SDL_OpenAudioDevice)
 #define SDL_PauseAudioDevice (::platform::sdl_api.SDL_PauseAudioDevice)
 #define SDL_PollEvent (::platform::sdl_api.SDL_PollEvent)
@@ -123,6 +136,9 @@ bool LoadSdlApi();
 #define SDL_StartTextInput (::platform::sdl_api.SDL_StartTextInput)
 #define SDL_StopTextInput (::platform::sdl_api.SDL_StopTextInput)
 #define SDL_UpdateTexture (::platform::sdl_api.SDL_UpdateTexture)
+#define SDL_UpdateWindowSurface (::platform::sdl_api.SDL_UpdateWindowSurface)
+#define SDL_UpdateWindowSurfaceRects (::platform::sdl_api.SDL_UpdateWindowSurfaceRects)
+#define SDL_UpperBlitScaled (::platform::sdl_api.SDL_UpperBlitScaled)
 #define SDL_WaitEventTimeout (::platform::sdl_api.SDL_WaitEventTimeout)
 #define SDL_free (::platform::sdl_api.SDL_free)
 #define SDL_getenv (::platform::sdl_api.SDL_getenv)

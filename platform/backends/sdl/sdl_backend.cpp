@@ -31,6 +31,10 @@ struct Output {
   int width = 0;
   int height = 0;
   bool keepShape = false;  // letterboxed in its window, never stretched
+  // The handheld's window is drawn on its window surface, so that only what changed goes to
+  // the display: the frame last shown and the surface size it was shown on.
+  std::vector<uint32_t> shown;
+  int surfaceW = 0, surfaceH = 0;
 };
 
 // Where a width x height picture goes in an output of outW x outH: a whole factor when
@@ -90,6 +94,53 @@ void Show(Output& o) {
     SDL_RenderCopy(o.renderer, o.texture, nullptr, nullptr);
   }
   SDL_RenderPresent(o.renderer);
+}
+
+// Draws `pixels` (o.width x o.height, the layer's RGB888 frame) on the handheld's window
+// surface and sends the display only the rectangle that differs from the frame shown last;
+// the whole window after a resize, an exposure (whole) or where the scale is no whole factor.
+void ShowOnSurface(Output& o, const uint32_t* pixels, bool whole) {
+  SDL_Surface* target = SDL_GetWindowSurface(o.window);
+  if (!target || o.width <= 0 || o.height <= 0) return;
+  SDL_Rect to = Placement(o.width, o.height, target->w, target->h);
+  int factor = to.w / o.width;
+  bool exact = factor >= 1 && to.w == o.width * factor && to.h == o.height * factor;
+  size_t count = static_cast<size_t>(o.width) * o.height;
+  whole = whole || !exact || o.shown.size() != count || target->w != o.surfaceW || target->h != o.surfaceH;
+  int x0 = 0, y0 = 0, x1 = o.width, y1 = o.height;
+  if (!whole) {
+    y0 = o.height, y1 = 0, x0 = o.width, x1 = 0;
+    for (int y = 0; y < o.height; ++y) {
+      const uint32_t* now = pixels + static_cast<size_t>(y) * o.width;
+      const uint32_t* was = o.shown.data() + static_cast<size_t>(y) * o.width;
+      if (std::memcmp(now, was, o.width * sizeof(uint32_t)) == 0) continue;
+      y0 = std::min(y0, y);
+      y1 = y + 1;
+      int left = 0, right = o.width;
+      while (now[left] == was[left]) ++left;
+      while (now[right - 1] == was[right - 1]) --right;
+      x0 = std::min(x0, left);
+      x1 = std::max(x1, right);
+    }
+    if (y1 <= y0) return;  // nothing changed
+  }
+  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(pixels), o.width, o.height, 32,
+                                                           o.width * 4, SDL_PIXELFORMAT_RGB888);
+  if (!source) return;
+  if (whole) {
+    SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+    SDL_BlitScaled(source, nullptr, target, &to);
+    SDL_UpdateWindowSurface(o.window);
+  } else {
+    SDL_Rect from{x0, y0, x1 - x0, y1 - y0};
+    SDL_Rect part{to.x + x0 * factor, to.y + y0 * factor, (x1 - x0) * factor, (y1 - y0) * factor};
+    SDL_BlitScaled(source, &from, target, &part);
+    SDL_UpdateWindowSurfaceRects(o.window, &part, 1);
+  }
+  SDL_FreeSurface(source);
+  o.shown.assign(pixels, pixels + count);
+  o.surfaceW = target->w;
+  o.surfaceH = target->h;
 }
 
 // The driver SDL chose puts windows on a screen, or it draws nowhere and was asked for by name.
@@ -156,7 +207,9 @@ class SdlBackend : public Backend {
     device_.window = SDL_CreateWindow("Handheld", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                       width * scale, height * scale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     device_.keepShape = true;
-    if (!device_.window || !MakeRenderer(device_, width, height)) {
+    device_.width = width;
+    device_.height = height;
+    if (!device_.window) {
       std::fprintf(stderr, "platform: SDL cannot make the handheld's window: %s\n", SDL_GetError());
       return false;
     }
@@ -186,9 +239,8 @@ class SdlBackend : public Backend {
     const Surface& screen = *heldScreen_;
     const std::vector<FrameView>& views = heldViews_;
     if (kind_ == ScreenKind::Handheld) {
-      SDL_UpdateTexture(device_.texture, nullptr, screen.data(), screen.width() * 4);
       if (SDL_GetWindowFlags(device_.window) & SDL_WINDOW_HIDDEN) SDL_ShowWindow(device_.window);
-      Show(device_);
+      ShowOnSurface(device_, screen.data(), false);
       for (const FrameView& v : views)
         if (v.active) {
           std::string title = Utf8FromUtf16(v.title);
@@ -404,7 +456,10 @@ class SdlBackend : public Backend {
           out.push_back(in);
         } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
           if (kind_ == ScreenKind::Handheld) {
-            Show(device_);
+            if (!device_.shown.empty()) {
+              std::vector<uint32_t> last = device_.shown;
+              ShowOnSurface(device_, last.data(), true);
+            }
           } else {
             auto it = byId_.find(e.window.windowID);
             if (it != byId_.end()) Show(views_[it->second]);
