@@ -58,6 +58,21 @@ std::string DataFolder()
   return path;
 }
 
+std::string LookupFolder()
+{
+  std::string folder = std::string(ORLEND_BINARY_DIR) + "/bench-scratch/lookup/";
+  std::string source = DataFile("cedict.gb.dat");
+  if (source.empty()) return "";
+  std::string copy = folder + "cedict.gb.dat";
+  struct stat a, b;
+  if (stat(source.c_str(), &a) != 0) return "";
+  if (stat(copy.c_str(), &b) != 0 || a.st_size != b.st_size) {
+    std::string command = "mkdir -p '" + folder + "' && cp '" + source + "' '" + copy + "'";
+    if (system(command.c_str()) != 0) return "";
+  }
+  return folder;
+}
+
 std::string DataFile(const std::string& name)
 {
   static std::set<std::string> noted;

@@ -11,6 +11,10 @@
 // $ORLEND_DATA_DIR when set, else data/ in the source tree.
 std::string DataFolder();
 
+// A folder of the benchmark's own holding a copy of cedict.gb.dat, where the loader may keep
+// its table beside the database (never in the data folder); "" without the data.
+std::string LookupFolder();
+
 // The full path of a data file, or "" (with a note printed once) when missing.
 std::string DataFile(const std::string& name);
 

@@ -8,10 +8,11 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config
   # libraries
-  libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev
+  libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev libxxhash-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev ripgrep
-  # whole-process peers of the benchmarks
+  # whole-process peers of the benchmarks: a StarDict console and the tools that make its
+  # dictionary
   sdcv stardict-tools hyperfine
   # the resource compiler for .rc files and resource-only libraries
   binutils-mingw-w64-x86-64

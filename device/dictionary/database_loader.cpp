@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "device/dictionary/large_block.h"
+#include "device/dictionary/table_file.h"
 #include "device/dictionary/unit_search.h"
 #include "device/shell/program_folder.h"
 
@@ -13,11 +14,14 @@ WCHAR WordListName[WORD_LIST_NAME_UNITS];
 
 // The pointer array and, after it, every entry of the table (see ENTRY_TABLE_SLACK).
 static LARGE_BLOCK TableBlock;
+// Or a table mapped from its file beside the database.
+static TABLE_MAPPING Mapping;
 static int LastStatus = LOAD_OK;
 
 void FreeDictionary()
 {
   FreeLargeBlock(&TableBlock);
+  UnmapTable(&Mapping);
   EntryTable.Entries = nullptr;
   EntryTable.Count = 0;
   EntryMarks = nullptr;
@@ -273,27 +277,55 @@ void LoadDictionary(const WCHAR* fileName)
     LastStatus = LOAD_UNREADABLE;
     return;
   }
-  LARGE_BLOCK image;
-  BYTE* buffer = AllocLargeBlock(&image, size) ? static_cast<BYTE*>(image.Data) : nullptr;
+  // A table made from this very file is mapped; else the file is, and parsed.
+  WCHAR tablePath[MAX_PATH];
+  DATABASE_STAMP stamp;
+  bool stamped = lstrlenW(path) + 6 < MAX_PATH && StampDatabase(file, size, &stamp);
+  if (stamped) {
+    lstrcpyW(tablePath, path);
+    lstrcatW(tablePath, u".table");
+    DictionaryEntry** entries = nullptr;
+    LONG count = 0;
+    int status = LOAD_OK;
+    int mapped = MapTableFile(tablePath, stamp, &Mapping, &entries, &EntryMarks, &count, &status, WordListName);
+    if (mapped != 0) {
+      CloseHandle(file);
+      EntryTable.Entries = entries;
+      EntryTable.Count = count;
+      LastStatus = mapped > 0 ? status : LOAD_NO_MEMORY;
+      return;
+    }
+  }
+  if (const BYTE* image = MapWholeFile(file)) {
+    CloseHandle(file);
+    LoadDictionaryImage(image, size);
+    UnmapViewOfFile(image);
+    if (stamped && (LastStatus == LOAD_OK || LastStatus == LOAD_DAMAGED)) WriteTableFile(tablePath, stamp, LastStatus);
+    return;
+  }
+  LARGE_BLOCK copy;
+  BYTE* buffer = AllocLargeBlock(&copy, size) ? static_cast<BYTE*>(copy.Data) : nullptr;
   if (!buffer) {
     CloseHandle(file);
     LastStatus = LOAD_NO_MEMORY;
     return;
   }
   DWORD done = 0;
-  while (done < size) {
-    DWORD got = 0;
-    if (!ReadFile(file, buffer + done, size - done, &got, nullptr) || got == 0) break;
-    done += got;
+  if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0) {
+    while (done < size) {
+      DWORD got = 0;
+      if (!ReadFile(file, buffer + done, size - done, &got, nullptr) || got == 0) break;
+      done += got;
+    }
   }
   CloseHandle(file);
   if (done < size) {
-    FreeLargeBlock(&image);
+    FreeLargeBlock(&copy);
     LastStatus = LOAD_UNREADABLE;
     return;
   }
   LoadDictionaryImage(buffer, size);
-  FreeLargeBlock(&image);
+  FreeLargeBlock(&copy);
 }
 
 int CopyEntryText(int index, WCHAR** copy)

@@ -1,4 +1,4 @@
-// Large blocks for the loaded table and the file image. Both are written once
+// Large blocks for the loaded table, its pointers and the file image. All are written once
 // from end to end, so they are taken in huge pages where the system offers
 // them: with small pages the page faults cost more than the parsing.
 #pragma once

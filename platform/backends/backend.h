@@ -32,6 +32,8 @@ class Backend {
   virtual bool Open(ScreenKind kind, int width, int height) = 0;
   // `views` front to back.
   virtual void Present(const Surface& screen, const std::vector<FrameView>& views) = 0;
+  // Frames sent to the display so far (see platform::FramesShown).
+  virtual unsigned FramesShown() const = 0;
 
   virtual DWORD Ticks() = 0;
   virtual void Poll(std::deque<InputEvent>& out) = 0;

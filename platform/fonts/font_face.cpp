@@ -6,12 +6,14 @@
 #include <memory>
 #include <utility>
 
+#include "fonts/freetype_api.h"
+
 namespace platform::fonts {
 
 FT_Library Library() {
   static FT_Library library = [] {
     FT_Library l = nullptr;
-    if (FT_Init_FreeType(&l) != 0) return static_cast<FT_Library>(nullptr);
+    if (!LoadFreetypeApi() || FT_Init_FreeType(&l) != 0) return static_cast<FT_Library>(nullptr);
     return l;
   }();
   return library;

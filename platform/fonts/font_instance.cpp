@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "fonts/font_face.h"
+#include "fonts/freetype_api.h"
 
 namespace platform::fonts {
 

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "platform/gdi_bridge.h"
+#include "fonts/fontconfig_api.h"
 
 namespace platform::fonts {
 
@@ -33,6 +34,7 @@ std::set<std::u16string>& hidden() {
 
 FcConfig* Config() {
   static FcConfig* config = [] {
+    if (!LoadFontconfigApi()) return static_cast<FcConfig*>(nullptr);
     FcConfig* c = FcInitLoadConfigAndFonts();
     // Handed back at exit, so leak checkers see only the program's own memory.
     std::atexit([] {

@@ -120,34 +120,66 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR source, int sourceLength, 
   }
   size_t length = sourceLength < 0 ? std::char_traits<char16_t>::length(source) + 1
                                    : static_cast<size_t>(sourceLength);
-  iconv_t cd = Converter(codePage, false);
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  std::string result;
-  std::vector<char> buffer(length * 4 + 8);
-  char* in = reinterpret_cast<char*>(const_cast<char16_t*>(source));
-  size_t inLeft = length * 2;
   const char* fallback = defaultChar ? defaultChar : "?";
-  while (true) {
-    char* out = buffer.data();
-    size_t outLeft = buffer.size();
-    size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
-    result.append(buffer.data(), static_cast<size_t>(out - buffer.data()));
-    if (r != static_cast<size_t>(-1) || inLeft == 0) break;
-    if (errno == E2BIG) continue;
-    // An unmappable unit (or a lone surrogate): the default character stands in.
-    result += fallback;
-    if (usedDefault) *usedDefault = TRUE;
-    // A whole pair the code page lacks is one character; a lone surrogate is one unit, and
-    // the unit after it is the next character, never swallowed.
-    const char16_t* unit = reinterpret_cast<const char16_t*>(in);
-    size_t skip = inLeft >= 4 && (unit[0] & 0xFC00) == 0xD800 && (unit[1] & 0xFC00) == 0xDC00 ? 4 : 2;
-    in += skip;
-    inLeft -= skip < inLeft ? skip : inLeft;
+  std::string result;
+  if (codePage == CP_UTF8) {
+    // Written here, as iconv would: a command-line lookup prints thousands of rows.
+    result.reserve(length * 3);
+    for (size_t i = 0; i < length;) {
+      char32_t c = source[i++];
+      if ((c & 0xF800) == 0xD800) {
+        if (c < 0xDC00 && i < length && (source[i] & 0xFC00) == 0xDC00) {
+          c = 0x10000 + ((c - 0xD800) << 10) + (source[i++] - 0xDC00);
+        } else {
+          result += fallback;  // a lone surrogate: one unit, the next one stays
+          if (usedDefault) *usedDefault = TRUE;
+          continue;
+        }
+      }
+      if (c < 0x80) {
+        result += static_cast<char>(c);
+      } else if (c < 0x800) {
+        result += static_cast<char>(0xC0 | (c >> 6));
+        result += static_cast<char>(0x80 | (c & 0x3F));
+      } else if (c < 0x10000) {
+        result += static_cast<char>(0xE0 | (c >> 12));
+        result += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        result += static_cast<char>(0x80 | (c & 0x3F));
+      } else {
+        result += static_cast<char>(0xF0 | (c >> 18));
+        result += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        result += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        result += static_cast<char>(0x80 | (c & 0x3F));
+      }
+    }
+  } else {
+    iconv_t cd = Converter(codePage, false);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
+    }
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    std::vector<char> buffer(length * 4 + 8);
+    char* in = reinterpret_cast<char*>(const_cast<char16_t*>(source));
+    size_t inLeft = length * 2;
+    while (true) {
+      char* out = buffer.data();
+      size_t outLeft = buffer.size();
+      size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
+      result.append(buffer.data(), static_cast<size_t>(out - buffer.data()));
+      if (r != static_cast<size_t>(-1) || inLeft == 0) break;
+      if (errno == E2BIG) continue;
+      // An unmappable unit (or a lone surrogate): the default character stands in.
+      result += fallback;
+      if (usedDefault) *usedDefault = TRUE;
+      // A whole pair the code page lacks is one character; a lone surrogate is one unit, and
+      // the unit after it is the next character, never swallowed.
+      const char16_t* unit = reinterpret_cast<const char16_t*>(in);
+      size_t skip = inLeft >= 4 && (unit[0] & 0xFC00) == 0xD800 && (unit[1] & 0xFC00) == 0xDC00 ? 4 : 2;
+      in += skip;
+      inLeft -= skip < inLeft ? skip : inLeft;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
   }
   if (destLength == 0) return static_cast<int>(result.size());
   if (static_cast<int>(result.size()) > destLength) {

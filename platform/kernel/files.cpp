@@ -1,9 +1,11 @@
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <map>
 #include <mutex>
 
 #include "kernel/kernel_object.h"
@@ -265,7 +267,8 @@ DWORD GetFileAttributesW(LPCWSTR name) {
 
 BOOL CloseHandle(HANDLE h) {
   auto* object = static_cast<KernelObject*>(h);
-  for (auto kind : {KernelObject::Kind::File, KernelObject::Kind::Event, KernelObject::Kind::Process})
+  for (auto kind : {KernelObject::Kind::File, KernelObject::Kind::Event, KernelObject::Kind::Process,
+                    KernelObject::Kind::FileMapping})
     if (LookUpHandle(h, kind)) {
       delete object;
       SetLastError(ERROR_SUCCESS);
@@ -273,4 +276,113 @@ BOOL CloseHandle(HANDLE h) {
     }
   SetLastError(ERROR_INVALID_HANDLE);
   return FALSE;
+}
+
+BOOL GetFileInformationByHandle(HANDLE h, LPBY_HANDLE_FILE_INFORMATION information) {
+  File* f = AsFile(h);
+  if (!f || !information) return FALSE;
+  struct stat st;
+  if (::fstat(f->fd, &st) != 0) {
+    SetLastErrorFromErrno(errno);
+    return FALSE;
+  }
+  auto fileTime = [](const struct timespec& t) {
+    // 100 ns units from 1601-01-01, as the platform counts.
+    uint64_t units = (static_cast<uint64_t>(t.tv_sec) + 11644473600ULL) * 10000000ULL + t.tv_nsec / 100;
+    return FILETIME{static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
+  };
+  *information = BY_HANDLE_FILE_INFORMATION{};
+  information->dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  information->ftCreationTime = fileTime(st.st_ctim);
+  information->ftLastAccessTime = fileTime(st.st_atim);
+  information->ftLastWriteTime = fileTime(st.st_mtim);
+  information->dwVolumeSerialNumber = static_cast<DWORD>(st.st_dev);
+  information->nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
+  information->nFileSizeLow = static_cast<DWORD>(st.st_size);
+  information->nNumberOfLinks = static_cast<DWORD>(st.st_nlink);
+  information->nFileIndexHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_ino) >> 32);
+  information->nFileIndexLow = static_cast<DWORD>(st.st_ino);
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
+namespace platform {
+namespace {
+
+class FileMapping : public KernelObject {
+ public:
+  FileMapping(int fd, size_t size) : KernelObject(Kind::FileMapping), fd(fd), size(size) {}
+  ~FileMapping() override { ::close(fd); }
+  int fd;
+  size_t size;
+};
+
+// Views still mapped, with their sizes, for UnmapViewOfFile.
+std::mutex g_viewMutex;
+std::map<const void*, size_t> g_views;
+
+}  // namespace
+}  // namespace platform
+
+HANDLE CreateFileMappingW(HANDLE h, LPSECURITY_ATTRIBUTES, DWORD protect, DWORD maximumSizeHigh,
+                          DWORD maximumSizeLow, LPCWSTR name) {
+  File* f = AsFile(h);
+  if (!f || protect != PAGE_READONLY || maximumSizeHigh != 0 || maximumSizeLow != 0 || name) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  struct stat st;
+  if (::fstat(f->fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0 || st.st_size >= (1LL << 32)) {
+    SetLastError(ERROR_INVALID_PARAMETER);  // the platform refuses an empty file's mapping too
+    return nullptr;
+  }
+  // The view is the whole file read at once: a read that would fail on the way fails here,
+  // since a view has no later read to report it.
+  DWORD size = static_cast<DWORD>(st.st_size);
+  if (Allowance(f, size, false) < size) {
+    SetLastError(ERROR_READ_FAULT);
+    return nullptr;
+  }
+  Charge(f, size, false);
+  int fd = ::dup(f->fd);
+  if (fd < 0) {
+    SetLastErrorFromErrno(errno);
+    return nullptr;
+  }
+  ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+  SetLastError(ERROR_SUCCESS);
+  return new FileMapping(fd, static_cast<size_t>(st.st_size));
+}
+
+LPVOID MapViewOfFile(HANDLE h, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes) {
+  auto* m = static_cast<FileMapping*>(LookUpHandle(h, KernelObject::Kind::FileMapping));
+  if (!m || access != FILE_MAP_READ || offsetHigh != 0 || offsetLow != 0 || (bytes != 0 && bytes != m->size)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  void* view = ::mmap(nullptr, m->size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, m->fd, 0);
+  if (view == MAP_FAILED) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  std::lock_guard<std::mutex> lock(g_viewMutex);
+  g_views[view] = m->size;
+  SetLastError(ERROR_SUCCESS);
+  return view;
+}
+
+BOOL UnmapViewOfFile(LPCVOID view) {
+  size_t size;
+  {
+    std::lock_guard<std::mutex> lock(g_viewMutex);
+    auto it = g_views.find(view);
+    if (it == g_views.end()) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    size = it->second;
+    g_views.erase(it);
+  }
+  ::munmap(const_cast<void*>(view), size);
+  return TRUE;
 }

@@ -8,7 +8,7 @@ namespace platform {
 
 class KernelObject {
  public:
-  enum class Kind { File, Find, Event, Process };
+  enum class Kind { File, Find, Event, Process, FileMapping };
   explicit KernelObject(Kind kind);
   virtual ~KernelObject();
   KernelObject(const KernelObject&) = delete;

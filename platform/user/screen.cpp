@@ -190,6 +190,8 @@ void Shutdown() { StopWindowSystem(); }
 
 bool Started() { return S().started; }
 
+unsigned FramesShown() { return S().backend ? S().backend->FramesShown() : 0; }
+
 void FinishRun() {
   State& s = S();
   if (!s.started || g_finished) return;

@@ -51,7 +51,7 @@ class CommandLine : public ::testing::Test {
   Outcome Lookup(const std::vector<std::string>& arguments, const std::string& output = "")
   {
     // A run that hangs is killed, and fails its test, instead of holding the suite.
-    std::string command = "timeout -s KILL 60 " + Quote(std::string(ORLEND_BINARY_DIR) + "/bin/orlend-dict");
+    std::string command = environment + "timeout -s KILL 60 " + Quote(std::string(ORLEND_BINARY_DIR) + "/bin/orlend-dict");
     for (const std::string& argument : arguments) command += " " + Quote(argument);
     command += (output.empty() ? " >" + Quote(folder + "out.txt") : " " + output) + " 2>" + Quote(folder + "err.txt");
     int status = system(command.c_str());
@@ -61,6 +61,7 @@ class CommandLine : public ::testing::Test {
   }
 
   std::string folder;
+  std::string environment;  // VAR=value words before the command
 };
 
 TEST_F(CommandLine, PrintsRowsBestFirst)
@@ -178,6 +179,19 @@ TEST_F(CommandLine, EdgesOfTheSystemAreReportedNotHungOrHidden)
   WriteBytes(folder + "cedict.gb.dat", DictionaryImage({u"中国 [zhong1 guo2] /China \xD800x/"}));
   Outcome lone = Lookup({"--query", "china", "--folder", folder});
   EXPECT_EQ("0\t中国 \tChina ?x\n", lone.out);
+}
+
+// A lookup starts in a few milliseconds only when it never loads what a screen needs.
+TEST_F(CommandLine, LookupLoadsNoWindowFontOrSoundLibrary)
+{
+  environment = "LD_DEBUG=files ";
+  Outcome run = Lookup({"--query", "china", "--folder", folder});
+  EXPECT_EQ(0, run.exitCode);
+  // The loader's trace is there: the C library is always loaded.
+  ASSERT_NE(std::string::npos, run.err.find("file=libc.so")) << run.err;
+  for (const char* library : {"libSDL2", "libfreetype", "libfontconfig", "libasound", "libpulse", "libX11",
+                              "libwayland", "libxkbcommon", "libdbus"})
+    EXPECT_EQ(std::string::npos, run.err.find(std::string("file=") + library)) << library << " loaded:\n" << run.err;
 }
 
 }  // namespace

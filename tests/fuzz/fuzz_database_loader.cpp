@@ -8,6 +8,8 @@
 #include "device/dictionary/database.h"
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/unit_search.h"
+#include "device/shell/program_folder.h"
+#include "platform/utf.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {
@@ -110,6 +112,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(texts == expected);
   }
   SetMarkerPath(0);
+
+  // From a file: the first load parses it and keeps its table beside it, the second maps
+  // that table, the third finds one byte of it changed and must not trust it.
+  static const std::u16string folder = platform::Utf16FromNativePath(ScratchFolder());
+  SetProgramFolder(folder.c_str());
+  std::string database = ScratchFolder() + "cedict.gb.dat";
+  WriteWhole(database, data, size);
+  for (int load = 0; load < 3; load++) {
+    std::vector<unsigned char> table;
+    if (load == 2 && ReadWhole(database + ".table", &table) && !table.empty()) {
+      table[size % table.size()] ^= (unsigned char)(1 + (size ? data[size - 1] % 255 : 0));
+      WriteWhole(database + ".table", table.data(), table.size());
+    }
+    LoadDictionary(u"cedict.gb.dat");
+    int status = LoadDictionaryStatus();
+    FUZZ_CHECK(status == expectedStatus);
+    if (status != LOAD_NO_MEMORY) CheckTable(status, size);
+    FUZZ_CHECK(Texts() == expected);
+  }
+  unlink((database + ".table").c_str());
+  LoadDictionaryImage(data, (DWORD)size);
 
   // Queries from the table itself reach the scoring; a few fixed ones the rest.
   std::vector<std::u16string> queries = {u"a", u"zhong guo", u"[", u"#", u"/"};

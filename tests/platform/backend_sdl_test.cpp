@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "platform/platform.h"
+#include "platform/commctrl.h"
 #include "platform/windows.h"
 #include "tests/support/pixels.h"
 
@@ -68,6 +69,35 @@ TEST_F(SdlTest, HandheldScreenStartsAndPresents) {
   DWORD t = GetTickCount();
   Sleep(20);
   EXPECT_GE(GetTickCount() - t, 15u);
+}
+
+// A long task that reports progress a hundred times finishes a hundred frames; the display
+// gets at most one per refresh, and the last one once the program waits.
+TEST_F(SdlTest, ProgressReportsReachTheDisplayAtMostOncePerRefresh) {
+  ASSERT_TRUE(StartSdl(platform::ScreenKind::Handheld));
+  HWND w = CreateWindowExW(0, u"SdlProbe", u"Probe", WS_VISIBLE, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
+                           nullptr, nullptr, nullptr);
+  HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 10, 10, 200, 12, w, nullptr,
+                             nullptr, nullptr);
+  ASSERT_NE(bar, nullptr);
+  Pump();
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+  unsigned before = platform::FramesShown();
+  auto t0 = Clock::now();
+  for (int percent = 1; percent <= 100; ++percent) {
+    SendMessageW(bar, PBM_SETPOS, percent, 0);
+    Pump();  // as a search's progress does: the frame is finished at once
+  }
+  double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+  unsigned during = platform::FramesShown() - before;
+  EXPECT_LE(during, 2 + static_cast<unsigned>(ms / 16)) << ms << " ms";
+  // Waiting shows what was held back.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+  unsigned after = platform::FramesShown() - before;
+  EXPECT_GE(after, 1u);
+  EXPECT_LE(after, during + 1);
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+  EXPECT_EQ(after, platform::FramesShown() - before) << "nothing new to show";
 }
 
 TEST_F(SdlTest, ClipboardGoesThroughSdl) {

@@ -40,6 +40,9 @@ TEST(CodePages, ALoneSurrogateTakesOneUnitOnly) {
   char out[16];
   int n = WideCharToMultiByte(CP_UTF8, 0, u"\xD800x\xDC00y", 4, out, sizeof out, nullptr, nullptr);
   EXPECT_EQ(std::string(out, n > 0 ? n : 0), "?x?y");
+  // Every length of UTF-8, a pair, and a high surrogate that ends the text.
+  n = WideCharToMultiByte(CP_UTF8, 0, u"a\u00E9\u4E2D\U0001F600\xDBFF", 6, out, sizeof out, nullptr, nullptr);
+  EXPECT_EQ(std::string(out, n > 0 ? n : 0), "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80?");
   n = WideCharToMultiByte(936, 0, u"\xD83D\xDE00z", 3, out, sizeof out, nullptr, nullptr);
   EXPECT_EQ(std::string(out, n > 0 ? n : 0), "?z");  // a whole pair GB lacks: one character
 }

@@ -15,7 +15,8 @@ class HeadlessBackend : public Backend {
 
   void DesktopGeometry(RECT* screen, RECT* workArea) override;
   bool Open(ScreenKind kind, int width, int height) override;
-  void Present(const Surface&, const std::vector<FrameView>&) override {}
+  void Present(const Surface&, const std::vector<FrameView>&) override { framesShown_++; }
+  unsigned FramesShown() const override { return framesShown_; }
   DWORD Ticks() override { return now_; }
   void Poll(std::deque<InputEvent>& out) override;
   bool Wait(DWORD timeout, std::deque<InputEvent>& out) override;
@@ -50,6 +51,7 @@ class HeadlessBackend : public Backend {
 
   Options options_;
   DWORD now_ = 1000;  // a handheld's tick count is never 0
+  unsigned framesShown_ = 0;
   DWORD quietSince_ = 1000;
   uint64_t order_ = 0;
   bool ended_ = false;

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "backends/sdl/sdl_api.h"
+
 namespace platform {
 
 namespace {
@@ -32,6 +34,7 @@ bool SdlAudio::Ready() {
   if (device_) return true;
   if (tried_) return false;
   tried_ = true;
+  if (!LoadSdlApi()) return false;
   QuietAlsa();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     if (verbose_) std::fprintf(stderr, "platform: no sound: %s\n", SDL_GetError());

@@ -16,6 +16,7 @@
 #include "backends/sdl/sdl_keys.h"
 #include "platform/utf.h"
 #include "user/instances.h"
+#include "backends/sdl/sdl_api.h"
 
 namespace platform {
 
@@ -30,6 +31,10 @@ struct Output {
   int width = 0;
   int height = 0;
   bool keepShape = false;  // letterboxed in its window, never stretched
+  // The handheld's window is drawn on its window surface, so that only what changed goes to
+  // the display: the frame last shown and the surface size it was shown on.
+  std::vector<uint32_t> shown;
+  int surfaceW = 0, surfaceH = 0;
 };
 
 // Where a width x height picture goes in an output of outW x outH: a whole factor when
@@ -89,6 +94,53 @@ void Show(Output& o) {
     SDL_RenderCopy(o.renderer, o.texture, nullptr, nullptr);
   }
   SDL_RenderPresent(o.renderer);
+}
+
+// Draws `pixels` (o.width x o.height, the layer's RGB888 frame) on the handheld's window
+// surface and sends the display only the rectangle that differs from the frame shown last;
+// the whole window after a resize, an exposure (whole) or where the scale is no whole factor.
+void ShowOnSurface(Output& o, const uint32_t* pixels, bool whole) {
+  SDL_Surface* target = SDL_GetWindowSurface(o.window);
+  if (!target || o.width <= 0 || o.height <= 0) return;
+  SDL_Rect to = Placement(o.width, o.height, target->w, target->h);
+  int factor = to.w / o.width;
+  bool exact = factor >= 1 && to.w == o.width * factor && to.h == o.height * factor;
+  size_t count = static_cast<size_t>(o.width) * o.height;
+  whole = whole || !exact || o.shown.size() != count || target->w != o.surfaceW || target->h != o.surfaceH;
+  int x0 = 0, y0 = 0, x1 = o.width, y1 = o.height;
+  if (!whole) {
+    y0 = o.height, y1 = 0, x0 = o.width, x1 = 0;
+    for (int y = 0; y < o.height; ++y) {
+      const uint32_t* now = pixels + static_cast<size_t>(y) * o.width;
+      const uint32_t* was = o.shown.data() + static_cast<size_t>(y) * o.width;
+      if (std::memcmp(now, was, o.width * sizeof(uint32_t)) == 0) continue;
+      y0 = std::min(y0, y);
+      y1 = y + 1;
+      int left = 0, right = o.width;
+      while (now[left] == was[left]) ++left;
+      while (now[right - 1] == was[right - 1]) --right;
+      x0 = std::min(x0, left);
+      x1 = std::max(x1, right);
+    }
+    if (y1 <= y0) return;  // nothing changed
+  }
+  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(pixels), o.width, o.height, 32,
+                                                           o.width * 4, SDL_PIXELFORMAT_RGB888);
+  if (!source) return;
+  if (whole) {
+    SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+    SDL_BlitScaled(source, nullptr, target, &to);
+    SDL_UpdateWindowSurface(o.window);
+  } else {
+    SDL_Rect from{x0, y0, x1 - x0, y1 - y0};
+    SDL_Rect part{to.x + x0 * factor, to.y + y0 * factor, (x1 - x0) * factor, (y1 - y0) * factor};
+    SDL_BlitScaled(source, &from, target, &part);
+    SDL_UpdateWindowSurfaceRects(o.window, &part, 1);
+  }
+  SDL_FreeSurface(source);
+  o.shown.assign(pixels, pixels + count);
+  o.surfaceW = target->w;
+  o.surfaceH = target->h;
 }
 
 // The driver SDL chose puts windows on a screen, or it draws nowhere and was asked for by name.
@@ -155,18 +207,40 @@ class SdlBackend : public Backend {
     device_.window = SDL_CreateWindow("Handheld", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                       width * scale, height * scale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     device_.keepShape = true;
-    if (!device_.window || !MakeRenderer(device_, width, height)) {
+    device_.width = width;
+    device_.height = height;
+    if (!device_.window) {
       std::fprintf(stderr, "platform: SDL cannot make the handheld's window: %s\n", SDL_GetError());
       return false;
     }
     return true;
   }
 
+  // The layer finishes a frame whenever it goes idle, which a search's progress reports make
+  // a hundred times a second and more; a display shows one per refresh. So at most one frame
+  // goes out per kFrameInterval, and a frame held back goes out when that much time has
+  // passed or the program next waits or sleeps: the last state is always shown.
   void Present(const Surface& screen, const std::vector<FrameView>& views) override {
+    heldScreen_ = &screen;
+    heldViews_ = views;
+    held_ = true;
+    if (presented_ && SDL_GetTicks64() - lastPresent_ < kFrameInterval) return;
+    PresentHeld();
+  }
+
+  unsigned FramesShown() const override { return framesShown_; }
+
+  void PresentHeld() {
+    if (!held_) return;
+    held_ = false;
+    lastPresent_ = SDL_GetTicks64();
+    presented_ = true;
+    framesShown_++;
+    const Surface& screen = *heldScreen_;
+    const std::vector<FrameView>& views = heldViews_;
     if (kind_ == ScreenKind::Handheld) {
-      SDL_UpdateTexture(device_.texture, nullptr, screen.data(), screen.width() * 4);
       if (SDL_GetWindowFlags(device_.window) & SDL_WINDOW_HIDDEN) SDL_ShowWindow(device_.window);
-      Show(device_);
+      ShowOnSurface(device_, screen.data(), false);
       for (const FrameView& v : views)
         if (v.active) {
           std::string title = Utf8FromUtf16(v.title);
@@ -183,6 +257,7 @@ class SdlBackend : public Backend {
   DWORD Ticks() override { return static_cast<DWORD>(SDL_GetTicks64() - start_ + 1000); }
 
   void Poll(std::deque<InputEvent>& out) override {
+    if (held_ && SDL_GetTicks64() - lastPresent_ >= kFrameInterval) PresentHeld();
     SDL_Event e;
     while (SDL_PollEvent(&e)) Translate(e, out);
     // Another start of the program may ask to come forward; a few looks a second do.
@@ -200,6 +275,7 @@ class SdlBackend : public Backend {
   }
 
   bool Wait(DWORD timeout, std::deque<InputEvent>& out) override {
+    PresentHeld();
     SDL_Event e;
     DWORD capped = std::min<DWORD>(timeout, kRequestCheck);
     if (SDL_WaitEventTimeout(&e, static_cast<int>(capped))) Translate(e, out);
@@ -208,6 +284,7 @@ class SdlBackend : public Backend {
   }
 
   void Sleep(DWORD ms, std::deque<InputEvent>& out) override {
+    PresentHeld();
     SDL_Delay(ms);
     Poll(out);
   }
@@ -379,7 +456,10 @@ class SdlBackend : public Backend {
           out.push_back(in);
         } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
           if (kind_ == ScreenKind::Handheld) {
-            Show(device_);
+            if (!device_.shown.empty()) {
+              std::vector<uint32_t> last = device_.shown;
+              ShowOnSurface(device_, last.data(), true);
+            }
           } else {
             auto it = byId_.find(e.window.windowID);
             if (it != byId_.end()) Show(views_[it->second]);
@@ -405,6 +485,13 @@ class SdlBackend : public Backend {
   HWND activeShown_ = nullptr;
   bool pressOutside_ = false;
   SdlAudio audio_;
+  static constexpr Uint64 kFrameInterval = 16;  // ms: one display refresh
+  const Surface* heldScreen_ = nullptr;
+  std::vector<FrameView> heldViews_;
+  bool held_ = false;
+  bool presented_ = false;
+  Uint64 lastPresent_ = 0;
+  unsigned framesShown_ = 0;
   static constexpr DWORD kRequestCheck = 250;
   Uint64 lastRequestCheck_ = 0;
 };
@@ -412,6 +499,10 @@ class SdlBackend : public Backend {
 }  // namespace
 
 std::unique_ptr<Backend> CreateSdlBackend(const Options& options) {
+  if (!LoadSdlApi()) {
+    std::fprintf(stderr, "platform: no display could be opened: SDL2 (libSDL2-2.0.so.0) is not installed\n");
+    return nullptr;
+  }
   auto backend = std::make_unique<SdlBackend>(options);
   if (!backend->Init()) return nullptr;
   return backend;

@@ -44,6 +44,10 @@ bool Start(const Options& options);
 // Registered classes stay, as they would for the rest of a process.
 void Shutdown();
 bool Started();
+// How many frames the backend has sent to the display since the window system started. The
+// headless backend sends every finished frame; the SDL backend at most one per display
+// refresh (16 ms), and always the last.
+unsigned FramesShown();
 // Writes what the run leaves behind (the --snapshot of the last frame). Called at exit, by
 // EndProcess before it ends the process at once, and by Shutdown. Runs once per Start.
 void FinishRun();

@@ -71,6 +71,19 @@ typedef struct _FILETIME {
   DWORD dwHighDateTime;
 } FILETIME;
 
+typedef struct _BY_HANDLE_FILE_INFORMATION {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD dwVolumeSerialNumber;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD nNumberOfLinks;
+  DWORD nFileIndexHigh;
+  DWORD nFileIndexLow;
+} BY_HANDLE_FILE_INFORMATION, *LPBY_HANDLE_FILE_INFORMATION;
+
 typedef struct _WIN32_FIND_DATAW {
   DWORD dwFileAttributes;
   FILETIME ftCreationTime;
@@ -91,6 +104,18 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
 DWORD SetFilePointer(HANDLE file, LONG distance, LPLONG distanceHigh, DWORD method);
 DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
 BOOL FlushFileBuffers(HANDLE file);
+// The times are the file's own to the nanosecond (100 ns units from 1601), the volume serial
+// and index its device and inode.
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
+// Read-only mappings of a whole file (PAGE_READONLY, FILE_MAP_READ, offset 0, every byte):
+// the view is private, so a later change to the file need not show in it, and its pages are
+// read in at once. A file whose reads are made to fail (file_faults.h) cannot be mapped.
+#define PAGE_READONLY 0x02
+#define FILE_MAP_READ 0x0004
+HANDLE CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES security, DWORD protect, DWORD maximumSizeHigh,
+                          DWORD maximumSizeLow, LPCWSTR name);
+LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes);
+BOOL UnmapViewOfFile(LPCVOID view);
 BOOL CloseHandle(HANDLE object);
 BOOL DeleteFileW(LPCWSTR name);
 BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);

@@ -1,0 +1,125 @@
+#!/usr/bin/env python3
+"""Whole processes side by side: orlend-dict --query against grep -c -i -F and rg -c -i -F
+over the UTF-8 word list, the scan floor (orlend-bench-floor: map cedict.gb.dat, scan it
+once) and, for Chinese headwords, sdcv's indexed lookup in a StarDict dictionary made from
+the same CC-CEDICT. Every command runs once per round, the rounds in shuffled order, and
+the table shows medians of elapsed time, processor time (user and system) and the ratios
+of ours to each peer, all from this one run.
+
+  bench/whole_process.py BUILD_DIR DATA_DIR [ROUNDS]
+"""
+import os
+import random
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+QUERIES = ["china", "computer", "beautiful", "to eat", "中国", "中"]
+HEADWORDS = {"中国", "中"}
+
+
+def run(command, env=None):
+    """Elapsed and processor milliseconds, and peak resident KiB, of one whole process."""
+    start = time.perf_counter()
+    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+    _, status, usage = os.wait4(child.pid, 0)
+    elapsed = (time.perf_counter() - start) * 1000
+    child.returncode = os.waitstatus_to_exitcode(status)
+    return elapsed, (usage.ru_utime + usage.ru_stime) * 1000, usage.ru_maxrss
+
+
+def stardict(scratch, source):
+    """A StarDict dictionary of the word list (simplified headwords), made once with stardict-tools."""
+    folder = os.path.join(scratch, "stardict")
+    if os.path.exists(os.path.join(folder, "cedict.ifo")):
+        return folder
+    tabfile = "/usr/lib/stardict-tools/tabfile"
+    if not os.access(tabfile, os.X_OK):
+        return None
+    os.makedirs(folder, exist_ok=True)
+    text = os.path.join(folder, "cedict.txt")
+    line_re = re.compile(r"(\S+) (\S+) \[([^\]]*)\] /(.*)/\s*$")
+    with open(source, encoding="utf-8") as lines, open(text, "w", encoding="utf-8") as out:
+        for line in lines:
+            m = line_re.match(line)
+            if m:
+                out.write(f"{m.group(2)}\t[{m.group(3)}] {'; '.join(m.group(4).split('/'))}\n")
+    subprocess.run([tabfile, text], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.remove(text)
+    return folder
+
+
+def main():
+    build, data = sys.argv[1], sys.argv[2]
+    rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 21
+    scratch = os.path.join(build, "bench-scratch", "whole-process")
+    program = os.path.join(scratch, "program")
+    os.makedirs(program, exist_ok=True)
+    database = os.path.join(program, "cedict.gb.dat")
+    if not os.path.exists(database) or os.path.getsize(database) != os.path.getsize(os.path.join(data, "cedict.gb.dat")):
+        shutil.copyfile(os.path.join(data, "cedict.gb.dat"), database)
+    words = os.path.join(data, "cedict_ts.u8")
+    ours = os.path.join(build, "bin", "orlend-dict")
+    floor = os.path.join(build, "bin", "orlend-bench-floor")
+    dictionary = stardict(scratch, words) if shutil.which("sdcv") else None
+    # sdcv reads the user's own dictionaries and settings too: give it an empty home.
+    sdcv_env = dict(os.environ, HOME=os.path.join(scratch, "home"), STARDICT_DATA_DIR=dictionary or "")
+    os.makedirs(sdcv_env["HOME"], exist_ok=True)
+
+    commands = {}
+    for q in QUERIES:
+        commands[("ours", q)] = ([ours, "--query", q, "--folder", program], None)
+        commands[("floor", q)] = ([floor, database, q], None)
+        for peer in ("grep", "rg"):
+            if shutil.which(peer):
+                commands[(peer, q)] = ([shutil.which(peer), "-c", "-i", "-F", q, words], None)
+        if dictionary and q in HEADWORDS:
+            commands[("sdcv", q)] = (["sdcv", "-n", "-e", "--data-dir", dictionary, q], sdcv_env)
+    commands[("true", "")] = (["/bin/true"], None)
+    commands[("ours", "(no database)")] = ([ours, "--query", "china", "--folder", os.path.join(scratch, "none")], None)
+
+    # Warm up: page cache, the kept table, sdcv's offset cache.
+    for command, env in commands.values():
+        run(command, env)
+    times = {key: [] for key in commands}
+    keys = list(commands)
+    for _ in range(rounds):
+        random.shuffle(keys)
+        for key in keys:
+            times[key].append(run(*commands[key]))
+
+    def median(key, field):
+        return statistics.median(t[field] for t in times[key]) if key in times else None
+
+    def cell(value):
+        return f"{value:8.1f}" if value is not None else f"{'-':>8}"
+
+    def ratio(a, b):
+        return f"{a / b:6.2f}x" if a is not None and b else f"{'-':>7}"
+
+    size = os.path.getsize(database)
+    load = os.getloadavg()[0]
+    print(f"\nWhole process, median of {rounds} shuffled rounds (load average {load:.1f}, {os.cpu_count()} processors).")
+    print("grep and rg read cedict_ts.u8 (UTF-8); floor and ours cedict.gb.dat (UTF-16); sdcv its own index.")
+    print("Ratios are ours / peer: below 1, ours is faster.")
+    for field, title in ((0, "elapsed ms"), (1, "processor ms (user + system), which other work disturbs less")):
+        print(f"\n{title}")
+        print(f"{'query':<12}{'ours':>8}{'grep':>8}{'rg':>8}{'floor':>8}{'sdcv':>8}{'/grep':>8}{'/rg':>8}{'/floor':>8}{'/sdcv':>8}")
+        for q in QUERIES:
+            o = median(("ours", q), field)
+            peers = [median((p, q), field) for p in ("grep", "rg", "floor", "sdcv")]
+            label = q + " " * (12 - len(q) - sum(1 for c in q if ord(c) > 0x2E80))
+            print(label + cell(o) + "".join(cell(p) for p in peers) + "".join(" " + ratio(o, p) for p in peers))
+        print(f"{'/bin/true':<12}{cell(median(('true', ''), field))}")
+        print(f"{'start alone':<12}{cell(median(('ours', '(no database)'), field))}"
+              "  (orlend-dict --query ending at a missing database)")
+    peak = max(t[2] for q in QUERIES for t in times[("ours", q)])
+    print(f"peak resident memory of a lookup: {peak / 1024:.1f} MiB = {peak * 1024 / size:.2f} x cedict.gb.dat "
+          f"({size / 1048576:.1f} MiB)")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,231 @@
+#include "device/dictionary/table_file.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+namespace {
+
+const char kMagic[8] = {'O', 'R', 'L', 'T', 'A', 'B', 'L', '1'};
+const size_t kSampleBytes = 4096;
+
+struct TABLE_HEADER {
+  char Magic[8];
+  uint64_t FileBytes;
+  DATABASE_STAMP Source;
+  int32_t Status;
+  int32_t Count;
+  uint64_t ArenaUnits;  // the entry blocks and the slack
+  WCHAR WordListName[WORD_LIST_NAME_UNITS];
+  uint64_t ContentHash;  // of everything after the header
+  uint64_t HeaderHash;   // of the header before this field
+};
+static_assert(sizeof(TABLE_HEADER) % 8 == 0, "the marks follow the header 8-aligned");
+
+size_t MarkBytes(size_t count)
+{
+  return (count * sizeof(ENTRY_MARKS) + 7) & ~(size_t)7;
+}
+
+uint64_t HeaderHash(const TABLE_HEADER& header)
+{
+  return XXH3_64bits(&header, offsetof(TABLE_HEADER, HeaderHash));
+}
+
+bool SameStamp(const DATABASE_STAMP& a, const DATABASE_STAMP& b)
+{
+  return a.Size == b.Size && a.Index == b.Index && a.Volume == b.Volume &&
+         a.Written.dwLowDateTime == b.Written.dwLowDateTime && a.Written.dwHighDateTime == b.Written.dwHighDateTime &&
+         a.Sample == b.Sample;
+}
+
+bool ReadAt(HANDLE file, DWORD at, void* data, DWORD bytes)
+{
+  if (SetFilePointer(file, (LONG)at, nullptr, FILE_BEGIN) != at) return false;
+  DWORD done = 0;
+  while (done < bytes) {
+    DWORD got = 0;
+    if (!ReadFile(file, static_cast<BYTE*>(data) + done, bytes - done, &got, nullptr) || got == 0) return false;
+    done += got;
+  }
+  return true;
+}
+
+bool WriteAll(HANDLE file, const void* data, size_t bytes)
+{
+  const BYTE* p = static_cast<const BYTE*>(data);
+  while (bytes > 0) {
+    DWORD piece = bytes < (1u << 30) ? (DWORD)bytes : (1u << 30);
+    DWORD done = 0;
+    if (!WriteFile(file, p, piece, &done, nullptr) || done == 0) return false;
+    p += done;
+    bytes -= done;
+  }
+  return true;
+}
+
+// Walks the entry blocks as the loader leaves them, hashing the blocks a piece ahead of
+// the walk: one pass over memory, and the walk's dependent reads find the piece in cache.
+// False at the first block or mark that does not fit.
+bool CheckEntries(XXH3_state_t* hash, const ENTRY_MARKS* marks, size_t count, const WCHAR* arena, size_t arenaUnits,
+                  DictionaryEntry** entries)
+{
+  if (arenaUnits < ENTRY_TABLE_SLACK) return false;
+  const WCHAR* end = arena + arenaUnits - ENTRY_TABLE_SLACK;
+  const WCHAR* p = arena;
+  size_t i = 0;
+  const size_t piece = 64 * 1024;
+  for (size_t from = 0; from < arenaUnits; from += piece) {
+    size_t units = arenaUnits - from < piece ? arenaUnits - from : piece;
+    XXH3_64bits_update(hash, arena + from, units * sizeof(WCHAR));
+    const WCHAR* hashed = arena + from + units;
+    for (; i < count && p < hashed; i++) {
+      if (end - p < 2) return false;
+      size_t length = p[0];
+      if ((size_t)(end - p) < length + 2 || p[length + 1] != 0) return false;
+      ENTRY_MARKS m = marks[i];
+      if (m.Open == MARK_NONE ? m.Hash != MARK_NONE : !(m.Open < m.Hash && m.Hash <= length)) return false;
+      entries[i] = const_cast<WCHAR*>(p);
+      p += length + 2;
+    }
+  }
+  if (i != count || p != end) return false;
+  for (size_t k = 0; k < ENTRY_TABLE_SLACK; k++)
+    if (end[k] != 0) return false;
+  return true;
+}
+
+}  // namespace
+
+BOOL StampDatabase(HANDLE file, DWORD size, DATABASE_STAMP* stamp)
+{
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file, &info)) return FALSE;
+  memset(stamp, 0, sizeof *stamp);
+  stamp->Size = size;
+  stamp->Index = (uint64_t)info.nFileIndexHigh << 32 | info.nFileIndexLow;
+  stamp->Volume = info.dwVolumeSerialNumber;
+  stamp->Written = info.ftLastWriteTime;
+  // The header line names the edition; the end changes with nearly any other edit.
+  BYTE sample[2 * kSampleBytes];
+  DWORD head = size < kSampleBytes ? size : kSampleBytes;
+  DWORD tail = size - head < kSampleBytes ? size - head : kSampleBytes;
+  if (!ReadAt(file, 0, sample, head) || !ReadAt(file, size - tail, sample + head, tail)) return FALSE;
+  stamp->Sample = XXH3_64bits(sample, head + tail);
+  return SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0;
+}
+
+const BYTE* MapWholeFile(HANDLE file)
+{
+  HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+  if (!mapping) return nullptr;
+  const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+  CloseHandle(mapping);  // the view keeps what it needs
+  return static_cast<const BYTE*>(view);
+}
+
+void UnmapTable(TABLE_MAPPING* mapping)
+{
+  FreeLargeBlock(&mapping->Entries);
+  if (mapping->View) UnmapViewOfFile(mapping->View);
+  mapping->View = nullptr;
+}
+
+int MapTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_MAPPING* mapping,
+                 DictionaryEntry*** entries, const ENTRY_MARKS** marks, LONG* count, int* status,
+                 WCHAR name[WORD_LIST_NAME_UNITS])
+{
+  *mapping = TABLE_MAPPING{};
+  HANDLE file = CreateFileW(tablePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  DWORD high = 0;
+  DWORD fileBytes = GetFileSize(file, &high);
+  TABLE_HEADER header;
+  if (fileBytes == INVALID_FILE_SIZE || high != 0 || fileBytes < sizeof header || !ReadAt(file, 0, &header, sizeof header)) {
+    CloseHandle(file);
+    return 0;
+  }
+  if (memcmp(header.Magic, kMagic, sizeof kMagic) != 0 || header.HeaderHash != HeaderHash(header) ||
+      header.FileBytes != fileBytes || !SameStamp(header.Source, stamp) || header.Count < 0 ||
+      (header.Status != LOAD_OK && header.Status != LOAD_DAMAGED) ||
+      header.ArenaUnits > fileBytes / sizeof(WCHAR) ||
+      sizeof header + MarkBytes((size_t)header.Count) + header.ArenaUnits * sizeof(WCHAR) != fileBytes) {
+    CloseHandle(file);
+    return 0;
+  }
+  const BYTE* bytes = MapWholeFile(file);
+  CloseHandle(file);
+  if (!bytes) return 0;
+  size_t n = (size_t)header.Count;
+  size_t markBytes = MarkBytes(n);
+  const ENTRY_MARKS* tableMarks = reinterpret_cast<const ENTRY_MARKS*>(bytes + sizeof header);
+  const WCHAR* arena = reinterpret_cast<const WCHAR*>(bytes + sizeof header + markBytes);
+  LARGE_BLOCK block;
+  if (!AllocLargeBlock(&block, (n ? n : 1) * sizeof(DictionaryEntry*))) {
+    UnmapViewOfFile(bytes);
+    return -1;
+  }
+  DictionaryEntry** table = static_cast<DictionaryEntry**>(block.Data);
+  XXH3_state_t hash;
+  XXH3_64bits_reset(&hash);
+  XXH3_64bits_update(&hash, tableMarks, markBytes);
+  bool whole = CheckEntries(&hash, tableMarks, n, arena, header.ArenaUnits, table) &&
+               XXH3_64bits_digest(&hash) == header.ContentHash;
+  if (!whole) {
+    FreeLargeBlock(&block);
+    UnmapViewOfFile(bytes);
+    return 0;
+  }
+  mapping->View = bytes;
+  mapping->Entries = block;
+  *entries = table;
+  *marks = tableMarks;
+  *count = (LONG)n;
+  *status = header.Status;
+  memcpy(name, header.WordListName, sizeof header.WordListName);
+  name[WORD_LIST_NAME_UNITS - 1] = 0;
+  return 1;
+}
+
+void WriteTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, int status)
+{
+  size_t n = (size_t)EntryTable.Count;
+  if (n == 0 || !EntryMarks) return;
+  const DictionaryEntry* last = EntryTable.Entries[n - 1];
+  const WCHAR* arena = EntryTable.Entries[0];
+  size_t arenaUnits = (size_t)(last + last[0] + 2 - arena) + ENTRY_TABLE_SLACK;
+  size_t markBytes = MarkBytes(n);
+
+  TABLE_HEADER header;
+  memset(&header, 0, sizeof header);
+  memcpy(header.Magic, kMagic, sizeof kMagic);
+  header.FileBytes = sizeof header + markBytes + arenaUnits * sizeof(WCHAR);
+  if (header.FileBytes >= INVALID_FILE_SIZE) return;
+  header.Source = stamp;
+  header.Status = status;
+  header.Count = (int32_t)n;
+  header.ArenaUnits = arenaUnits;
+  memcpy(header.WordListName, WordListName, sizeof header.WordListName);
+  static const BYTE zeros[8] = {};
+  XXH3_state_t hash;
+  XXH3_64bits_reset(&hash);
+  XXH3_64bits_update(&hash, EntryMarks, n * sizeof(ENTRY_MARKS));
+  XXH3_64bits_update(&hash, zeros, markBytes - n * sizeof(ENTRY_MARKS));
+  XXH3_64bits_update(&hash, arena, arenaUnits * sizeof(WCHAR));
+  header.ContentHash = XXH3_64bits_digest(&hash);
+  header.HeaderHash = HeaderHash(header);
+
+  WCHAR number[16];
+  wsprintfW(number, u"%lu", (unsigned long)GetCurrentProcessId());
+  std::u16string temporary = std::u16string(tablePath) + u"." + number + u".new";
+  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  bool written = WriteAll(file, &header, sizeof header) && WriteAll(file, EntryMarks, n * sizeof(ENTRY_MARKS)) &&
+                 WriteAll(file, zeros, markBytes - n * sizeof(ENTRY_MARKS)) &&
+                 WriteAll(file, arena, arenaUnits * sizeof(WCHAR));
+  if (!CloseHandle(file)) written = false;
+  if (!written || !MoveFileExW(temporary.c_str(), tablePath, MOVEFILE_REPLACE_EXISTING)) DeleteFileW(temporary.c_str());
+}

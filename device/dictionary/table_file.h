@@ -1,0 +1,49 @@
+// The entry table kept beside its database (cedict.gb.dat -> cedict.gb.dat.table), so
+// that a later load maps it instead of reading and parsing the database again: a few
+// milliseconds, and the table's pages are the page cache's, shared and never copied.
+//
+// The file holds a header, the entry marks and the entry blocks exactly as the loader
+// lays them out (database.h), then the zero slack. It is used only when it was made from
+// the database as it is now (size, modification time, inode and a hash of the database's
+// first and last 4 KiB), its size is what its header says, a hash of its whole content
+// matches, and every entry block and mark lies inside it; else it is ignored and made
+// again. It is written beside and renamed into place, so a reader never sees half of one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "device/dictionary/database.h"
+#include "device/dictionary/large_block.h"
+
+// Which database file a table was made from.
+struct DATABASE_STAMP {
+  uint64_t Size, Index, Volume;
+  FILETIME Written;
+  uint64_t Sample;  // hash of the first and last 4 KiB
+};
+
+// A mapped table and its pointer array; View null when none.
+struct TABLE_MAPPING {
+  const void* View;
+  LARGE_BLOCK Entries;
+};
+
+// Takes the stamp of the open database of size bytes; leaves its file pointer at 0.
+BOOL StampDatabase(HANDLE file, DWORD size, DATABASE_STAMP* stamp);
+
+// The whole open file, mapped read-only; null when it cannot be. UnmapViewOfFile frees it.
+const BYTE* MapWholeFile(HANDLE file);
+
+// Maps the table at tablePath when it belongs to stamp and is whole. Sets *entries (the
+// pointer array, in mapping->Entries), *marks, *count, *status (the database's load
+// outcome when the table was made) and name. Returns 1, 0 when there is no usable table,
+// or -1 when the pointer array could not be allocated. UnmapTable frees both.
+int MapTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_MAPPING* mapping,
+                 DictionaryEntry*** entries, const ENTRY_MARKS** marks, LONG* count, int* status,
+                 WCHAR name[WORD_LIST_NAME_UNITS]);
+void UnmapTable(TABLE_MAPPING* mapping);
+
+// Writes the loaded EntryTable, its marks and name as the table of stamp's database, made
+// with the given load status. Best effort: a folder that cannot be written keeps no table.
+void WriteTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, int status);
