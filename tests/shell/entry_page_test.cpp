@@ -61,17 +61,9 @@ class WholeEntry : public DictionaryProgram {
   }
   // Grey ink of the "more" mark left of the Previous button, in panel coordinates.
   static int MoreMarkInk() {
-    POINT origin{0, 0};
-    ClientToScreen(DefinitionFrame->window, &origin);
-    platform::Surface s = Screen();
-    int n = 0;
-    for (int y = 108; y < 122; ++y)
-      for (int x = 130; x < 180; ++x) {
-        uint32_t p = s.pixel(origin.x + x, origin.y + y);
-        int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
-        n += r < 200 && std::abs(r - g) < 20 && std::abs(g - b) < 20;
-      }
-    return n;
+    return PanelPixels({130, 108, 180, 122}, [](int r, int g, int b) {
+      return r < 200 && std::abs(r - g) < 20 && std::abs(g - b) < 20;
+    });
   }
 };
 

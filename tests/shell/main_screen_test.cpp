@@ -59,15 +59,6 @@ class MainScreen : public DictionaryProgram {
     return RECT{a.x, a.y, b.x, b.y};
   }
 
-  static std::u16string RightText(int row) {
-    WCHAR text[ROW_TEXT_SIZE] = {};
-    LVITEMW item{};
-    item.iSubItem = 1;
-    item.pszText = text;
-    item.cchTextMax = ROW_TEXT_SIZE;
-    SendMessageW(ResultList->innerList, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return text;
-  }
 
   static int RowOfHeadword(const std::u16string& headword) {
     for (int r = 0; r < ResultEntryCount; ++r)
@@ -88,23 +79,6 @@ class MainScreen : public DictionaryProgram {
     test::Tap(r.right - 9, (r.top + r.bottom) / 2);
   }
 
-  // Ink of the definition panel's colour in a rectangle of the panel (its own coordinates).
-  static int PanelInk(int left, int top, int right, int bottom, COLORREF colour) {
-    POINT origin{0, 0};
-    ClientToScreen(DefinitionFrame->window, &origin);
-    platform::Surface s = Screen();
-    int n = 0;
-    for (int y = top; y < bottom; ++y)
-      for (int x = left; x < right; ++x) {
-        uint32_t p = s.pixel(origin.x + x, origin.y + y);
-        int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
-        // Blended towards the colour by at least half.
-        bool near = std::abs(r - GetRValue(colour)) < 50 && std::abs(g - GetGValue(colour)) < 50 &&
-                    std::abs(b - GetBValue(colour)) < 50;
-        n += near;
-      }
-    return n;
-  }
 };
 
 TEST_F(MainScreen, ATapAnywhereOnARowChoosesItAndHighlightsItAll) {
@@ -233,7 +207,7 @@ TEST_F(MainScreen, ALongFirstDefinitionShowsWhatFits) {
   PrepareLearnerList();
   ASSERT_TRUE(Start());
   Choose(u"G7", u"七国集团");
-  EXPECT_GT(PanelInk(23, 51, 214, 107, RGB(0, 0, 192)), 100);
+  EXPECT_GT(PanelInk({23, 51, 214, 107}, RGB(0, 0, 192)), 100);
   EXPECT_TRUE(LooksLike("definition_cut"));
 }
 
@@ -243,7 +217,7 @@ TEST_F(MainScreen, ChineseInsideADefinitionIsShown) {
   Choose(u"computer", u"电脑");
   // "2. CL:" used to end there; the measure word follows it on the line.
   int after = 23 + static_cast<int>(test::TextExtent(u"Arial", -12, FW_NORMAL, u"CL:").cx) + 2;
-  EXPECT_GT(PanelInk(after, 65, 214, 79, RGB(0, 0, 192)), 20);
+  EXPECT_GT(PanelInk({after, 65, 214, 79}, RGB(0, 0, 192)), 20);
   EXPECT_TRUE(LooksLike("definition_measure_word"));
 }
 
@@ -253,7 +227,7 @@ TEST_F(MainScreen, ANoteThatIsTheWholeDefinitionIsShownInTheList) {
   Search(u"xie gou");
   int row = RowOfHeadword(u"斜钩");
   ASSERT_GE(row, 0);
-  EXPECT_EQ(RightText(row), u"(gem)");
+  EXPECT_EQ(RowText(row, 1), u"(gem)");
 }
 
 TEST_F(MainScreen, PronunciationAndDefinitionsStayInsideThePanel) {
@@ -261,13 +235,13 @@ TEST_F(MainScreen, PronunciationAndDefinitionsStayInsideThePanel) {
   ASSERT_TRUE(Start());
   Choose(u"PRC", u"中华人民共和国");
   // Nothing of the pronunciation past the text's right edge, onto the frame.
-  EXPECT_EQ(PanelInk(215, 35, 224, 50, RGB(128, 128, 128)), 0);
+  EXPECT_EQ(PanelInk({215, 35, 224, 50}, RGB(128, 128, 128)), 0);
   EXPECT_TRUE(LooksLike("definition_long_pronunciation"));
   Choose(u"fifth line", u"多");
   EXPECT_TRUE(LooksLike("definition_many_lines"));
   // Nothing of the definitions in the Previous / Next buttons' box.
-  EXPECT_EQ(PanelInk(172, 107, 181, 122, RGB(0, 0, 192)), 0);
-  EXPECT_EQ(PanelInk(10, 107, 181, 122, RGB(0, 0, 192)), 0);
+  EXPECT_EQ(PanelInk({172, 107, 181, 122}, RGB(0, 0, 192)), 0);
+  EXPECT_EQ(PanelInk({10, 107, 181, 122}, RGB(0, 0, 192)), 0);
 }
 
 }  // namespace

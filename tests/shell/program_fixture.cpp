@@ -10,6 +10,7 @@
 
 #include "device/dictionary/database.h"
 #include "device/dictionary/search_driver.h"
+#include "device/dictionary/search_text.h"
 #include "device/shell/main_window.h"
 #include "device/shell/options.h"
 #include "device/shell/program_folder.h"
@@ -23,6 +24,7 @@
 #include "platform/utf.h"
 #include "tests/support/pixels.h"
 #include "widgets/combo_box.h"
+#include "widgets/frame_window.h"
 #include "widgets/label.h"
 #include "widgets/list_view.h"
 #include "widgets/text_button.h"
@@ -243,6 +245,36 @@ void DictionaryProgram::TapRow(int row) {
 void DictionaryProgram::Command(UINT id) {
   SendMessageW(MainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
   test::RunUntilIdle();
+}
+
+std::u16string DictionaryProgram::RowText(int row, int column) {
+  WCHAR text[ROW_TEXT_SIZE] = {};
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = ROW_TEXT_SIZE;
+  SendMessageW(ResultList->innerList, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+int DictionaryProgram::PanelPixels(RECT area, const std::function<bool(int, int, int)>& ink) {
+  POINT origin{0, 0};
+  ClientToScreen(DefinitionFrame->window, &origin);
+  platform::Surface s = Screen();
+  int n = 0;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x) {
+      uint32_t p = s.pixel(origin.x + x, origin.y + y);
+      n += ink((p >> 16) & 255, (p >> 8) & 255, p & 255);
+    }
+  return n;
+}
+
+int DictionaryProgram::PanelInk(RECT area, COLORREF colour, int tolerance) {
+  return PanelPixels(area, [&](int r, int g, int b) {
+    return std::abs(r - GetRValue(colour)) < tolerance && std::abs(g - GetGValue(colour)) < tolerance &&
+           std::abs(b - GetBValue(colour)) < tolerance;
+  });
 }
 
 std::u16string DictionaryProgram::LabelText() { return ResultLabel->text ? ResultLabel->text : u""; }

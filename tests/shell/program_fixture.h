@@ -67,6 +67,13 @@ class DictionaryProgram : public ::testing::Test {
   // picture also goes to docs/program/<name>@2x.png, every pixel a 2 x 2 block.
   static ::testing::AssertionResult LooksLike(const std::string& name, const platform::Surface& shot);
   static ::testing::AssertionResult LooksLike(const std::string& name) { return LooksLike(name, Screen()); }
+  // The text of a result row's column (0 headword, 1 definitions).
+  static std::u16string RowText(int row, int column);
+  // Pixels of the definition panel's rectangle (the panel's own coordinates) for which `ink`
+  // holds of their red, green and blue.
+  static int PanelPixels(RECT area, const std::function<bool(int, int, int)>& ink);
+  // Pixels there with every channel within `tolerance` of colour.
+  static int PanelInk(RECT area, COLORREF colour, int tolerance = 50);
 
  protected:
   void ForgetProgramState();

@@ -37,30 +37,8 @@ class Tones : public DictionaryProgram {
     ASSERT_GE(ResultEntryCount, 1);
     TapRow(0);
   }
-  static std::u16string RightText(int row) {
-    WCHAR text[ROW_TEXT_SIZE] = {};
-    LVITEMW item{};
-    item.iSubItem = 1;
-    item.pszText = text;
-    item.cchTextMax = ROW_TEXT_SIZE;
-    SendMessageW(ResultList->innerList, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return text;
-  }
   // Pixels of the panel's pronunciation row near a colour.
-  static int PronunciationInk(COLORREF colour) {
-    POINT origin{0, 0};
-    ClientToScreen(DefinitionFrame->window, &origin);
-    platform::Surface s = Screen();
-    int n = 0;
-    for (int y = 35; y < 50; ++y)
-      for (int x = 59; x < 214; ++x) {
-        uint32_t p = s.pixel(origin.x + x, origin.y + y);
-        int r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
-        n += std::abs(r - GetRValue(colour)) < 40 && std::abs(g - GetGValue(colour)) < 40 &&
-             std::abs(b - GetBValue(colour)) < 40;
-      }
-    return n;
-  }
+  static int PronunciationInk(COLORREF colour) { return PanelInk({59, 35, 214, 50}, colour, 40); }
 };
 
 TEST_F(Tones, MarksAreShownCopiedAndKeptAcrossRuns) {
@@ -74,7 +52,7 @@ TEST_F(Tones, MarksAreShownCopiedAndKeptAcrossRuns) {
   for (int r = 0; r < ResultEntryCount; ++r)
     if (ResultEntries[r] == 2) row = r;
   ASSERT_GE(row, 0);
-  EXPECT_EQ(RightText(row), u"old name for China, see also 中国[Zhōng guó]");
+  EXPECT_EQ(RowText(row, 1), u"old name for China, see also 中国[Zhōng guó]");
   Command(IDM_COPY_PRONUNCIATION);
   EXPECT_EQ(Clipboard(), u"zhōng guó");
   EXPECT_TRUE(LooksLike("definition_tone_marks"));
