@@ -92,3 +92,22 @@ int ProgramFolderFits()
   WCHAR path[MAX_PATH];
   return ProgramFolderPath(PROGRAM_LONGEST_FILE, path);
 }
+
+bool ReadProgramFile(const WCHAR* name, DWORD limit, std::vector<char>* bytes) {
+  bytes->clear();
+  WCHAR path[MAX_PATH];
+  if (!ProgramFolderPath(name, path)) return false;
+  // Opening refuses anything but a regular file.
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bytes->resize(limit);
+  DWORD total = 0;
+  while (total < limit) {
+    DWORD read = 0;
+    if (!ReadFile(file, bytes->data() + total, limit - total, &read, nullptr) || read == 0) break;
+    total += read;
+  }
+  CloseHandle(file);
+  bytes->resize(total);
+  return true;
+}

@@ -2,6 +2,8 @@
 // file of the handheld program is opened as this folder followed by a relative name.
 #pragma once
 
+#include <vector>
+
 #include "platform/windows.h"
 
 // Room for the folder text, terminator included.
@@ -28,6 +30,10 @@ void SetProgramFolder(const WCHAR* folder);
 // every file the program opens. 0 (and an empty path) when it does not fit: a cut path
 // names another file, so callers take it as "not found".
 int ProgramFolderPath(const WCHAR* name, WCHAR* path);
+
+// Reads at most limit bytes of the program folder's file name into bytes; false when it is
+// missing or no regular file (a FIFO planted there never holds the caller).
+bool ReadProgramFile(const WCHAR* name, DWORD limit, std::vector<char>* bytes);
 
 // Nonzero when name (a file or a folder) is in the program folder.
 int ProgramFileExists(const WCHAR* name);

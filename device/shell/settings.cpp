@@ -55,19 +55,9 @@ void ClearSettings() { g_settings.clear(); }
 
 void ReadSettings() {
   ClearSettings();
-  WCHAR path[MAX_PATH];
-  if (!ProgramFolderPath(SETTINGS_FILE_NAME, path)) return;
-  // Opening refuses anything but a regular file, so a FIFO planted here cannot hold start-up.
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  std::vector<char> bytes(SETTINGS_READ_LIMIT);
-  DWORD total = 0;
-  while (total < SETTINGS_READ_LIMIT) {
-    DWORD read = 0;
-    if (!ReadFile(file, bytes.data() + total, SETTINGS_READ_LIMIT - total, &read, nullptr) || read == 0) break;
-    total += read;
-  }
-  CloseHandle(file);
+  std::vector<char> bytes;
+  if (!ReadProgramFile(SETTINGS_FILE_NAME, SETTINGS_READ_LIMIT, &bytes)) return;
+  size_t total = bytes.size();
   // A line without its line feed was cut (by a full disk, or by the limit): its value
   // may be a shorter one that still parses, so it is not taken.
   size_t start = 0;

@@ -77,19 +77,9 @@ std::string Field(const std::u16string& text) {
 void ReadWordList() {
   g_words.clear();
   g_keys.clear();
-  WCHAR path[MAX_PATH];
-  if (!ProgramFolderPath(WORD_LIST_FILE_NAME, path)) return;
-  // Opening refuses anything but a regular file, so a FIFO planted here cannot hold start-up.
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  std::vector<char> bytes(WORD_LIST_READ_LIMIT);
-  DWORD total = 0;
-  while (total < WORD_LIST_READ_LIMIT) {
-    DWORD read = 0;
-    if (!ReadFile(file, bytes.data() + total, WORD_LIST_READ_LIMIT - total, &read, nullptr) || read == 0) break;
-    total += read;
-  }
-  CloseHandle(file);
+  std::vector<char> bytes;
+  if (!ReadProgramFile(WORD_LIST_FILE_NAME, WORD_LIST_READ_LIMIT, &bytes)) return;
+  size_t total = bytes.size();
   std::unordered_set<std::u16string> seen;
   size_t start = 0;
   for (size_t i = 0; i < total; ++i) {
