@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "backends/backend.h"
+#include "backends/frame_trace.h"
 #include "platform/windows.h"
 #include "backends/sdl/sdl_audio.h"
 #include "backends/sdl/sdl_keys.h"
@@ -213,6 +214,7 @@ class SdlBackend : public Backend {
       std::fprintf(stderr, "platform: SDL cannot make the handheld's window: %s\n", SDL_GetError());
       return false;
     }
+    TraceAt("window made");
     return true;
   }
 
@@ -241,6 +243,7 @@ class SdlBackend : public Backend {
     if (kind_ == ScreenKind::Handheld) {
       if (SDL_GetWindowFlags(device_.window) & SDL_WINDOW_HIDDEN) SDL_ShowWindow(device_.window);
       ShowOnSurface(device_, screen.data(), false);
+      TraceAt("frame shown");  // SDL waits for the X server to take the frame
       for (const FrameView& v : views)
         if (v.active) {
           std::string title = Utf8FromUtf16(v.title);
@@ -252,6 +255,7 @@ class SdlBackend : public Backend {
       return;
     }
     PresentDesktop(screen, views);
+    TraceAt("frame shown");
   }
 
   DWORD Ticks() override { return static_cast<DWORD>(SDL_GetTicks64() - start_ + 1000); }
@@ -276,6 +280,7 @@ class SdlBackend : public Backend {
 
   bool Wait(DWORD timeout, std::deque<InputEvent>& out) override {
     PresentHeld();
+    TraceAt("waiting");
     SDL_Event e;
     DWORD capped = std::min<DWORD>(timeout, kRequestCheck);
     if (SDL_WaitEventTimeout(&e, static_cast<int>(capped))) Translate(e, out);
@@ -425,6 +430,7 @@ class SdlBackend : public Backend {
           return;
         }
         SDL_CaptureMouse(down ? SDL_TRUE : SDL_FALSE);
+        if (!down && in.kind == InputEvent::Kind::StylusUp) TraceAt("stylus up");
         in.point = ScreenPoint(e.button.windowID, e.button.x, e.button.y);
         out.push_back(in);
         return;
@@ -499,12 +505,15 @@ class SdlBackend : public Backend {
 }  // namespace
 
 std::unique_ptr<Backend> CreateSdlBackend(const Options& options) {
+  TraceAt("SDL to be loaded");
   if (!LoadSdlApi()) {
     std::fprintf(stderr, "platform: no display could be opened: SDL2 (libSDL2-2.0.so.0) is not installed\n");
     return nullptr;
   }
+  TraceAt("SDL loaded");
   auto backend = std::make_unique<SdlBackend>(options);
   if (!backend->Init()) return nullptr;
+  TraceAt("display opened");
   return backend;
 }
 
