@@ -3,9 +3,12 @@
 # the dictionary code and the installer's conversion, orlend-bench-program the handheld
 # program as a whole (start, a search from the tap to the painted list, memory), and
 # whole_process.py a command-line lookup as a whole process beside grep, rg, the scan
-# floor and sdcv (ratios from the same run; ROUNDS shuffled rounds, default 21).
+# floor and sdcv (ratios from the same run; ROUNDS shuffled rounds, default 21), and
+# real_window.py the program in a real window under Xvfb beside the same program headless
+# (start to first frame, a tap on Search to the painted list; WINDOW_ROUNDS, default 9).
 #   bench/run.sh                   everything
 #   bench/run.sh 'search/china'    only the benchmarks whose names match
+#   bench/run.sh window            only the real-window comparison
 # The data (data/cedict.gb.dat, data/cedict_ts.u8) comes from tools/prepare-data.sh;
 # ORLEND_DATA_DIR points elsewhere. BUILD_DIR picks the build folder (default build-bench).
 . "$(dirname "$0")/../tools/lib/help.sh"; script_help "$@"
@@ -27,4 +30,7 @@ echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) processors"
 data_dir=${ORLEND_DATA_DIR:-data}
 if [ -f "$data_dir/cedict.gb.dat" ] && [ -f "$data_dir/cedict_ts.u8" ] && { [ "$filter" = . ] || [[ process =~ $filter ]]; }; then
   python3 bench/whole_process.py "$build_dir" "$data_dir" "${ROUNDS:-21}"
+fi
+if [ -f "$data_dir/cedict.gb.dat" ] && { [ "$filter" = . ] || [[ window =~ $filter ]]; }; then
+  python3 bench/real_window.py "$build_dir" "$data_dir" "${WINDOW_ROUNDS:-9}"
 fi

@@ -76,6 +76,7 @@ void HeadlessBackend::Deliver(std::deque<InputEvent>& out) {
       pending_.clear();
       return;
     }
+    if (e.kind == InputEvent::Kind::StylusUp) TraceAt("stylus up");
     out.push_back(std::move(e));
   }
 }
@@ -85,6 +86,7 @@ void HeadlessBackend::Poll(std::deque<InputEvent>& out) { Deliver(out); }
 bool HeadlessBackend::Wait(DWORD timeout, std::deque<InputEvent>& out) {
   Deliver(out);
   if (!out.empty()) return true;
+  TraceAt("waiting");
   if (ended_) return false;
   bool haveEvent = !pending_.empty();
   if (!haveEvent) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "backends/backend.h"
+#include "backends/frame_trace.h"
 #include "backends/headless/input_script.h"
 
 namespace platform {
@@ -15,7 +16,10 @@ class HeadlessBackend : public Backend {
 
   void DesktopGeometry(RECT* screen, RECT* workArea) override;
   bool Open(ScreenKind kind, int width, int height) override;
-  void Present(const Surface&, const std::vector<FrameView>&) override { framesShown_++; }
+  void Present(const Surface&, const std::vector<FrameView>&) override {
+    framesShown_++;
+    TraceAt("frame shown");
+  }
   unsigned FramesShown() const override { return framesShown_; }
   DWORD Ticks() override { return now_; }
   void Poll(std::deque<InputEvent>& out) override;

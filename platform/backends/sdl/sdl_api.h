@@ -42,7 +42,9 @@
   X(SDL_MapRGB) \
   X(SDL_OpenAudioDevice) \
   X(SDL_PauseAudioDevice) \
+  X(SDL_PeepEvents) \
   X(SDL_PollEvent) \
+  X(SDL_PumpEvents) \
   X(SDL_QueueAudio) \
   X(SDL_QuitSubSystem) \
   X(SDL_RWFromFile) \
@@ -118,7 +120,9 @@ bool LoadSdlApi();
 #define SDL_MapRGB (::platform::sdl_api.SDL_MapRGB)
 #define SDL_OpenAudioDevice (::platform::sdl_api.SDL_OpenAudioDevice)
 #define SDL_PauseAudioDevice (::platform::sdl_api.SDL_PauseAudioDevice)
+#define SDL_PeepEvents (::platform::sdl_api.SDL_PeepEvents)
 #define SDL_PollEvent (::platform::sdl_api.SDL_PollEvent)
+#define SDL_PumpEvents (::platform::sdl_api.SDL_PumpEvents)
 #define SDL_QueueAudio (::platform::sdl_api.SDL_QueueAudio)
 #define SDL_QuitSubSystem (::platform::sdl_api.SDL_QuitSubSystem)
 #define SDL_RWFromFile (::platform::sdl_api.SDL_RWFromFile)
