@@ -30,16 +30,7 @@ const std::vector<std::u16string> kEntryLines = {
 
 class WholeEntry : public DictionaryProgram {
  protected:
-  void PrepareEntries() {
-    std::vector<BYTE> image = program_test::DatabaseImage(kEntryLines);
-    std::ofstream(folder_ / "cedict.gb.dat", std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-  }
-  void Choose(const std::u16string& query) {
-    Search(query);
-    ASSERT_GE(ResultEntryCount, 1);
-    TapRow(0);
-  }
+  void PrepareEntries() { PrepareGb(kEntryLines); }
   static void TapPanel() {
     RECT r;
     GetWindowRect(DefinitionFrame->window, &r);

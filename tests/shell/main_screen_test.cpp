@@ -42,11 +42,7 @@ const std::vector<std::u16string> kLearnerLines = {
 
 class MainScreen : public DictionaryProgram {
  protected:
-  void PrepareLearnerList() {
-    std::vector<BYTE> image = program_test::DatabaseImage(kLearnerLines);
-    std::ofstream(folder_ / "cedict.gb.dat", std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-  }
+  void PrepareLearnerList() { PrepareGb(kLearnerLines); }
 
   // Row r's rectangle in screen coordinates.
   static RECT RowRect(int row) {

@@ -184,12 +184,24 @@ void DictionaryProgram::TearDown() {
   fs::remove_all(folder_);
 }
 
+static void WriteDatabase(const std::filesystem::path& path, const std::vector<std::u16string>& lines) {
+  std::vector<BYTE> image = DatabaseImage(lines);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()),
+                                              static_cast<std::streamsize>(image.size()));
+}
+
+void DictionaryProgram::PrepareGb(const std::vector<std::u16string>& lines) {
+  WriteDatabase(folder_ / "cedict.gb.dat", lines);
+}
+
+void DictionaryProgram::Choose(const std::u16string& query) {
+  Search(query);
+  ASSERT_GE(ResultEntryCount, 1);
+  TapRow(0);
+}
+
 void DictionaryProgram::Prepare(bool gb, bool big5, int saved) {
-  auto write = [&](const char* name, const std::vector<std::u16string>& lines) {
-    std::vector<BYTE> image = DatabaseImage(lines);
-    std::ofstream(folder_ / name, std::ios::binary).write(reinterpret_cast<const char*>(image.data()),
-                                                          static_cast<std::streamsize>(image.size()));
-  };
+  auto write = [&](const char* name, const std::vector<std::u16string>& lines) { WriteDatabase(folder_ / name, lines); };
   if (gb) write("cedict.gb.dat", kGbLines);
   if (big5) write("cedict.b5.dat", kBig5Lines);
   if (saved >= 0) {

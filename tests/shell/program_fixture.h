@@ -35,6 +35,8 @@ class DictionaryProgram : public ::testing::Test {
   // The Simplified database: the test list followed by `fillers` entries that match none of
   // the tests' words, so that a search runs long enough to report its progress.
   void PrepareLarge(int fillers);
+  // The Simplified database holding these lines (header line first), no saved choice.
+  void PrepareGb(const std::vector<std::u16string>& lines);
   // The headless handheld screen; Start and AnswerMessageBox open the default one.
   void OpenScreen(int width = 240, int height = 320);
   // Runs the program's instance initialisation; false when it refused to start.
@@ -45,6 +47,8 @@ class DictionaryProgram : public ::testing::Test {
   void Search(const std::u16string& text);
   // Taps result row r (scrolling is not needed for the first rows).
   void TapRow(int row);
+  // Searches and chooses the first result.
+  void Choose(const std::u16string& query);
   void Command(UINT id);
   std::u16string LabelText();
   std::u16string Clipboard();

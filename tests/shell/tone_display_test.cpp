@@ -22,20 +22,13 @@ using program_test::DictionaryProgram;
 class Tones : public DictionaryProgram {
  protected:
   void PrepareList() {
-    std::vector<BYTE> image = program_test::DatabaseImage({
+    PrepareGb({
         u"# CEDICT test list (GB)",
         u"中国 [zhong1 guo2] /China/",
         u"绿 [lu:4] /green/",
         u"华夏 [Hua2 xia4] /old name for China/see also 中国[Zhong1 guo2]/",
         u"你好吗 [ni3 hao3 ma5] /how are you?/",
     });
-    std::ofstream(folder_ / "cedict.gb.dat", std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-  }
-  void Choose(const std::u16string& query) {
-    Search(query);
-    ASSERT_GE(ResultEntryCount, 1);
-    TapRow(0);
   }
   // Pixels of the panel's pronunciation row near a colour.
   static int PronunciationInk(COLORREF colour) { return PanelInk({59, 35, 214, 50}, colour, 40); }

@@ -23,11 +23,6 @@ using program_test::DictionaryProgram;
 
 class WordList : public DictionaryProgram {
  protected:
-  void Choose(const std::u16string& query) {
-    Search(query);
-    ASSERT_GE(ResultEntryCount, 1);
-    TapRow(0);
-  }
   std::string File(const char* name) {
     std::ifstream in(folder_ / name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
