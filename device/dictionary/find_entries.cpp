@@ -23,6 +23,7 @@ std::vector<BestMatch*> g_byEntry;
 int g_forwarded;           // results handed on (Best matches off)
 bool g_forward;            // hand results on at once (Best matches off) or keep them
 bool g_stopped;            // StopFindingEntries: nothing more to find or hand on
+bool g_dedup;              // more than one pass: an entry found again is dropped (g_seen)
 
 void PassSink(int code, int length, const WCHAR* text)
 {
@@ -31,8 +32,11 @@ void PassSink(int code, int length, const WCHAR* text)
     g_sink(code, length, text);
     return;
   }
-  if (g_stopped || code >= (int)g_seen.size() || g_seen[(size_t)code]) return;
-  g_seen[(size_t)code] = 1;
+  if (g_stopped) return;
+  if (g_dedup) {
+    if (code >= (int)g_seen.size() || g_seen[(size_t)code]) return;
+    g_seen[(size_t)code] = 1;
+  }
   if (g_forward) {
     g_sink(code, length, text);
     g_forwarded++;
@@ -99,15 +103,22 @@ void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, i
   while (query[length]) length++;
   std::u16string typed(query, (size_t)length);
   g_sink = sink;
-  g_seen.assign((size_t)EntryTable.Count, 0);
   g_found.clear();
   g_forwarded = 0;
   g_stopped = false;
 
+  // The seen marks cost a clear of the table's size: only searches of more than one pass take them.
+  auto markSeen = [] {
+    g_seen.assign((size_t)EntryTable.Count, 0);
+    g_dedup = true;
+  };
+  g_dedup = false;
   if (!best) {
-    // Exactly the scoring search, while it finds anything.
+    // Exactly the scoring search, while it finds anything: one pass, nothing to drop.
     g_forward = true;
     Pass(typed, matchCase, wholeWord, pinyin);
+    // Nothing was found, so nothing is marked before the passes that follow.
+    if (g_forwarded == 0) markSeen();
     if (g_forwarded == 0 && pinyin) {
       for (const std::u16string& rewrite : PinyinRewrites(query, length)) Pass(rewrite, matchCase, wholeWord, pinyin);
       note->rewritten = g_forwarded > 0;
@@ -122,6 +133,7 @@ void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, i
     note->results = g_forwarded;
   } else {
     g_forward = false;
+    markSeen();
     std::vector<BestMatch>& matches = g_matches;
     matches.clear();
     auto collect = [&](int group, const std::vector<std::u16string>& forms) {
