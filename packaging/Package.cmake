@@ -17,10 +17,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# SDL2, FreeType and fontconfig are opened at run time (a lookup never loads them), so
-# dpkg-shlibdeps cannot see them: they are named here with the versions their shlibs give.
+# SDL2, FreeType, fontconfig and libpng are opened at run time (a lookup never loads them),
+# so dpkg-shlibdeps cannot see them: they are named here with the versions their shlibs give.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libsdl2-2.0-0 (>= 2.26.5+dfsg), libfreetype6 (>= 2.12), libfontconfig1 (>= 2.13), \
+libpng16-16 (>= 1.6.2-1), \
 fonts-arphic-gbsn00lp, fonts-arphic-bsmi00lp, fonts-dejavu-core, fonts-liberation")
 # OpenCC is opened at run time (searches across the two scripts), so shlibdeps cannot see it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion, libopencc1.1, libopencc-data")

@@ -1,8 +1,6 @@
-// PNG read and write with libpng. libpng reports errors by longjmp, so nothing with a
-// destructor may live between setjmp and the calls that can fail.
+// PNG read and write with libpng, opened on first use (png_api.h). libpng reports errors by
+// longjmp, so nothing with a destructor may live between setjmp and the calls that can fail.
 #include "platform/png.h"
-
-#include <png.h>
 
 #include <cerrno>
 #include <csetjmp>
@@ -12,6 +10,8 @@
 #include <vector>
 
 #include <unistd.h>
+
+#include "core/png_api.h"
 
 namespace platform {
 
@@ -109,6 +109,10 @@ bool WritePng(const Surface& surface, const std::string& path, std::string* erro
     SetError(error, "empty image");
     return false;
   }
+  if (!LoadPngApi()) {
+    SetError(error, std::string("cannot load ") + kPngLibrary);
+    return false;
+  }
   std::string temporary = path + ".tmp" + std::to_string(::getpid());
   std::unique_ptr<FILE, FileCloser> file(std::fopen(temporary.c_str(), "wb"));
   if (!file) {
@@ -145,6 +149,10 @@ bool WritePng(const Surface& surface, const std::string& path, std::string* erro
 }
 
 bool ReadPng(const std::string& path, Surface* surface, std::string* error) {
+  if (!LoadPngApi()) {
+    SetError(error, std::string("cannot load ") + kPngLibrary);
+    return false;
+  }
   std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) {
     SetError(error, std::string("cannot open the file: ") + std::strerror(errno));

@@ -1,6 +1,6 @@
-// Code page conversion over iconv. Invalid input becomes U+FFFD (one per byte that could
-// not start a character, one per unmapped double-byte character), so a damaged line still
-// converts and the characters after it stay whole.
+// Code page conversion: UTF-8 both ways here, the others over iconv. Invalid input becomes
+// U+FFFD (one per byte that could not start a character, one per unmapped double-byte
+// character), so a damaged line still converts and the characters after it stay whole.
 #include <iconv.h>
 
 #include <cerrno>
@@ -69,6 +69,24 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLen
     return 0;
   }
   size_t length = sourceLength < 0 ? std::strlen(source) + 1 : static_cast<size_t>(sourceLength);
+  if (codePage == CP_UTF8 || codePage == CP_ACP) {
+    // Decoded here, as iconv would (one U+FFFD per byte that starts no character): a lookup
+    // converts its query, and loading a converter module costs more than the lookup's search.
+    bool valid = true;
+    std::u16string wide = platform::Utf16FromUtf8(std::string_view(source, length), &valid);
+    if (!valid && (flags & MB_ERR_INVALID_CHARS)) {
+      SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+      return 0;
+    }
+    int units = static_cast<int>(wide.size());
+    if (destLength == 0) return units;
+    if (units > destLength) {
+      SetLastError(ERROR_INSUFFICIENT_BUFFER);
+      return 0;
+    }
+    std::memcpy(dest, wide.data(), wide.size() * 2);
+    return units;
+  }
   iconv_t cd = Converter(codePage, true);
   if (cd == reinterpret_cast<iconv_t>(-1)) {
     SetLastError(ERROR_INVALID_PARAMETER);

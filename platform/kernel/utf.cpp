@@ -38,7 +38,8 @@ namespace {
 // A byte that starts no UTF-8 character: U+FFFD, or for a path U+DC80 to U+DCFF, which
 // NativePath turns back into the byte. No UTF-8 text holds those units, so nothing else
 // comes back as a byte.
-std::u16string Utf16FromBytes(std::string_view text, bool escape) {
+std::u16string Utf16FromBytes(std::string_view text, bool escape, bool* valid = nullptr) {
+  if (valid) *valid = true;
   std::u16string out;
   out.reserve(text.size());
   size_t i = 0;
@@ -60,6 +61,7 @@ std::u16string Utf16FromBytes(std::string_view text, bool escape) {
       len = 4;
     } else {
       out += escape ? static_cast<char16_t>(0xDC00 | b) : u'\xFFFD';
+      if (valid) *valid = false;
       ++i;
       continue;
     }
@@ -72,6 +74,7 @@ std::u16string Utf16FromBytes(std::string_view text, bool escape) {
     static const uint32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
     if (!ok || c < kMin[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
       out += escape ? static_cast<char16_t>(0xDC00 | b) : u'\xFFFD';
+      if (valid) *valid = false;
       ++i;
       continue;
     }
@@ -90,6 +93,8 @@ std::u16string Utf16FromBytes(std::string_view text, bool escape) {
 }  // namespace
 
 std::u16string Utf16FromUtf8(std::string_view text) { return Utf16FromBytes(text, false); }
+
+std::u16string Utf16FromUtf8(std::string_view text, bool* valid) { return Utf16FromBytes(text, false, valid); }
 
 std::u16string Utf16FromNativePath(std::string_view path) { return Utf16FromBytes(path, true); }
 

@@ -181,7 +181,8 @@ TEST_F(CommandLine, EdgesOfTheSystemAreReportedNotHungOrHidden)
   EXPECT_EQ("0\t中国 \tChina ?x\n", lone.out);
 }
 
-// A lookup starts in a few milliseconds only when it never loads what a screen needs.
+// A lookup starts in a few milliseconds only when it never loads what a screen or an image
+// file needs, nor a converter module for its UTF-8.
 TEST_F(CommandLine, LookupLoadsNoWindowFontOrSoundLibrary)
 {
   environment = "LD_DEBUG=files ";
@@ -190,8 +191,9 @@ TEST_F(CommandLine, LookupLoadsNoWindowFontOrSoundLibrary)
   // The loader's trace is there: the C library is always loaded.
   ASSERT_NE(std::string::npos, run.err.find("file=libc.so")) << run.err;
   for (const char* library : {"libSDL2", "libfreetype", "libfontconfig", "libasound", "libpulse", "libX11",
-                              "libwayland", "libxkbcommon", "libdbus"})
+                              "libwayland", "libxkbcommon", "libdbus", "libpng", "libz.so"})
     EXPECT_EQ(std::string::npos, run.err.find(std::string("file=") + library)) << library << " loaded:\n" << run.err;
+  EXPECT_EQ(std::string::npos, run.err.find("/gconv/")) << run.err;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <iconv.h>
 
+#include <random>
 #include <string>
 
 #include "platform/windows.h"
@@ -33,6 +35,49 @@ TEST(CodePages, InvalidBytesBecomeReplacementCharacters) {
   EXPECT_EQ(ToWide(936, "\xAA\xA1\xD6\xD0\xB9\xFA"), u"\xFFFD中国");
   EXPECT_EQ(ToWide(950, "\x81\x40\xA4\xA4\xB0\xEA"), u"\xFFFD中國");
   EXPECT_EQ(ToWide(950, "\x81\x20\xA4\xA4"), u"\xFFFD 中");
+}
+
+// UTF-8 is decoded without iconv; it must read every byte string as iconv reads it, one
+// U+FFFD per byte that starts no character (truncated, overlong, surrogate, beyond U+10FFFF).
+std::u16string IconvUtf8(const std::string& bytes, bool* clean) {
+  *clean = true;
+  iconv_t cd = iconv_open("UTF-16LE", "UTF-8");
+  std::u16string out;
+  char* in = const_cast<char*>(bytes.data());
+  size_t inLeft = bytes.size();
+  while (inLeft > 0) {
+    char16_t buffer[64];
+    char* to = reinterpret_cast<char*>(buffer);
+    size_t toLeft = sizeof buffer;
+    size_t r = iconv(cd, &in, &inLeft, &to, &toLeft);
+    out.append(buffer, (sizeof buffer - toLeft) / 2);
+    if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+      out += u'\xFFFD';
+      *clean = false;
+      in++;
+      inLeft--;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+  }
+  iconv_close(cd);
+  return out;
+}
+
+TEST(CodePages, Utf8IsReadAsIconvReadsIt) {
+  std::mt19937 random(7);
+  // Bytes drawn mostly from the ones that start and continue characters.
+  const unsigned char pool[] = {'a', ' ', 0x7F, 0x80, 0xBF, 0xC0, 0xC2, 0xDF, 0xE0, 0xE4, 0xED, 0xEF,
+                                0xF0, 0xF4, 0xF5, 0xFF, 0x8F, 0x90, 0x9F, 0xA0, 0xB8, 0xAD};
+  for (int round = 0; round < 3000; round++) {
+    std::string bytes;
+    for (int k = random() % 9; k > 0; k--) bytes += static_cast<char>(pool[random() % sizeof pool]);
+    if (bytes.empty()) continue;
+    bool clean = false;
+    std::u16string expected = IconvUtf8(bytes, &clean);
+    ASSERT_EQ(ToWide(CP_UTF8, bytes), expected) << "round " << round;
+    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                                  nullptr, 0) > 0, clean) << "round " << round;
+  }
 }
 
 // A lone surrogate is one bad unit: the unit after it is a character of its own.
