@@ -7,6 +7,8 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
+#include "device/dictionary/table_hash.h"
+
 namespace {
 
 const char kMagic[8] = {'O', 'R', 'L', 'T', 'A', 'B', 'L', '1'};
@@ -70,7 +72,7 @@ bool WriteAll(HANDLE file, const void* data, size_t bytes)
 // Walks the entry blocks as the loader leaves them, hashing the blocks a piece ahead of
 // the walk: one pass over memory, and the walk's dependent reads find the piece in cache.
 // False at the first block or mark that does not fit.
-bool CheckEntries(XXH3_state_t* hash, const ENTRY_MARKS* marks, size_t count, const WCHAR* arena, size_t arenaUnits,
+bool CheckEntries(TableHash* hash, const ENTRY_MARKS* marks, size_t count, const WCHAR* arena, size_t arenaUnits,
                   DictionaryEntry** entries)
 {
   if (arenaUnits < ENTRY_TABLE_SLACK) return false;
@@ -80,7 +82,7 @@ bool CheckEntries(XXH3_state_t* hash, const ENTRY_MARKS* marks, size_t count, co
   const size_t piece = 64 * 1024;
   for (size_t from = 0; from < arenaUnits; from += piece) {
     size_t units = arenaUnits - from < piece ? arenaUnits - from : piece;
-    XXH3_64bits_update(hash, arena + from, units * sizeof(WCHAR));
+    TableHashUpdate(hash, arena + from, units * sizeof(WCHAR));
     const WCHAR* hashed = arena + from + units;
     for (; i < count && p < hashed; i++) {
       if (end - p < 2) return false;
@@ -169,11 +171,11 @@ int MapTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_MAPP
     return -1;
   }
   DictionaryEntry** table = static_cast<DictionaryEntry**>(block.Data);
-  XXH3_state_t hash;
-  XXH3_64bits_reset(&hash);
-  XXH3_64bits_update(&hash, tableMarks, markBytes);
+  TableHash hash;
+  TableHashReset(&hash);
+  TableHashUpdate(&hash, tableMarks, markBytes);
   bool whole = CheckEntries(&hash, tableMarks, n, arena, header.ArenaUnits, table) &&
-               XXH3_64bits_digest(&hash) == header.ContentHash;
+               TableHashDigest(&hash) == header.ContentHash;
   if (!whole) {
     FreeLargeBlock(&block);
     UnmapViewOfFile(bytes);
@@ -210,12 +212,12 @@ void WriteTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, int sta
   header.ArenaUnits = arenaUnits;
   memcpy(header.WordListName, WordListName, sizeof header.WordListName);
   static const BYTE zeros[8] = {};
-  XXH3_state_t hash;
-  XXH3_64bits_reset(&hash);
-  XXH3_64bits_update(&hash, EntryMarks, n * sizeof(ENTRY_MARKS));
-  XXH3_64bits_update(&hash, zeros, markBytes - n * sizeof(ENTRY_MARKS));
-  XXH3_64bits_update(&hash, arena, arenaUnits * sizeof(WCHAR));
-  header.ContentHash = XXH3_64bits_digest(&hash);
+  TableHash hash;
+  TableHashReset(&hash);
+  TableHashUpdate(&hash, EntryMarks, n * sizeof(ENTRY_MARKS));
+  TableHashUpdate(&hash, zeros, markBytes - n * sizeof(ENTRY_MARKS));
+  TableHashUpdate(&hash, arena, arenaUnits * sizeof(WCHAR));
+  header.ContentHash = TableHashDigest(&hash);
   header.HeaderHash = HeaderHash(header);
 
   WCHAR number[16];

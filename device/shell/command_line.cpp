@@ -80,7 +80,7 @@ static void PutUtf8(const WCHAR* text, int length)
 {
   char bytes[ROW_TEXT_SIZE * 3 + 4];
   int size = length > 0 ? WideCharToMultiByte(CP_UTF8, 0, text, length, bytes, sizeof bytes, nullptr, nullptr) : 0;
-  if (size > 0) fwrite(bytes, 1, size, stdout);
+  if (size > 0) fwrite_unlocked(bytes, 1, size, stdout);
 }
 
 static void PrintResult(int code, int length, const WCHAR* text)
@@ -89,11 +89,13 @@ static void PrintResult(int code, int length, const WCHAR* text)
   WCHAR left[ROW_TEXT_SIZE], right[ROW_TEXT_SIZE];
   int leftLength = HeadwordRowText(text, length, left);
   int rightLength = DefinitionRowText(text, length, right);
-  printf("%d\t", code);
+  char number[16];
+  int digits = snprintf(number, sizeof number, "%d\t", code);
+  fwrite_unlocked(number, 1, digits, stdout);
   PutUtf8(left, leftLength);
-  putchar('\t');
+  putchar_unlocked('\t');
   PutUtf8(right, rightLength);
-  putchar('\n');
+  putchar_unlocked('\n');
   ResultCount++;
 }
 

@@ -60,6 +60,44 @@ size_t InvalidSpan(UINT codePage, const char* in, size_t left) {
   return trails ? 2 : 1;
 }
 
+// UTF-16 units as UTF-8 into out, which has room for the worst case; a lone surrogate
+// becomes the default character. Returns the bytes written.
+size_t EncodeUtf8(const char16_t* source, size_t length, char* out, const char* fallback, size_t fallbackLength,
+                  BOOL* usedDefault) {
+  char* start = out;
+  for (size_t i = 0; i < length;) {
+    char32_t c = source[i++];
+    if (c < 0x80) {
+      *out++ = static_cast<char>(c);
+      continue;
+    }
+    if ((c & 0xF800) == 0xD800) {
+      if (c < 0xDC00 && i < length && (source[i] & 0xFC00) == 0xDC00) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (source[i++] - 0xDC00);
+      } else {
+        std::memcpy(out, fallback, fallbackLength);  // a lone surrogate: one unit, the next one stays
+        out += fallbackLength;
+        if (usedDefault) *usedDefault = TRUE;
+        continue;
+      }
+    }
+    if (c < 0x800) {
+      *out++ = static_cast<char>(0xC0 | (c >> 6));
+      *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      *out++ = static_cast<char>(0xE0 | (c >> 12));
+      *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      *out++ = static_cast<char>(0xF0 | (c >> 18));
+      *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return static_cast<size_t>(out - start);
+}
+
 }  // namespace
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLength, LPWSTR dest,
@@ -141,35 +179,18 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR source, int sourceLength, 
   const char* fallback = defaultChar ? defaultChar : "?";
   std::string result;
   if (codePage == CP_UTF8) {
-    // Written here, as iconv would: a command-line lookup prints thousands of rows.
-    result.reserve(length * 3);
-    for (size_t i = 0; i < length;) {
-      char32_t c = source[i++];
-      if ((c & 0xF800) == 0xD800) {
-        if (c < 0xDC00 && i < length && (source[i] & 0xFC00) == 0xDC00) {
-          c = 0x10000 + ((c - 0xD800) << 10) + (source[i++] - 0xDC00);
-        } else {
-          result += fallback;  // a lone surrogate: one unit, the next one stays
-          if (usedDefault) *usedDefault = TRUE;
-          continue;
-        }
-      }
-      if (c < 0x80) {
-        result += static_cast<char>(c);
-      } else if (c < 0x800) {
-        result += static_cast<char>(0xC0 | (c >> 6));
-        result += static_cast<char>(0x80 | (c & 0x3F));
-      } else if (c < 0x10000) {
-        result += static_cast<char>(0xE0 | (c >> 12));
-        result += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        result += static_cast<char>(0x80 | (c & 0x3F));
-      } else {
-        result += static_cast<char>(0xF0 | (c >> 18));
-        result += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        result += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        result += static_cast<char>(0x80 | (c & 0x3F));
-      }
+    // Written here, as iconv would: a command-line lookup prints thousands of rows. Each unit
+    // takes at most three bytes (a pair four for two units) or the default character once.
+    size_t fallbackLength = std::strlen(fallback);
+    size_t room = length * (fallbackLength > 3 ? fallbackLength : 3);
+    char* out = static_cast<size_t>(destLength) >= room ? dest : nullptr;
+    if (!out) {
+      result.resize(room);
+      out = result.data();
     }
+    size_t size = EncodeUtf8(source, length, out, fallback, fallbackLength, usedDefault);
+    if (out == dest) return static_cast<int>(size);
+    result.resize(size);
   } else {
     iconv_t cd = Converter(codePage, false);
     if (cd == reinterpret_cast<iconv_t>(-1)) {

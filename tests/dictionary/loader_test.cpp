@@ -3,7 +3,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+#include "device/dictionary/table_hash.h"
 #include "device/dictionary/unit_search.h"
 #include "device/shell/program_folder.h"
 #include "platform/file_faults.h"
@@ -190,6 +195,20 @@ std::vector<std::u16string> TableTexts()
   std::vector<std::u16string> texts;
   for (int i = 0; i < EntryTable.Count; i++) texts.push_back(EntryText(i));
   return texts;
+}
+
+// The kept table's hash is the same on every processor (the AVX2 build where it runs) and
+// whatever the pieces it is fed in: else a table written here is refused there and made again.
+TEST(Loader, TheTableHashIsPortableXxh3)
+{
+  std::mt19937 random(3);
+  std::vector<unsigned char> bytes(300000);
+  for (unsigned char& b : bytes) b = static_cast<unsigned char>(random());
+  TableHash hash;
+  TableHashReset(&hash);
+  for (size_t at = 0, piece = 1; at < bytes.size(); at += piece, piece = piece * 3 % 70001 + 1)
+    TableHashUpdate(&hash, bytes.data() + at, std::min(piece, bytes.size() - at));
+  EXPECT_EQ(XXH3_64bits(bytes.data(), bytes.size()), TableHashDigest(&hash));
 }
 
 // The table kept beside the database is used only while it is the database's and whole.
