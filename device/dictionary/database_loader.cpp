@@ -1,7 +1,12 @@
 #include "device/dictionary/database.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "device/dictionary/large_block.h"
 #include "device/dictionary/table_file.h"
@@ -133,7 +138,25 @@ static ENTRY_MARKS MarkText(const WCHAR* text, size_t length)
   return marks;
 }
 
-int LoadDictionaryImage(const BYTE* image, DWORD size)
+// A mapped database's pages behind the parse are handed back as it goes: they stay in the
+// page cache, and a first load holds the file image and the new table together only a few
+// MiB at a time instead of the whole file beside the whole table (released: the first byte
+// still held).
+static void ReleaseParsed(const void* upTo, const BYTE** released)
+{
+#if defined(__linux__)
+  const uintptr_t step = (uintptr_t)2 << 20, page = 4096;
+  uintptr_t end = (uintptr_t)upTo & ~(page - 1);
+  uintptr_t from = (uintptr_t)*released;
+  if (end <= from || end - from < step) return;
+  madvise((void*)from, end - from, MADV_DONTNEED);  // advice only: a refusal keeps the pages
+  *released = (const BYTE*)end;
+#endif
+}
+
+// released: null, or the start of a read-only file mapping that holds image (page-aligned),
+// whose pages the parse may give back once it has passed them.
+static int ParseDictionaryImage(const BYTE* image, DWORD size, const BYTE* released)
 {
   FreeDictionary();
   int status = LOAD_OK;
@@ -247,6 +270,7 @@ int LoadDictionaryImage(const BYTE* image, DWORD size)
       pos++;
     else
       status = LOAD_DAMAGED;  // a CR without its LF
+    if (released && !aligned) ReleaseParsed(units + pos, &released);
   }
   EntryTable.Count = (LONG)loaded;
   memset(out, 0, ENTRY_TABLE_SLACK * sizeof(WCHAR));
@@ -255,6 +279,8 @@ int LoadDictionaryImage(const BYTE* image, DWORD size)
   free(aligned);
   return LastStatus = status;
 }
+
+int LoadDictionaryImage(const BYTE* image, DWORD size) { return ParseDictionaryImage(image, size, nullptr); }
 
 void LoadDictionary(const WCHAR* fileName)
 {
@@ -298,7 +324,7 @@ void LoadDictionary(const WCHAR* fileName)
   }
   if (const BYTE* image = MapWholeFile(file)) {
     CloseHandle(file);
-    LoadDictionaryImage(image, size);
+    ParseDictionaryImage(image, size, image);
     UnmapViewOfFile(image);
     if (stamped && (LastStatus == LOAD_OK || LastStatus == LOAD_DAMAGED)) WriteTableFile(tablePath, stamp, LastStatus);
     return;
