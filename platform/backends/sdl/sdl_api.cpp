@@ -7,17 +7,6 @@ namespace platform {
 
 SdlApi sdl_api;
 
-bool LoadSdlApi() {
-  static const bool loaded = [] {
-#define ORLEND_NAME(name) #name,
-    static const char* const names[] = {ORLEND_SDL_FUNCTIONS(ORLEND_NAME)};
-#undef ORLEND_NAME
-#define ORLEND_SLOT(name) reinterpret_cast<void**>(&sdl_api.name),
-    void** const slots[] = {ORLEND_SDL_FUNCTIONS(ORLEND_SLOT)};
-#undef ORLEND_SLOT
-    return BindNativeLibrary("libSDL2-2.0.so.0", names, slots, sizeof names / sizeof names[0]);
-  }();
-  return loaded;
-}
+bool LoadSdlApi() { ORLEND_BIND_API_ONCE(ORLEND_SDL_FUNCTIONS, sdl_api, "libSDL2-2.0.so.0"); }
 
 }  // namespace platform
