@@ -1,25 +1,40 @@
 #include "widgets/item_lists.h"
 
+#include <cstddef>
+#include <cstdlib>
 #include <new>
+
+// Node index of a list of count nodes (0 <= index < count), walked from whichever of the
+// first node, the last and the cursor is nearest; the cursor is left on it.
+template <class Node>
+static Node* WalkTo(Node* first, Node* last, int count, Node** cursor, int* cursorIndex, int index) {
+  Node* node = first;
+  int at = 0;
+  if (count - 1 - index < index) node = last, at = count - 1;
+  if (*cursor && std::abs(*cursorIndex - index) < std::abs(at - index)) node = *cursor, at = *cursorIndex;
+  for (; at < index; at++) node = node->next;
+  for (; at > index; at--) node = node->prev;
+  *cursor = node;
+  *cursorIndex = index;
+  return node;
+}
 
 // ---- TextList
 
-TextList::TextList() : first(nullptr), last(nullptr), count(0) {}
+TextList::TextList() : first(nullptr), last(nullptr), count(0), cursor_(nullptr), cursorIndex_(0) {}
 
 TextList::~TextList() {
   TextNode* node = count > 0 ? first : nullptr;
   while (node) {
     TextNode* next = node->next;
-    delete node;
+    std::free(node);
     node = next;
   }
 }
 
 TextNode* TextList::NodeAt(int index) {
   if (index < 0 || index >= count) return nullptr;
-  TextNode* node = first;
-  for (int i = 0; i < index; i++) node = node->next;
-  return node;
+  return WalkTo(first, last, count, &cursor_, &cursorIndex_, index);
 }
 
 WCHAR* TextList::At(int index) {
@@ -28,15 +43,13 @@ WCHAR* TextList::At(int index) {
 }
 
 static TextNode* NewTextNode(const WCHAR* text) {
-  TextNode* node = new (std::nothrow) TextNode;
-  if (!node) return nullptr;
   int n = 0;
-  if (text) {
-    while (n < TEXT_LIST_UNITS - 1 && text[n] != 0) {
-      node->text[n] = text[n];
-      n++;
-    }
-  }
+  if (text)
+    while (n < TEXT_LIST_UNITS - 1 && text[n] != 0) n++;
+  size_t bytes = offsetof(TextNode, text) + (n + 1) * sizeof(WCHAR);
+  TextNode* node = static_cast<TextNode*>(std::malloc(bytes > sizeof(TextNode) ? bytes : sizeof(TextNode)));
+  if (!node) return nullptr;
+  for (int i = 0; i < n; i++) node->text[i] = text[i];
   node->text[n] = 0;
   node->prev = nullptr;
   node->next = nullptr;
@@ -48,6 +61,7 @@ static TextNode* NewTextNode(const WCHAR* text) {
 void TextList::Prepend(const WCHAR* text) {
   TextNode* node = NewTextNode(text);
   if (!node) return;
+  cursor_ = nullptr;  // every index moves up
   if (count == 0) {
     first = last = node;
   } else {
@@ -95,8 +109,9 @@ void TextList::Unlink(TextNode* node) {
   else node->prev->next = node->next;
   if (node == last) last = node->prev;
   else node->next->prev = node->prev;
-  delete node;
+  std::free(node);
   count--;
+  cursor_ = nullptr;
 }
 
 int TextList::RemoveAt(int index) {
@@ -117,7 +132,7 @@ int TextList::Remove(const WCHAR* text) {
 
 // ---- ValueList
 
-ValueList::ValueList() : first(nullptr), last(nullptr), count(0) {}
+ValueList::ValueList() : first(nullptr), last(nullptr), count(0), cursor_(nullptr), cursorIndex_(0) {}
 
 ValueList::~ValueList() {
   ValueNode* node = count > 0 ? first : nullptr;
@@ -130,9 +145,7 @@ ValueList::~ValueList() {
 
 LONG ValueList::At(int index) {
   if (index < 0 || index >= count) return 0;
-  ValueNode* node = first;
-  for (int i = 0; i < index; i++) node = node->next;
-  return node->value;
+  return WalkTo(first, last, count, &cursor_, &cursorIndex_, index)->value;
 }
 
 int ValueList::Append(LONG value) {
@@ -161,6 +174,7 @@ void ValueList::Unlink(ValueNode* node) {
   else node->next->prev = node->prev;
   delete node;
   count--;
+  cursor_ = nullptr;
 }
 
 void ValueList::Remove(LONG value) {

@@ -8,10 +8,12 @@
 // Room for one text, terminator included; longer texts are cut to 511 units.
 #define TEXT_LIST_UNITS 512
 
+// A node is allocated to fit its text: a result list of thousands of rows takes what its
+// texts take, not a full TEXT_LIST_UNITS each.
 struct TextNode {
   TextNode* prev;
-  WCHAR text[TEXT_LIST_UNITS];
   TextNode* next;
+  WCHAR text[1];  // the text and its terminator, at most TEXT_LIST_UNITS units
 };
 
 class TextList {
@@ -21,7 +23,8 @@ public:
   TextList(const TextList&) = delete;
   TextList& operator=(const TextList&) = delete;
 
-  // The text buffer of node index; null when index is not below the count.
+  // The text of node index (its terminator is the end of the buffer); null when index is not
+  // below the count. Reading rows in order, or near the last one read, walks few nodes.
   WCHAR* At(int index);
   void Prepend(const WCHAR* text);
   void Append(const WCHAR* text);
@@ -41,6 +44,10 @@ public:
 private:
   TextNode* NodeAt(int index);
   void Unlink(TextNode* node);
+  // The node last reached by index, so that the next one near it is found from there; null
+  // after a change that moves the indices.
+  TextNode* cursor_;
+  int cursorIndex_;
 };
 
 struct ValueNode {
@@ -71,4 +78,6 @@ public:
 
 private:
   void Unlink(ValueNode* node);
+  ValueNode* cursor_;  // as TextList's
+  int cursorIndex_;
 };

@@ -64,6 +64,37 @@ TEST(TextList, LongTextsAreCutTo511Units) {
   EXPECT_EQ(std::u16string(list.At(2)), u"");
 }
 
+// Rows are found from the last one reached; a change that moves the indices must not leave
+// that shortcut pointing at the wrong row.
+TEST(TextList, IndexAccessStaysRightAcrossChanges) {
+  TextList list;
+  ValueList values;
+  Texts expected;
+  for (int i = 0; i < 40; i++) {
+    std::u16string t(1, static_cast<char16_t>(u'A' + i));
+    list.Append(t.c_str());
+    values.Append(i);
+    expected.push_back(t);
+  }
+  auto check = [&](int i) { EXPECT_EQ(std::u16string(list.At(i)), expected[i]) << i; };
+  for (int i : {20, 21, 19, 39, 0, 25}) check(i);
+  list.RemoveAt(22);
+  expected.erase(expected.begin() + 22);
+  for (int i : {25, 22, 21, 38}) check(i);
+  list.Prepend(u"new");
+  expected.insert(expected.begin(), u"new");
+  for (int i : {22, 0, 1, 39}) check(i);
+  list.Remove(u"B");
+  expected.erase(expected.begin() + 2);
+  for (int i : {2, 1, 38, 20}) check(i);
+  EXPECT_EQ(Walk(list), expected);
+  EXPECT_EQ(values.At(30), 30);
+  values.Remove(5);
+  EXPECT_EQ(values.At(30), 31);
+  EXPECT_EQ(values.At(4), 4);
+  EXPECT_EQ(values.At(5), 6);
+}
+
 TEST(TextList, FindAndRemoveTakeTheFirstEqualText) {
   TextList list;
   for (const char16_t* t : {u"x", u"y", u"x", u"z", u"xx"}) list.Append(t);
