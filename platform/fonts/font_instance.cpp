@@ -66,20 +66,27 @@ static std::unique_ptr<FaceAtSize> AtSize(FontFace* face, int em, bool bold, boo
   return sized;
 }
 
-void FontInstance::AddFamily(const std::string& family, bool borrowed, bool latinOnly) {
+std::vector<FontInstance::Source> FontInstance::FamilySources(const std::string& family, bool borrowed,
+                                                              bool latinOnly) {
+  std::vector<Source> sources;
   std::string small = SmallFamilyFor(family, key_.em);
   if (!small.empty()) {
     std::optional<FaceFile> file = FindFace(small, false, false);
     if (file) {
-      Source source{AtSize(FontFace::Open(*file), key_.em, key_.bold, key_.italic, true), latinOnly, true};
-      if (source.face) chain_.push_back(std::move(source));
+      Source source{AtSize(FontFace::Open(*file), key_.em, key_.bold, key_.italic, true), latinOnly, true, {}};
+      if (source.face) sources.push_back(std::move(source));
     }
   }
   std::optional<FaceFile> file = FindFace(family, key_.bold, borrowed ? false : key_.italic);
-  if (!file) return;
+  if (!file) return sources;
   Source source{AtSize(FontFace::Open(*file), key_.em, key_.bold, borrowed ? false : key_.italic), latinOnly,
-                borrowed};
-  if (source.face) chain_.push_back(std::move(source));
+                borrowed, {}};
+  if (source.face) sources.push_back(std::move(source));
+  return sources;
+}
+
+void FontInstance::AddFamily(const std::string& family, bool borrowed, bool latinOnly) {
+  for (Source& source : FamilySources(family, borrowed, latinOnly)) chain_.push_back(std::move(source));
 }
 
 FontInstance::FontInstance(const Key& key) : key_(key) {
@@ -93,7 +100,7 @@ FontInstance::FontInstance(const Key& key) : key_(key) {
     // Latin text in a Chinese face keeps the style asked for.
     std::optional<FaceFile> latinFile = FindFace(latin, key.bold, key.italic);
     if (latinFile) {
-      Source source{AtSize(FontFace::Open(*latinFile), key.em, key.bold, key.italic), true, true};
+      Source source{AtSize(FontFace::Open(*latinFile), key.em, key.bold, key.italic), true, true, {}};
       if (source.face) chain_.push_back(std::move(source));
     }
   }
@@ -101,7 +108,7 @@ FontInstance::FontInstance(const Key& key) : key_(key) {
     AddFamily(family, false, false);
   }
   for (const std::string& fallback : FallbackFamilies(key.charSet))
-    if (fallback != family) AddFamily(fallback, true, false);
+    if (fallback != family) chain_.push_back(Source{nullptr, false, true, fallback});
 
   Metrics& m = metrics_;
   if (!primary_) {
@@ -202,7 +209,16 @@ const Glyph& FontInstance::GlyphFor(char32_t c) {
   Glyph g;
   if (c >= 0x20) {
     bool done = false;
-    for (Source& source : chain_) {
+    for (size_t k = 0; k < chain_.size(); ++k) {
+      while (k < chain_.size() && !chain_[k].pendingFamily.empty()) {
+        // Its faces take its place in the chain, in their order.
+        std::vector<Source> opened = FamilySources(chain_[k].pendingFamily, true, false);
+        chain_.erase(chain_.begin() + static_cast<std::ptrdiff_t>(k));
+        chain_.insert(chain_.begin() + static_cast<std::ptrdiff_t>(k), std::make_move_iterator(opened.begin()),
+                      std::make_move_iterator(opened.end()));
+      }
+      if (k == chain_.size()) break;
+      Source& source = chain_[k];
       if (source.latinOnly && !IsLatin(c)) continue;
       if (!Render(source.face.get(), c, g)) continue;
       done = true;

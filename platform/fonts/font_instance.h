@@ -65,7 +65,12 @@ class FontInstance {
     std::unique_ptr<FaceAtSize> face;
     bool latinOnly = false;
     bool borrowed = false;  // not the face that gives the metrics
+    // A fallback family whose faces are opened when a character first reaches it (the
+    // Chinese fallbacks are large collections that most texts never need); face is null.
+    std::string pendingFamily;
   };
+  // The family's faces as sources: its small-size face, then the face itself.
+  std::vector<Source> FamilySources(const std::string& family, bool borrowed, bool latinOnly);
   void AddFamily(const std::string& family, bool borrowed, bool latinOnly);
   bool Render(FaceAtSize* face, char32_t c, Glyph& out);
 
