@@ -352,9 +352,22 @@ static void ScanBlockPinyin(Scan* s, int first, int last)
 
 // ---- delivery
 
+// The entries a scan accepted: s->entries[r] is position r of index and entries, or, with
+// index null, an entry index of EntryTable.
+struct Accepted {
+  const int* index;
+  const DictionaryEntry* const* entries;
+  void Send(ResultSink sink, int accepted) const
+  {
+    int code = index ? index[accepted] : accepted;
+    const DictionaryEntry* entry = index ? entries[accepted] : EntryTable.Entries[accepted];
+    sink(code, entry[0], entry + 1);
+  }
+};
+
 // A stable counting sort over the small range of scores: equal scores keep
 // their acceptance order, which is entry order.
-static void Deliver(const Scan* s, ResultSink sink)
+static void Deliver(const Scan* s, ResultSink sink, Accepted accepted = {nullptr, nullptr})
 {
   if (s->count == 0) return;
   int low = s->scores[0], high = s->scores[0];
@@ -375,8 +388,7 @@ static void Deliver(const Scan* s, ResultSink sink)
       for (int r = 0; r < s->count; r++)
         if (!done[r] && (best < 0 || s->scores[r] < s->scores[best])) best = r;
       done[best] = 1;
-      const DictionaryEntry* entry = EntryTable.Entries[s->entries[best]];
-      sink(s->entries[best], entry[0], entry + 1);
+      accepted.Send(sink, s->entries[best]);
     }
     free(done);
     return;
@@ -384,13 +396,18 @@ static void Deliver(const Scan* s, ResultSink sink)
   for (int r = 0; r < s->count; r++) start[s->scores[r] - low + 1]++;
   for (int b = 0; b < buckets; b++) start[b + 1] += start[b];
   for (int r = 0; r < s->count; r++) order[start[s->scores[r] - low]++] = r;
-  for (int k = 0; k < s->count; k++) {
-    int index = s->entries[order[k]];
-    const DictionaryEntry* entry = EntryTable.Entries[index];
-    sink(index, entry[0], entry + 1);
-  }
+  for (int k = 0; k < s->count; k++) accepted.Send(sink, s->entries[order[k]]);
   free(start);
   free(order);
+}
+
+// Before the block of entries from first on: the share of the table scanned.
+static void ReportProgress(LONG first, LONG count, ResultSink sink)
+{
+  if (first == 0) return;
+  int percent = (int)(100LL * first / count);
+  // 0 % and 1 % would read as entry 0 and the end of the search.
+  if (percent >= 2) sink(-percent, 0, nullptr);
 }
 
 void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, ResultSink sink)
@@ -420,11 +437,7 @@ void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, Re
 
   const LONG count = EntryTable.Count;
   for (LONG first = 0; first < count; first += 1000) {
-    if (first > 0) {
-      int percent = (int)(100LL * first / count);
-      // 0 % and 1 % would read as entry 0 and the end of the search.
-      if (percent >= 2) sink(-percent, 0, nullptr);
-    }
+    ReportProgress(first, count, sink);
     LONG last = first + 1000 < count ? first + 1000 : count;
     if (pinyin && (wholeWord || n != 6))
       ScanBlockPinyin<true>(&s, first, last);
@@ -435,6 +448,51 @@ void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, Re
   }
 
   Deliver(&s, sink);
+  sink(-1, 0, nullptr);
+  free(s.entries);
+  free(s.scores);
+}
+
+int CandidatesSuffice(const WCHAR* query, int wholeWord)
+{
+  int n = 0;
+  while (query && n < MAX_QUERY_UNITS && query[n]) n++;
+  // Any mismatch costs more than the thresholds of up to four units allow, and whole words
+  // take no mismatch: every accepted window is the query itself.
+  return n > 0 && (n <= 4 || wholeWord) ? n : 0;
+}
+
+void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const int* index,
+                            const DictionaryEntry* const* entries, int candidates, LONG tableCount, ResultSink sink)
+{
+  int n = CandidatesSuffice(query, wholeWord);
+  if (n == 0) {
+    sink(-1, 0, nullptr);
+    return;
+  }
+  if (!matchCase)
+    for (int p = 0; p < n; p++) query[p] = Fold(query[p]);
+  Scan s = {};
+  s.query = query;
+  s.n = n;
+  s.matchCase = matchCase;
+  s.wholeWord = wholeWord;
+  s.threshold = MatchThreshold(n, query[0], wholeWord);
+  // The same blocks and reports as the scan of the whole table; within a block every window
+  // that starts with the query's first unit is scored, a superset of the scan's candidates.
+  int k = 0;
+  for (LONG first = 0; first < tableCount; first += 1000) {
+    ReportProgress(first, tableCount, sink);
+    LONG last = first + 1000 < tableCount ? first + 1000 : tableCount;
+    for (; k < candidates && index[k] < last; k++) {
+      const DictionaryEntry* entry = entries[k];
+      int length = entry[0];
+      const WCHAR* text = entry + 1;
+      for (int i = 0; i <= length - n; i++)
+        if ((matchCase ? text[i] : Fold(text[i])) == query[0]) TryWindow(&s, k, text, length, i);
+    }
+  }
+  Deliver(&s, sink, Accepted{index, entries});
   sink(-1, 0, nullptr);
   free(s.entries);
   free(s.scores);

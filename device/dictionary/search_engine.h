@@ -2,6 +2,7 @@
 // accepted entries go to the caller's sink best first, then the end signal.
 #pragma once
 
+#include "device/dictionary/database.h"
 #include "platform/windows.h"
 
 // Receives the search's reports:
@@ -55,3 +56,17 @@ int SearchPathSupported(int path);
 // Chooses the path for the following searches; an unsupported path returns 0
 // and changes nothing.
 int SetSearchPath(int path);
+
+// The number of the query's units when every window SearchDictionary accepts for it (PinYin
+// off) is the query itself, unit for unit (after case folding): at most four units, or whole
+// words. Else 0. Only then may a search be limited to the entries holding all its units.
+int CandidatesSuffice(const WCHAR* query, int wholeWord);
+
+// SearchDictionary (PinYin off) over the given entries alone, for a caller that knows that no
+// other entry holds every unit of the query: entries[k] is the text block of entry index[k],
+// index ascending, of a table of tableCount entries. When CandidatesSuffice holds, the sink
+// receives exactly the calls SearchDictionary would make over that table: the same progress
+// reports, the same results in the same order, then the end.
+void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const int* index,
+                            const DictionaryEntry* const* entries, int candidates, LONG tableCount, ResultSink sink);
+

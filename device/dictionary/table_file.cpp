@@ -120,11 +120,11 @@ BOOL StampDatabase(HANDLE file, DWORD size, DATABASE_STAMP* stamp)
   return SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0;
 }
 
-const BYTE* MapWholeFile(HANDLE file)
+const BYTE* MapWholeFile(HANDLE file, bool onDemand)
 {
   HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
   if (!mapping) return nullptr;
-  const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+  const void* view = MapViewOfFile(mapping, FILE_MAP_READ | (onDemand ? FILE_MAP_ON_DEMAND : 0), 0, 0, 0);
   CloseHandle(mapping);  // the view keeps what it needs
   return static_cast<const BYTE*>(view);
 }
@@ -136,11 +136,9 @@ void UnmapTable(TABLE_MAPPING* mapping)
   mapping->View = nullptr;
 }
 
-int MapTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_MAPPING* mapping,
-                 DictionaryEntry*** entries, const ENTRY_MARKS** marks, LONG* count, int* status,
-                 WCHAR name[WORD_LIST_NAME_UNITS])
+int MapTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view, bool onDemand)
 {
-  *mapping = TABLE_MAPPING{};
+  *view = TABLE_VIEW{};
   HANDLE file = CreateFileW(tablePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 0;
   DWORD high = 0;
@@ -153,42 +151,60 @@ int MapTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_MAPP
   if (memcmp(header.Magic, kMagic, sizeof kMagic) != 0 || header.HeaderHash != HeaderHash(header) ||
       header.FileBytes != fileBytes || !SameStamp(header.Source, stamp) || header.Count < 0 ||
       (header.Status != LOAD_OK && header.Status != LOAD_DAMAGED) ||
-      header.ArenaUnits > fileBytes / sizeof(WCHAR) ||
+      header.ArenaUnits > fileBytes / sizeof(WCHAR) || header.ArenaUnits < ENTRY_TABLE_SLACK ||
       sizeof header + MarkBytes((size_t)header.Count) + header.ArenaUnits * sizeof(WCHAR) != fileBytes) {
     CloseHandle(file);
     return 0;
   }
-  const BYTE* bytes = MapWholeFile(file);
+  const BYTE* bytes = MapWholeFile(file, onDemand);
   CloseHandle(file);
   if (!bytes) return 0;
-  size_t n = (size_t)header.Count;
-  size_t markBytes = MarkBytes(n);
-  const ENTRY_MARKS* tableMarks = reinterpret_cast<const ENTRY_MARKS*>(bytes + sizeof header);
-  const WCHAR* arena = reinterpret_cast<const WCHAR*>(bytes + sizeof header + markBytes);
+  view->Bytes = bytes;
+  view->FileBytes = fileBytes;
+  view->Count = (size_t)header.Count;
+  view->Marks = reinterpret_cast<const ENTRY_MARKS*>(bytes + sizeof header);
+  view->ArenaOffset = sizeof header + MarkBytes(view->Count);
+  view->Arena = reinterpret_cast<const WCHAR*>(bytes + view->ArenaOffset);
+  view->ArenaUnits = header.ArenaUnits;
+  view->Status = header.Status;
+  view->HeaderHash = header.HeaderHash;
+  view->ContentHash = header.ContentHash;
+  memcpy(view->Name, header.WordListName, sizeof header.WordListName);
+  view->Name[WORD_LIST_NAME_UNITS - 1] = 0;
+  return 1;
+}
+
+int MapTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_MAPPING* mapping,
+                 DictionaryEntry*** entries, const ENTRY_MARKS** marks, LONG* count, int* status,
+                 WCHAR name[WORD_LIST_NAME_UNITS])
+{
+  *mapping = TABLE_MAPPING{};
+  TABLE_VIEW view;
+  if (!MapTableView(tablePath, stamp, &view, false)) return 0;
+  size_t n = view.Count;
   LARGE_BLOCK block;
   if (!AllocLargeBlock(&block, (n ? n : 1) * sizeof(DictionaryEntry*))) {
-    UnmapViewOfFile(bytes);
+    UnmapViewOfFile(view.Bytes);
     return -1;
   }
   DictionaryEntry** table = static_cast<DictionaryEntry**>(block.Data);
   TableHash hash;
   TableHashReset(&hash);
-  TableHashUpdate(&hash, tableMarks, markBytes);
-  bool whole = CheckEntries(&hash, tableMarks, n, arena, header.ArenaUnits, table) &&
-               TableHashDigest(&hash) == header.ContentHash;
+  TableHashUpdate(&hash, view.Marks, MarkBytes(n));
+  bool whole = CheckEntries(&hash, view.Marks, n, view.Arena, view.ArenaUnits, table) &&
+               TableHashDigest(&hash) == view.ContentHash;
   if (!whole) {
     FreeLargeBlock(&block);
-    UnmapViewOfFile(bytes);
+    UnmapViewOfFile(view.Bytes);
     return 0;
   }
-  mapping->View = bytes;
+  mapping->View = view.Bytes;
   mapping->Entries = block;
   *entries = table;
-  *marks = tableMarks;
+  *marks = view.Marks;
   *count = (LONG)n;
-  *status = header.Status;
-  memcpy(name, header.WordListName, sizeof header.WordListName);
-  name[WORD_LIST_NAME_UNITS - 1] = 0;
+  *status = view.Status;
+  memcpy(name, view.Name, sizeof view.Name);
   return 1;
 }
 
@@ -220,14 +236,24 @@ void WriteTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, int sta
   header.ContentHash = TableHashDigest(&hash);
   header.HeaderHash = HeaderHash(header);
 
+  const FILE_PART parts[] = {{&header, sizeof header},
+                             {EntryMarks, n * sizeof(ENTRY_MARKS)},
+                             {zeros, markBytes - n * sizeof(ENTRY_MARKS)},
+                             {arena, arenaUnits * sizeof(WCHAR)}};
+  WriteFileInPlace(tablePath, parts, 4);
+}
+
+bool WriteFileInPlace(const WCHAR* path, const FILE_PART* parts, int count)
+{
   WCHAR number[16];
   wsprintfW(number, u"%lu", (unsigned long)GetCurrentProcessId());
-  std::u16string temporary = std::u16string(tablePath) + u"." + number + u".new";
+  std::u16string temporary = std::u16string(path) + u"." + number + u".new";
   HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  bool written = WriteAll(file, &header, sizeof header) && WriteAll(file, EntryMarks, n * sizeof(ENTRY_MARKS)) &&
-                 WriteAll(file, zeros, markBytes - n * sizeof(ENTRY_MARKS)) &&
-                 WriteAll(file, arena, arenaUnits * sizeof(WCHAR));
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool written = true;
+  for (int k = 0; written && k < count; k++) written = WriteAll(file, parts[k].Data, parts[k].Bytes);
   if (!CloseHandle(file)) written = false;
-  if (!written || !MoveFileExW(temporary.c_str(), tablePath, MOVEFILE_REPLACE_EXISTING)) DeleteFileW(temporary.c_str());
+  if (written && MoveFileExW(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING)) return true;
+  DeleteFileW(temporary.c_str());
+  return false;
 }

@@ -32,8 +32,25 @@ struct TABLE_MAPPING {
 // Takes the stamp of the open database of size bytes; leaves its file pointer at 0.
 BOOL StampDatabase(HANDLE file, DWORD size, DATABASE_STAMP* stamp);
 
-// The whole open file, mapped read-only; null when it cannot be. UnmapViewOfFile frees it.
-const BYTE* MapWholeFile(HANDLE file);
+// The whole open file, mapped read-only (each page read in when first touched with onDemand,
+// else all at once); null when it cannot be. UnmapViewOfFile frees it.
+const BYTE* MapWholeFile(HANDLE file, bool onDemand = false);
+
+// A table file mapped after its header alone was checked (it belongs to stamp, and its size
+// and layout add up), its entries not yet: for a reader that checks what it reads.
+struct TABLE_VIEW {
+  const BYTE* Bytes;  // the whole file; UnmapViewOfFile frees it
+  size_t FileBytes;
+  size_t Count;
+  const ENTRY_MARKS* Marks;
+  size_t ArenaOffset;  // bytes from the start of the file to the first entry block
+  const WCHAR* Arena;
+  size_t ArenaUnits;   // the entry blocks and the slack
+  int Status;
+  uint64_t HeaderHash, ContentHash;
+  WCHAR Name[WORD_LIST_NAME_UNITS];
+};
+int MapTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view, bool onDemand);
 
 // Maps the table at tablePath when it belongs to stamp and is whole. Sets *entries (the
 // pointer array, in mapping->Entries), *marks, *count, *status (the database's load
@@ -47,3 +64,11 @@ void UnmapTable(TABLE_MAPPING* mapping);
 // Writes the loaded EntryTable, its marks and name as the table of stamp's database, made
 // with the given load status. Best effort: a folder that cannot be written keeps no table.
 void WriteTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, int status);
+
+// Writes the parts one after another as the file at path: written beside it and renamed into
+// place, so a reader never sees half of one. False (and nothing left behind) on failure.
+struct FILE_PART {
+  const void* Data;
+  size_t Bytes;
+};
+bool WriteFileInPlace(const WCHAR* path, const FILE_PART* parts, int count);

@@ -7,6 +7,7 @@
 
 #include "device/dictionary/database.h"
 #include "device/dictionary/find_entries.h"
+#include "device/dictionary/lookup_index.h"
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/search_text.h"
 #include "device/shell/program_folder.h"
@@ -17,6 +18,8 @@
 #include "platform/windows.h"
 
 static int ResultCount;
+// The database as the messages name it.
+static char ShownPath[MAX_PATH * 3];
 
 enum QueryOption { kQuery = 1, kMatchCase, kWholeWord, kPinyin, kDatabase, kFolder, kWordList, kBest };
 
@@ -99,6 +102,13 @@ static void PrintResult(int code, int length, const WCHAR* text)
   ResultCount++;
 }
 
+static void ReportDamage(int status)
+{
+  if (status == LOAD_DAMAGED)
+    fprintf(stderr, "orlend-dict: the dictionary database %s is damaged; searching the entries that could be read\n",
+            ShownPath);
+}
+
 static int Fail(const char* message, const char* detail)
 {
   fprintf(stderr, "orlend-dict: %s%s\n", message, detail ? detail : "");
@@ -148,35 +158,42 @@ int RunQueryCommand(const cli::Parsed& parsed)
   }
 
   WCHAR path[MAX_PATH];
-  char shownPath[MAX_PATH * 3];
+  char* shownPath = ShownPath;
   if (!ProgramFolderPath(fileName, path)) return Fail("the folder name is too long", nullptr);
-  if (WideCharToMultiByte(CP_UTF8, 0, path, -1, shownPath, sizeof shownPath, nullptr, nullptr) <= 0) shownPath[0] = 0;
+  if (WideCharToMultiByte(CP_UTF8, 0, path, -1, shownPath, sizeof ShownPath, nullptr, nullptr) <= 0) shownPath[0] = 0;
 
   DWORD attributes = GetFileAttributesW(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return Fail("cannot find the dictionary database ", shownPath);
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Fail("cannot read the dictionary database ", shownPath);
 
-  LoadDictionary(fileName);
-  switch (LoadDictionaryStatus()) {
-    case LOAD_UNREADABLE:
-      return Fail("cannot read the dictionary database ", shownPath);
-    case LOAD_NO_MEMORY:
-      return Fail("not enough memory to load the dictionary database ", shownPath);
-    case LOAD_DAMAGED:
-      fprintf(stderr, "orlend-dict: the dictionary database %s is damaged; searching the entries that could be read\n",
-              shownPath);
-      break;
-  }
   InitMatchWeights();
-
-  WCHAR* text = Widen(query);
-  if (!text) return Fail("the query is not valid UTF-8", nullptr);
-  TrimQuery(text);
   ResultCount = 0;
   static char outputBuffer[1 << 16];
   setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
-  FindNote note;
-  FindEntries(text, matchCase, wholeWord, pinyin, parsed.Has(kBest), database, PrintResult, &note);
+  WCHAR* text = Widen(query);
+  if (text) TrimQuery(text);
+  // A few Chinese characters are looked up through the kept table's index, which reads only
+  // the entries holding them; anything else, or no usable index, loads the table.
+  int indexed = text && !pinyin && !parsed.Has(kBest)
+                    ? FindThroughIndex(fileName, text, matchCase, wholeWord, ReportDamage, PrintResult)
+                    : 0;
+  FindNote note = {};
+  if (indexed <= 0) {
+    LoadDictionary(fileName);
+    switch (LoadDictionaryStatus()) {
+      case LOAD_UNREADABLE:
+        free(text);
+        return Fail("cannot read the dictionary database ", shownPath);
+      case LOAD_NO_MEMORY:
+        free(text);
+        return Fail("not enough memory to load the dictionary database ", shownPath);
+      case LOAD_DAMAGED:
+        ReportDamage(LOAD_DAMAGED);
+        break;
+    }
+    if (!text) return Fail("the query is not valid UTF-8", nullptr);
+    FindEntries(text, matchCase, wholeWord, pinyin, parsed.Has(kBest), database, PrintResult, &note);
+  }
   free(text);
   if (note.converted) {
     int units = 0;
@@ -187,5 +204,10 @@ int RunQueryCommand(const cli::Parsed& parsed)
   }
   // Results that did not reach their reader (a full disk, a closed output) are no success.
   if (fflush(stdout) != 0 || ferror(stdout)) return Fail("cannot write the results: ", strerror(errno));
+  // The index is made once the results are out, for the lookups that follow.
+  if (indexed < 0 && (LoadDictionaryStatus() == LOAD_OK || LoadDictionaryStatus() == LOAD_DAMAGED)) {
+    FreeDictionary();  // done with: the index is made from the kept table's file, read in pieces
+    KeepLookupIndex(fileName);
+  }
   return ResultCount > 0 ? 0 : 1;
 }

@@ -356,11 +356,13 @@ HANDLE CreateFileMappingW(HANDLE h, LPSECURITY_ATTRIBUTES, DWORD protect, DWORD 
 
 LPVOID MapViewOfFile(HANDLE h, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes) {
   auto* m = static_cast<FileMapping*>(LookUpHandle(h, KernelObject::Kind::FileMapping));
+  bool onDemand = (access & FILE_MAP_ON_DEMAND) != 0;
+  access &= ~static_cast<DWORD>(FILE_MAP_ON_DEMAND);
   if (!m || access != FILE_MAP_READ || offsetHigh != 0 || offsetLow != 0 || (bytes != 0 && bytes != m->size)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  void* view = ::mmap(nullptr, m->size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, m->fd, 0);
+  void* view = ::mmap(nullptr, m->size, PROT_READ, MAP_PRIVATE | (onDemand ? 0 : MAP_POPULATE), m->fd, 0);
   if (view == MAP_FAILED) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "device/dictionary/database.h"
+#include "device/dictionary/lookup_index.h"
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/unit_search.h"
 #include "device/shell/program_folder.h"
@@ -51,6 +52,54 @@ void CheckTable(int status, size_t size)
   const DictionaryEntry* last = EntryTable.Entries[EntryTable.Count - 1];
   const WCHAR* end = last + last[0] + 2;
   for (int k = 0; k < ENTRY_TABLE_SLACK; k++) FUZZ_CHECK(end[k] == 0);
+}
+
+struct Told {
+  int code;
+  std::u16string text;
+  bool operator==(const Told& other) const { return code == other.code && text == other.text; }
+};
+std::vector<Told> Heard;
+void Hear(int code, int length, const WCHAR* text)
+{
+  Heard.push_back({code, code >= 0 ? std::u16string(text, (size_t)length) : u""});
+}
+void IgnoreStatus(int) {}
+
+// A lookup through the kept index, one byte of the table or of the index changed first: it
+// answers what the whole table answers, or refuses and sends nothing.
+void CheckLookupIndex(const uint8_t* data, size_t size)
+{
+  std::string database = ScratchFolder() + "cedict.gb.dat";
+  LoadDictionary(u"cedict.gb.dat");
+  KeepLookupIndex(u"cedict.gb.dat");
+  std::u16string query;
+  if (EntryTable.Count > 0) {
+    const DictionaryEntry* entry = EntryTable.Entries[size % EntryTable.Count];
+    for (int k = 1; k <= entry[0] && query.size() < 3; k++)
+      if (entry[k] >= LOOKUP_INDEX_FIRST_UNIT) query += entry[k];
+      else if (!query.empty()) break;
+  }
+  if (query.empty()) query = u"中";
+  Heard.clear();
+  std::u16string copy = query;
+  SearchDictionary(copy.data(), 0, 0, 0, Hear);
+  std::vector<Told> whole = Heard;
+  bool found = false;
+  for (const Told& told : whole) found |= told.code >= 0;
+  FreeDictionary();  // the table file is rewritten below: nothing may map it then
+  for (const char* name : {".table", ".table.index"}) {
+    std::vector<unsigned char> bytes;
+    if (size > 1 && (data[1] & 1) == (name[6] == 0) && ReadWhole(database + name, &bytes) && !bytes.empty()) {
+      bytes[(size * 7919) % bytes.size()] ^= (unsigned char)(1 + data[size / 2] % 255);
+      WriteWhole(database + name, bytes.data(), bytes.size());
+    }
+  }
+  Heard.clear();
+  int answer = FindThroughIndex(u"cedict.gb.dat", query.c_str(), 0, 0, IgnoreStatus, Hear);
+  FUZZ_CHECK(answer == 1 ? Heard == whole : Heard.empty());
+  FUZZ_CHECK(answer != 0 || !found);
+  unlink((database + ".table.index").c_str());
 }
 
 std::set<int> Seen;
@@ -131,6 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (status != LOAD_NO_MEMORY) CheckTable(status, size);
     FUZZ_CHECK(Texts() == expected);
   }
+  if (expectedStatus != LOAD_NO_MEMORY) CheckLookupIndex(data, size);
   unlink((database + ".table").c_str());
   LoadDictionaryImage(data, (DWORD)size);
 

@@ -112,6 +112,9 @@ BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION inform
 // read in at once. A file whose reads are made to fail (file_faults.h) cannot be mapped.
 #define PAGE_READONLY 0x02
 #define FILE_MAP_READ 0x0004
+// The layer's own flag, with FILE_MAP_READ: each page is read in when it is first touched,
+// for a reader of a few pages of a large file.
+#define FILE_MAP_ON_DEMAND 0x40000000
 HANDLE CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES security, DWORD protect, DWORD maximumSizeHigh,
                           DWORD maximumSizeLow, LPCWSTR name);
 LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes);

@@ -1,0 +1,364 @@
+#include "device/dictionary/lookup_index.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "device/dictionary/database.h"
+#include "device/dictionary/table_file.h"
+#include "device/dictionary/table_hash.h"
+#include "device/shell/program_folder.h"
+
+namespace {
+
+const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '1'};
+const size_t kPage = 4096;
+const size_t kUnits = 0x10000 - LOOKUP_INDEX_FIRST_UNIT;
+
+// The file: this header, a hash of every 4 KiB of the table file, the offset of every entry
+// block in the table's arena (in units), where each unit's postings start (kUnits + 1), then
+// the postings: for each unit, the entries that hold it, ascending. The 32-bit parts are
+// padded to 8 bytes.
+struct INDEX_HEADER {
+  char Magic[8];
+  uint64_t TableHeaderHash;
+  uint64_t TableFileBytes;
+  uint64_t Count;
+  uint64_t ArenaUnits;
+  uint64_t PostingCount;
+  uint64_t FileBytes;
+  uint64_t ContentHash;  // of everything after the header
+  uint64_t HeaderHash;   // of the header before this field
+};
+
+size_t Pages(uint64_t bytes) { return (size_t)((bytes + kPage - 1) / kPage); }
+size_t Padded(size_t bytes) { return (bytes + 7) & ~(size_t)7; }
+
+size_t IndexBytes(size_t pages, size_t count, size_t postings)
+{
+  return sizeof(INDEX_HEADER) + pages * sizeof(uint64_t) + Padded(count * sizeof(uint32_t)) +
+         Padded((kUnits + 1) * sizeof(uint32_t)) + postings * sizeof(uint32_t);
+}
+
+uint64_t HashOf(const void* data, size_t bytes)
+{
+  TableHash hash;
+  TableHashReset(&hash);
+  TableHashUpdate(&hash, data, bytes);
+  return TableHashDigest(&hash);
+}
+
+uint64_t HeaderHash(const INDEX_HEADER& header) { return HashOf(&header, offsetof(INDEX_HEADER, HeaderHash)); }
+
+// The stamp of the database fileName and the paths of its table and index.
+bool Locate(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PATH], WCHAR indexPath[MAX_PATH])
+{
+  WCHAR path[MAX_PATH];
+  if (!ProgramFolderPath(fileName, path) || lstrlenW(path) + 13 >= MAX_PATH) return false;
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD high = 0;
+  DWORD size = GetFileSize(file, &high);
+  bool stamped = size != INVALID_FILE_SIZE && high == 0 && StampDatabase(file, size, stamp);
+  CloseHandle(file);
+  if (!stamped) return false;
+  lstrcpyW(tablePath, path);
+  lstrcatW(tablePath, u".table");
+  lstrcpyW(indexPath, tablePath);
+  lstrcatW(indexPath, u".index");
+  return true;
+}
+
+struct INDEX_VIEW {
+  const BYTE* Bytes;
+  const uint64_t* PageHashes;
+  const uint32_t* Offsets;
+  const uint32_t* Directory;
+  const uint32_t* Postings;
+  size_t PostingCount;
+};
+
+// Maps the index at indexPath when it was made from table and is whole.
+bool MapIndex(const WCHAR* indexPath, const TABLE_VIEW& table, INDEX_VIEW* index)
+{
+  HANDLE file = CreateFileW(indexPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD high = 0;
+  DWORD fileBytes = GetFileSize(file, &high);
+  const BYTE* bytes = nullptr;
+  if (fileBytes != INVALID_FILE_SIZE && high == 0 && fileBytes >= sizeof(INDEX_HEADER)) bytes = MapWholeFile(file);
+  CloseHandle(file);
+  if (!bytes) return false;
+  INDEX_HEADER header;
+  memcpy(&header, bytes, sizeof header);
+  size_t pages = Pages(table.FileBytes);
+  bool whole = memcmp(header.Magic, kMagic, sizeof kMagic) == 0 && header.HeaderHash == HeaderHash(header) &&
+               header.TableHeaderHash == table.HeaderHash && header.TableFileBytes == table.FileBytes &&
+               header.Count == table.Count && header.ArenaUnits == table.ArenaUnits && header.FileBytes == fileBytes &&
+               header.PostingCount <= fileBytes / sizeof(uint32_t) &&
+               IndexBytes(pages, table.Count, (size_t)header.PostingCount) == fileBytes &&
+               HashOf(bytes + sizeof header, fileBytes - sizeof header) == header.ContentHash;
+  if (!whole) {
+    UnmapViewOfFile(bytes);
+    return false;
+  }
+  const BYTE* at = bytes + sizeof header;
+  index->Bytes = bytes;
+  index->PageHashes = reinterpret_cast<const uint64_t*>(at);
+  at += pages * sizeof(uint64_t);
+  index->Offsets = reinterpret_cast<const uint32_t*>(at);
+  at += Padded(table.Count * sizeof(uint32_t));
+  index->Directory = reinterpret_cast<const uint32_t*>(at);
+  at += Padded((kUnits + 1) * sizeof(uint32_t));
+  index->Postings = reinterpret_cast<const uint32_t*>(at);
+  index->PostingCount = (size_t)header.PostingCount;
+  return true;
+}
+
+// The entries of a table mapped with only its header checked, each checked as it is read:
+// inside the arena, its terminator in place, every page under it matching its hash.
+class CheckedEntries {
+ public:
+  CheckedEntries(const TABLE_VIEW& table, const INDEX_VIEW& index)
+      : table_(table), index_(index), checked_(Pages(table.FileBytes), 0) {}
+
+  // Entry i's block, or null.
+  const DictionaryEntry* Entry(size_t i)
+  {
+    size_t at = index_.Offsets[i];
+    size_t end = table_.ArenaUnits - ENTRY_TABLE_SLACK;
+    if (at >= end || end - at < 2 || !PagesMatch(at, 1)) return nullptr;
+    size_t length = table_.Arena[at];
+    if (end - at < length + 2 || !PagesMatch(at, length + 2) || table_.Arena[at + length + 1] != 0) return nullptr;
+    return table_.Arena + at;
+  }
+
+ private:
+  bool PagesMatch(size_t unit, size_t units)
+  {
+    size_t from = (table_.ArenaOffset + unit * sizeof(WCHAR)) / kPage;
+    size_t to = (table_.ArenaOffset + (unit + units) * sizeof(WCHAR) - 1) / kPage;
+    for (size_t page = from; page <= to; page++) {
+      if (checked_[page]) continue;
+      size_t at = page * kPage;
+      size_t bytes = table_.FileBytes - at < kPage ? table_.FileBytes - at : kPage;
+      if (HashOf(table_.Bytes + at, bytes) != index_.PageHashes[page]) return false;
+      checked_[page] = 1;
+    }
+    return true;
+  }
+
+  const TABLE_VIEW& table_;
+  const INDEX_VIEW& index_;
+  std::vector<char> checked_;
+};
+
+// The entries that hold unit, or false when the index says something impossible.
+bool Postings(const INDEX_VIEW& index, size_t count, WCHAR unit, const uint32_t** list, size_t* size)
+{
+  size_t k = (size_t)unit - LOOKUP_INDEX_FIRST_UNIT;
+  uint32_t from = index.Directory[k], to = index.Directory[k + 1];
+  if (from > to || to > index.PostingCount) return false;
+  *list = index.Postings + from;
+  *size = to - from;
+  for (size_t j = 0; j < *size; j++)
+    if ((*list)[j] >= count || (j > 0 && (*list)[j] <= (*list)[j - 1])) return false;
+  return true;
+}
+
+// What the search sent, to be handed on only when it found something.
+struct Call {
+  int code, length;
+  const WCHAR* text;
+};
+std::vector<Call> g_calls;
+
+void Record(int code, int length, const WCHAR* text) { g_calls.push_back({code, length, text}); }
+
+
+// Reads the table file at path through in pieces, as table's header describes it: hashes
+// every page into pageHashes (when given), notes where each entry starts in offsets, and hands
+// every unit of every entry's text from LOOKUP_INDEX_FIRST_UNIT on to unit(entry, unit).
+// False when a read fails, an entry block does not fit, or the content is not the hashed one.
+template <class UnitFunction>
+bool ReadTableThrough(const WCHAR* path, const TABLE_VIEW& table, uint64_t* pageHashes, UnitFunction unit,
+                      uint32_t* offsets)
+{
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const size_t piece = 256 * kPage;
+  std::vector<BYTE> bytes(piece);
+  TableHash content;
+  TableHashReset(&content);
+  const size_t headerBytes = table.ArenaOffset - Padded(table.Count * sizeof(ENTRY_MARKS));
+  const size_t end = table.ArenaUnits - ENTRY_TABLE_SLACK;  // where the slack starts, in units
+  size_t entry = 0, remaining = 0;  // units of entry's block still to come
+  bool whole = true;
+  for (size_t at = 0; whole && at < table.FileBytes; at += piece) {
+    size_t want = table.FileBytes - at < piece ? table.FileBytes - at : piece;
+    DWORD got = 0;
+    whole = ReadFile(file, bytes.data(), (DWORD)want, &got, nullptr) && got == want;
+    if (!whole) break;
+    if (pageHashes)
+      for (size_t p = 0; p < want; p += kPage) pageHashes[(at + p) / kPage] = HashOf(bytes.data() + p, want - p < kPage ? want - p : kPage);
+    if (at + want > headerBytes) {
+      size_t from = at < headerBytes ? headerBytes - at : 0;
+      TableHashUpdate(&content, bytes.data() + from, want - from);
+    }
+    if (at + want <= table.ArenaOffset) continue;
+    // The arena's units in this piece: block by block, each its length, text and zero.
+    size_t first = at < table.ArenaOffset ? table.ArenaOffset - at : 0;
+    const WCHAR* units = reinterpret_cast<const WCHAR*>(bytes.data() + first);
+    size_t position = (at + first - table.ArenaOffset) / sizeof(WCHAR);
+    for (size_t k = 0; whole && k < (want - first) / sizeof(WCHAR); k++, position++) {
+      WCHAR u = units[k];
+      if (entry == table.Count) {
+        whole = position >= end && u == 0;  // the slack
+      } else if (remaining == 0) {
+        offsets[entry] = (uint32_t)position;
+        remaining = (size_t)u + 1;  // the text and the zero after it
+        whole = position + remaining < end;
+      } else if (--remaining == 0) {
+        whole = u == 0;
+        entry++;
+      } else if (u >= LOOKUP_INDEX_FIRST_UNIT) {
+        unit(entry, u);
+      }
+    }
+  }
+  CloseHandle(file);
+  return whole && entry == table.Count && remaining == 0 && TableHashDigest(&content) == table.ContentHash;
+}
+
+}  // namespace
+
+int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord,
+                     void (*onStatus)(int status), ResultSink sink)
+{
+  int n = CandidatesSuffice(query, wholeWord);
+  if (n == 0) return 0;
+  for (int p = 0; p < n; p++)
+    if (query[p] < LOOKUP_INDEX_FIRST_UNIT) return 0;
+  DATABASE_STAMP stamp;
+  WCHAR tablePath[MAX_PATH], indexPath[MAX_PATH];
+  if (!Locate(fileName, &stamp, tablePath, indexPath)) return -1;
+  TABLE_VIEW table;
+  if (!MapTableView(tablePath, stamp, &table, true)) return -1;
+  INDEX_VIEW index;
+  if (!MapIndex(indexPath, table, &index)) {
+    UnmapViewOfFile(table.Bytes);
+    return -1;
+  }
+
+  // The entries that hold every unit of the query: the shortest list, filtered by the others.
+  std::vector<WCHAR> units(query, query + n);
+  std::sort(units.begin(), units.end());
+  units.erase(std::unique(units.begin(), units.end()), units.end());
+  std::vector<const uint32_t*> lists(units.size());
+  std::vector<size_t> sizes(units.size());
+  bool sound = true;
+  size_t shortest = 0;
+  for (size_t u = 0; sound && u < units.size(); u++) {
+    sound = Postings(index, table.Count, units[u], &lists[u], &sizes[u]);
+    if (sound && sizes[u] < sizes[shortest]) shortest = u;
+  }
+  std::vector<int> candidates;
+  std::vector<const DictionaryEntry*> entries;
+  CheckedEntries checked(table, index);
+  for (size_t j = 0; sound && j < sizes[shortest]; j++) {
+    uint32_t entry = lists[shortest][j];
+    bool everywhere = true;
+    for (size_t u = 0; everywhere && u < units.size(); u++)
+      everywhere = u == shortest || std::binary_search(lists[u], lists[u] + sizes[u], entry);
+    if (!everywhere) continue;
+    const DictionaryEntry* block = checked.Entry(entry);
+    sound = block != nullptr;
+    candidates.push_back((int)entry);
+    entries.push_back(block);
+  }
+
+  int results = 0;
+  g_calls.clear();
+  if (sound) {
+    WCHAR copy[MAX_QUERY_UNITS + 1] = {};
+    std::copy(query, query + n, copy);
+    SearchCandidateEntries(copy, matchCase, wholeWord, candidates.data(), entries.data(), (int)candidates.size(),
+                           (LONG)table.Count, Record);
+    for (const Call& call : g_calls) results += call.code >= 0;
+  }
+  if (results > 0) {
+    onStatus(table.Status);
+    for (const Call& call : g_calls) sink(call.code, call.length, call.text);
+  }
+  g_calls.clear();
+  UnmapViewOfFile(index.Bytes);
+  UnmapViewOfFile(table.Bytes);
+  // A page or entry that does not match: the table or the index is damaged, and made again.
+  return !sound ? -1 : results > 0 ? 1 : 0;
+}
+
+void KeepLookupIndex(const WCHAR* fileName)
+{
+  DATABASE_STAMP stamp;
+  WCHAR tablePath[MAX_PATH], indexPath[MAX_PATH];
+  if (!Locate(fileName, &stamp, tablePath, indexPath)) return;
+  TABLE_VIEW table;
+  if (!MapTableView(tablePath, stamp, &table, true)) return;
+  INDEX_VIEW current;
+  bool kept = MapIndex(indexPath, table, &current);
+  if (kept) UnmapViewOfFile(current.Bytes);
+  UnmapViewOfFile(table.Bytes);
+  if (kept) return;
+
+  // Made from the table file read through in pieces (a mapping of it would hold it all in
+  // memory at once): twice, counting then placing, and each time it must be the table its
+  // header describes, every byte as hashed and every entry block in place.
+  size_t pages = Pages(table.FileBytes);
+  std::vector<uint64_t> pageHashes(pages);
+  std::vector<uint32_t> offsets(table.Count), directory(kUnits + 1, 0), last(kUnits, 0), postings, next;
+  for (int pass = 0; pass < 2; pass++) {
+    if (pass == 1) {
+      for (size_t u = 0; u < kUnits; u++) directory[u + 1] += directory[u];
+      postings.assign(directory[kUnits], 0);
+      next.assign(directory.begin(), directory.end() - 1);
+      std::fill(last.begin(), last.end(), 0);
+    }
+    if (!ReadTableThrough(tablePath, table, pass == 0 ? pageHashes.data() : nullptr, [&](size_t entry, WCHAR unit) {
+          size_t u = (size_t)unit - LOOKUP_INDEX_FIRST_UNIT;
+          if (last[u] == (uint32_t)entry + 1) return;
+          last[u] = (uint32_t)entry + 1;
+          if (pass == 0)
+            directory[u + 1]++;
+          else
+            postings[next[u]++] = (uint32_t)entry;
+        }, offsets.data()))
+      return;
+  }
+  INDEX_HEADER header;
+  memset(&header, 0, sizeof header);
+  memcpy(header.Magic, kMagic, sizeof kMagic);
+  header.TableHeaderHash = table.HeaderHash;
+  header.TableFileBytes = table.FileBytes;
+  header.Count = table.Count;
+  header.ArenaUnits = table.ArenaUnits;
+  header.PostingCount = postings.size();
+  header.FileBytes = IndexBytes(pages, table.Count, postings.size());
+  static const BYTE zeros[8] = {};
+  size_t offsetBytes = offsets.size() * sizeof(uint32_t), directoryBytes = directory.size() * sizeof(uint32_t);
+  const FILE_PART parts[] = {{&header, sizeof header},
+                             {pageHashes.data(), pages * sizeof(uint64_t)},
+                             {offsets.data(), offsetBytes},
+                             {zeros, Padded(offsetBytes) - offsetBytes},
+                             {directory.data(), directoryBytes},
+                             {zeros, Padded(directoryBytes) - directoryBytes},
+                             {postings.data(), postings.size() * sizeof(uint32_t)}};
+  const int partCount = (int)(sizeof parts / sizeof parts[0]);
+  TableHash hash;
+  TableHashReset(&hash);
+  for (int k = 1; k < partCount; k++) TableHashUpdate(&hash, parts[k].Data, parts[k].Bytes);
+  header.ContentHash = TableHashDigest(&hash);
+  header.HeaderHash = HeaderHash(header);
+  WriteFileInPlace(indexPath, parts, partCount);
+}

@@ -1,0 +1,34 @@
+// The index a lookup of Chinese characters reads instead of the whole table, kept beside the
+// table (cedict.gb.dat.table.index). It holds, for every unit from U+2E80 on, the entries whose
+// text holds that unit; where each entry starts in the table; and a hash of every 4 KiB of
+// the table file. A query whose accepted windows must hold all of its units
+// (CandidatesSuffice) then reads the entries that hold every one of them and nothing else,
+// and checks only the pages of the table it reads, instead of the whole table.
+//
+// The index is used only while it was made from the table as it is (the table's header hash
+// and size), its size adds up and a hash of its whole content matches; each entry it leads to
+// must lie inside the table, on pages whose hashes match. Anything else and the lookup loads
+// the table as every other search does (and the index is made again after it).
+#pragma once
+
+#include "device/dictionary/search_engine.h"
+#include "platform/windows.h"
+
+// The first unit the index holds: the CJK radicals and every unit after them.
+#define LOOKUP_INDEX_FIRST_UNIT 0x2E80
+
+// Looks query (trimmed) up in the database fileName (in the program folder) through its kept
+// table's index, PinYin off; MatchWeights must be set up. Returns 1 when the index answered
+// and found results: onStatus then gets the database's load status (LOAD_OK or LOAD_DAMAGED)
+// and the sink every call SearchDictionary would make. Otherwise neither is called, and it
+// returns 0 when the query is not one the index can answer or the index finds nothing (a
+// search that finds nothing goes on to other forms of the query, which need the loaded table),
+// or -1 when it could have answered but there is no usable table and index.
+int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord,
+                     void (*onStatus)(int status), ResultSink sink);
+
+// Makes the index of the database fileName's kept table when there is none for the table as it
+// is now. The table's file is read through in pieces and checked as a load checks it (its
+// header, every entry block, the hash of its content); the index is made only from a table
+// that passes. Best effort: a folder that cannot be written keeps no index.
+void KeepLookupIndex(const WCHAR* fileName);

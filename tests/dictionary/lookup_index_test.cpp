@@ -1,0 +1,169 @@
+// The kept index of the Chinese characters against the whole table: the same sink calls for
+// every query it answers, and a damaged table or index sends the lookup to the table.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <set>
+
+#include "device/dictionary/lookup_index.h"
+#include "device/shell/program_folder.h"
+#include "tests/dictionary/dictionary_fixture.h"
+
+namespace {
+
+struct Told {
+  int code;
+  std::u16string text;
+  bool operator==(const Told& other) const { return code == other.code && text == other.text; }
+};
+
+std::vector<Told> g_told;
+int g_status = -1;
+
+void Tell(int code, int length, const WCHAR* text)
+{
+  g_told.push_back({code, text && code >= 0 ? std::u16string(text, (size_t)length) : u""});
+}
+void Status(int status) { g_status = status; }
+
+// What the whole table says, as the sink hears it.
+std::vector<Told> Scanned(const std::u16string& query, int matchCase, int wholeWord)
+{
+  std::u16string copy = query;
+  g_told.clear();
+  SearchDictionary(copy.data(), matchCase, wholeWord, 0, Tell);
+  return g_told;
+}
+
+int Indexed(const std::u16string& query, int matchCase, int wholeWord)
+{
+  g_told.clear();
+  return FindThroughIndex(u"cedict.gb.dat", query.c_str(), matchCase, wholeWord, Status, Tell);
+}
+
+std::vector<BYTE> ReadFile(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<BYTE>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A folder holding the full Simplified database when it was fetched, else a made-up one of
+// Chinese lines; its table loaded and its index made.
+std::string PreparedFolder()
+{
+  std::string folder = NewTestFolder();
+  std::string data = std::string(ORLEND_SOURCE_DIR) + "/data/cedict.gb.dat";
+  std::vector<BYTE> image = ReadFile(data);
+  if (image.empty()) {
+    std::mt19937 random(5);
+    const std::u16string alphabet = u"中国人大小学生日月水火山天地上下王吃";
+    std::vector<std::u16string> lines;
+    for (int i = 0; i < 3000; i++) {
+      std::u16string word;
+      for (int k = 1 + (int)(random() % 4); k > 0; k--) word += alphabet[random() % alphabet.size()];
+      lines.push_back(word + u" [zi4] /word " + word.substr(0, 1) + u"/");
+    }
+    image = DictionaryImage(lines);
+  }
+  WriteBytes(folder + "cedict.gb.dat", image);
+  SetProgramFolder(Widen(folder).c_str());
+  InitMatchWeights();
+  LoadDictionary(u"cedict.gb.dat");
+  KeepLookupIndex(u"cedict.gb.dat");
+  return folder;
+}
+
+TEST(LookupIndex, AnswersEveryChineseQueryAsTheWholeTable)
+{
+  std::string folder = PreparedFolder();
+  ASSERT_GT(EntryTable.Count, 0);
+  ASSERT_FALSE(ReadFile(folder + "cedict.gb.dat.table.index").empty());
+  // Queries from the entries themselves: their first one to four Chinese units, whole or as
+  // whole words, and a few that hold units no entry has together.
+  std::set<std::u16string> queries = {u"中", u"中国", u"国中", u"学生", u"龘龘", u"中国人民", u"的"};
+  for (LONG i = 0; i < EntryTable.Count; i += 1 + EntryTable.Count / 40) {
+    std::u16string text = EntryText((int)i);
+    size_t n = 0;
+    while (n < text.size() && text[n] >= LOOKUP_INDEX_FIRST_UNIT) n++;
+    for (size_t k = 1; k <= n && k <= 4; k++) queries.insert(text.substr(0, k));
+    if (n >= 2) queries.insert(text.substr(1, 1));
+  }
+  int answered = 0;
+  for (const std::u16string& query : queries)
+    for (int combination = 0; combination < 2; combination++) {
+      int matchCase = query.size() & 1, wholeWord = combination;
+      std::vector<Told> scanned = Scanned(query, matchCase, wholeWord);
+      int found = 0;
+      for (const Told& told : scanned) found += told.code >= 0;
+      int through = Indexed(query, matchCase, wholeWord);
+      ASSERT_NE(-1, through) << "the index was refused";
+      EXPECT_EQ(found > 0 ? 1 : 0, through);
+      if (through == 1) {
+        EXPECT_TRUE(g_told == scanned) << "a query of " << query.size() << " units";
+        answered++;
+      } else {
+        EXPECT_TRUE(g_told.empty());
+      }
+    }
+  EXPECT_GT(answered, 60);
+  // Not for the index: Latin letters, five units, a unit below the Chinese range.
+  EXPECT_EQ(0, Indexed(u"china", 0, 0));
+  EXPECT_EQ(0, Indexed(u"中国人民共", 0, 0));
+  EXPECT_EQ(0, Indexed(u"中 国", 0, 0));
+}
+
+TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
+{
+  std::string folder = NewTestFolder();
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 400; i++) lines.push_back(u"中" + std::u16string(1, (char16_t)(0x4E00 + i)) + u" [zhong1] /middle/");
+  WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
+  SetProgramFolder(Widen(folder).c_str());
+  InitMatchWeights();
+  EXPECT_EQ(-1, Indexed(u"中", 0, 0));  // nothing kept yet
+  LoadDictionary(u"cedict.gb.dat");
+  KeepLookupIndex(u"cedict.gb.dat");
+  std::vector<Told> scanned = Scanned(u"中丁", 0, 0);
+  ASSERT_EQ(1, Indexed(u"中丁", 0, 0));
+  EXPECT_TRUE(g_told == scanned);
+  EXPECT_EQ(LOAD_OK, g_status);
+
+  std::string table = folder + "cedict.gb.dat.table", index = table + ".index";
+  std::vector<BYTE> goodTable = ReadFile(table), goodIndex = ReadFile(index);
+  // One unit of the entry found ("middle" to "middlf"), a byte of the index's postings, the
+  // index cut short: each is refused, and the table loaded and the index made again.
+  for (int damage = 0; damage < 3; damage++) {
+    std::vector<BYTE> bad = damage == 0 ? goodTable : goodIndex;
+    if (damage == 0) {
+      std::u16string text(reinterpret_cast<const char16_t*>(bad.data()), bad.size() / 2);
+      size_t at = text.find(u"中丁 [zhong1] /middle");
+      ASSERT_NE(std::u16string::npos, at);
+      bad[2 * (at + 18)] = 'f';
+    } else if (damage == 1) {
+      bad[bad.size() - 7] ^= 1;
+    } else {
+      bad.resize(bad.size() - 4);
+    }
+    WriteBytes(damage == 0 ? table : index, bad);
+    EXPECT_EQ(-1, Indexed(u"中丁", 0, 0)) << damage;
+    EXPECT_TRUE(g_told.empty()) << damage;
+    LoadDictionary(u"cedict.gb.dat");
+    KeepLookupIndex(u"cedict.gb.dat");
+    EXPECT_EQ(1, Indexed(u"中丁", 0, 0)) << damage;
+    EXPECT_TRUE(g_told == scanned) << damage;
+  }
+
+  // The database rewritten: the table and its index are stale.
+  lines[1] = u"中丁 [zhong1] /middle again/";
+  WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
+  EXPECT_EQ(-1, Indexed(u"中丁", 0, 0));
+  LoadDictionary(u"cedict.gb.dat");
+  KeepLookupIndex(u"cedict.gb.dat");
+  ASSERT_EQ(1, Indexed(u"中丁", 0, 0));
+  EXPECT_EQ(u"中丁 [zhong1] /middle again#zhong", g_told.back().code == -1 ? g_told[g_told.size() - 2].text : u"");
+}
+
+}  // namespace
