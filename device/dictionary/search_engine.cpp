@@ -410,6 +410,20 @@ static void ReportProgress(LONG first, LONG count, ResultSink sink)
   if (percent >= 2) sink(-percent, 0, nullptr);
 }
 
+// A scan of the query's first n units, folded in place with matchCase 0.
+static Scan StartScan(WCHAR* query, int n, int matchCase, int wholeWord)
+{
+  if (!matchCase)
+    for (int p = 0; p < n; p++) query[p] = Fold(query[p]);
+  Scan s = {};
+  s.query = query;
+  s.n = n;
+  s.matchCase = matchCase;
+  s.wholeWord = wholeWord;
+  s.threshold = MatchThreshold(n, query[0], wholeWord);
+  return s;
+}
+
 void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, ResultSink sink)
 {
   int n = 0;
@@ -418,15 +432,7 @@ void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, Re
     sink(-1, 0, nullptr);
     return;
   }
-  if (!matchCase)
-    for (int p = 0; p < n; p++) query[p] = Fold(query[p]);
-
-  Scan s = {};
-  s.query = query;
-  s.n = n;
-  s.matchCase = matchCase;
-  s.wholeWord = wholeWord;
-  s.threshold = MatchThreshold(n, query[0], wholeWord);
+  Scan s = StartScan(query, n, matchCase, wholeWord);
 
   int path = EffectivePath();
   CandidateScanner scanner = path == SEARCH_PATH_AVX2   ? ScanCandidatesAvx2
@@ -470,14 +476,7 @@ void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const in
     sink(-1, 0, nullptr);
     return;
   }
-  if (!matchCase)
-    for (int p = 0; p < n; p++) query[p] = Fold(query[p]);
-  Scan s = {};
-  s.query = query;
-  s.n = n;
-  s.matchCase = matchCase;
-  s.wholeWord = wholeWord;
-  s.threshold = MatchThreshold(n, query[0], wholeWord);
+  Scan s = StartScan(query, n, matchCase, wholeWord);
   // The same blocks and reports as the scan of the whole table; within a block every window
   // that starts with the query's first unit is scored, a superset of the scan's candidates.
   int k = 0;
