@@ -54,10 +54,9 @@ std::vector<BYTE> ReadFile(const std::string& path)
 // Chinese lines; its table loaded and its index made.
 std::string PreparedFolder()
 {
-  std::string folder = NewTestFolder();
-  std::string data = std::string(ORLEND_SOURCE_DIR) + "/data/cedict.gb.dat";
-  std::vector<BYTE> image = ReadFile(data);
-  if (image.empty()) {
+  std::string folder = FullDictionaryFolder();
+  if (folder.empty()) {
+    folder = NewTestFolder();
     std::mt19937 random(5);
     const std::u16string alphabet = u"中国人大小学生日月水火山天地上下王吃";
     std::vector<std::u16string> lines;
@@ -66,10 +65,9 @@ std::string PreparedFolder()
       for (int k = 1 + (int)(random() % 4); k > 0; k--) word += alphabet[random() % alphabet.size()];
       lines.push_back(word + u" [zi4] /word " + word.substr(0, 1) + u"/");
     }
-    image = DictionaryImage(lines);
+    WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
+    SetProgramFolder(Widen(folder).c_str());
   }
-  WriteBytes(folder + "cedict.gb.dat", image);
-  SetProgramFolder(Widen(folder).c_str());
   InitMatchWeights();
   LoadDictionary(u"cedict.gb.dat");
   KeepLookupIndex(u"cedict.gb.dat");
