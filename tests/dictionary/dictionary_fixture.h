@@ -14,7 +14,6 @@
 
 #include "device/dictionary/database.h"
 #include "device/dictionary/search_engine.h"
-#include "device/shell/program_folder.h"
 
 // A database file image: the count (the lines given, unless count says
 // otherwise), then each line in UTF-16LE with CR LF.
@@ -72,20 +71,6 @@ inline void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes)
 inline std::u16string Widen(const std::string& text)
 {
   return std::u16string(text.begin(), text.end());
-}
-
-// A new folder holding a copy of the full Simplified list's database, made the program
-// folder: the loader keeps its table beside the database, never in data/. Empty (and the
-// program folder unchanged) when data/cedict.gb.dat was not fetched.
-inline std::string FullDictionaryFolder()
-{
-  std::string data = std::string(ORLEND_SOURCE_DIR) + "/data/cedict.gb.dat";
-  if (access(data.c_str(), R_OK) != 0) return std::string();
-  std::string folder = NewTestFolder();
-  std::ifstream in(data, std::ios::binary);
-  std::ofstream(folder + "cedict.gb.dat", std::ios::binary) << in.rdbuf();
-  SetProgramFolder(Widen(folder).c_str());
-  return folder;
 }
 
 struct SinkCall {

@@ -12,6 +12,7 @@
 #include "device/dictionary/pinyin_input.h"
 #include "device/shell/program_folder.h"
 #include "tests/dictionary/dictionary_fixture.h"
+#include "tests/dictionary/full_dictionary.h"
 #include "tests/dictionary/reference_scan.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include "device/dictionary/word_frequency.h"
 #include "device/shell/program_folder.h"
 #include "tests/dictionary/dictionary_fixture.h"
+#include "tests/dictionary/full_dictionary.h"
 #include "tests/dictionary/learner_set.h"
 
 namespace {

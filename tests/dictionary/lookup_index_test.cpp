@@ -11,6 +11,7 @@
 #include "device/dictionary/lookup_index.h"
 #include "device/shell/program_folder.h"
 #include "tests/dictionary/dictionary_fixture.h"
+#include "tests/dictionary/full_dictionary.h"
 
 namespace {
 
