@@ -13,14 +13,16 @@
 
 namespace {
 
-const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '1'};
+const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '2'};
 const size_t kPage = 4096;
 const size_t kUnits = 0x10000 - LOOKUP_INDEX_FIRST_UNIT;
 
-// The file: this header, a hash of every 4 KiB of the table file, the offset of every entry
-// block in the table's arena (in units), where each unit's postings start (kUnits + 1), then
-// the postings: for each unit, the entries that hold it, ascending. The 32-bit parts are
-// padded to 8 bytes.
+// The file: this header, a hash of every 4 KiB of the body, then the body: a hash of every
+// 4 KiB of the table file, the offset of every entry block in the table's arena (in units),
+// where each unit's postings start (kUnits + 1), then the postings: for each unit, the
+// entries that hold it, ascending. The 32-bit parts are padded to 8 bytes. A lookup checks
+// the header and the body's page hashes, then each page of the body as it first reads it: a
+// Chinese query reads a few dozen of its pages, not all of them.
 struct INDEX_HEADER {
   char Magic[8];
   uint64_t TableHeaderHash;
@@ -29,17 +31,23 @@ struct INDEX_HEADER {
   uint64_t ArenaUnits;
   uint64_t PostingCount;
   uint64_t FileBytes;
-  uint64_t ContentHash;  // of everything after the header
+  uint64_t ContentHash;  // of the body's page hashes
   uint64_t HeaderHash;   // of the header before this field
 };
 
 size_t Pages(uint64_t bytes) { return (size_t)((bytes + kPage - 1) / kPage); }
 size_t Padded(size_t bytes) { return (bytes + 7) & ~(size_t)7; }
 
+size_t BodyBytes(size_t pages, size_t count, size_t postings)
+{
+  return pages * sizeof(uint64_t) + Padded(count * sizeof(uint32_t)) + Padded((kUnits + 1) * sizeof(uint32_t)) +
+         postings * sizeof(uint32_t);
+}
+
 size_t IndexBytes(size_t pages, size_t count, size_t postings)
 {
-  return sizeof(INDEX_HEADER) + pages * sizeof(uint64_t) + Padded(count * sizeof(uint32_t)) +
-         Padded((kUnits + 1) * sizeof(uint32_t)) + postings * sizeof(uint32_t);
+  size_t body = BodyBytes(pages, count, postings);
+  return sizeof(INDEX_HEADER) + Pages(body) * sizeof(uint64_t) + body;
 }
 
 uint64_t HashOf(const void* data, size_t bytes)
@@ -51,6 +59,17 @@ uint64_t HashOf(const void* data, size_t bytes)
 }
 
 uint64_t HeaderHash(const INDEX_HEADER& header) { return HashOf(&header, offsetof(INDEX_HEADER, HeaderHash)); }
+
+// The hash of each 4 KiB of bytes (the last piece shorter).
+std::vector<uint64_t> PageHashesOf(const BYTE* bytes, size_t size)
+{
+  std::vector<uint64_t> hashes(Pages(size));
+  for (size_t page = 0; page < hashes.size(); page++) {
+    size_t at = page * kPage;
+    hashes[page] = HashOf(bytes + at, size - at < kPage ? size - at : kPage);
+  }
+  return hashes;
+}
 
 // The stamp of the database fileName and the paths of its table and index.
 bool Locate(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PATH], WCHAR indexPath[MAX_PATH])
@@ -71,63 +90,117 @@ bool Locate(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PA
   return true;
 }
 
-struct INDEX_VIEW {
-  const BYTE* Bytes;
-  const uint64_t* PageHashes;
-  const uint32_t* Offsets;
-  const uint32_t* Directory;
-  const uint32_t* Postings;
-  size_t PostingCount;
-};
-
-// Maps the index at indexPath when it was made from table and is whole.
-bool MapIndex(const WCHAR* indexPath, const TABLE_VIEW& table, INDEX_VIEW* index)
-{
-  HANDLE file = CreateFileW(indexPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD high = 0;
-  DWORD fileBytes = GetFileSize(file, &high);
-  const BYTE* bytes = nullptr;
-  if (fileBytes != INVALID_FILE_SIZE && high == 0 && fileBytes >= sizeof(INDEX_HEADER)) bytes = MapWholeFile(file);
-  CloseHandle(file);
-  if (!bytes) return false;
-  INDEX_HEADER header;
-  memcpy(&header, bytes, sizeof header);
-  size_t pages = Pages(table.FileBytes);
-  bool whole = memcmp(header.Magic, kMagic, sizeof kMagic) == 0 && header.HeaderHash == HeaderHash(header) &&
-               header.TableHeaderHash == table.HeaderHash && header.TableFileBytes == table.FileBytes &&
-               header.Count == table.Count && header.ArenaUnits == table.ArenaUnits && header.FileBytes == fileBytes &&
-               header.PostingCount <= fileBytes / sizeof(uint32_t) &&
-               IndexBytes(pages, table.Count, (size_t)header.PostingCount) == fileBytes &&
-               HashOf(bytes + sizeof header, fileBytes - sizeof header) == header.ContentHash;
-  if (!whole) {
-    UnmapViewOfFile(bytes);
-    return false;
+// A mapped index whose header and page hashes were checked, and whose body is checked page by
+// page as it is read: every accessor is false when a page it needs does not match.
+class IndexView {
+ public:
+  // Maps the index at indexPath when it was made from table and its header and page hashes
+  // hold; with whole, every page of its body must match too.
+  bool Map(const WCHAR* indexPath, const TABLE_VIEW& table, bool whole)
+  {
+    HANDLE file = CreateFileW(indexPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD high = 0;
+    DWORD fileBytes = GetFileSize(file, &high);
+    if (fileBytes != INVALID_FILE_SIZE && high == 0 && fileBytes >= sizeof(INDEX_HEADER))
+      bytes_ = MapWholeFile(file, true);
+    CloseHandle(file);
+    if (!bytes_) return false;
+    INDEX_HEADER header;
+    memcpy(&header, bytes_, sizeof header);
+    tablePages_ = Pages(table.FileBytes);
+    count_ = table.Count;
+    bool sound = memcmp(header.Magic, kMagic, sizeof kMagic) == 0 && header.HeaderHash == HeaderHash(header) &&
+                 header.TableHeaderHash == table.HeaderHash && header.TableFileBytes == table.FileBytes &&
+                 header.Count == table.Count && header.ArenaUnits == table.ArenaUnits &&
+                 header.FileBytes == fileBytes && header.PostingCount <= fileBytes / sizeof(uint32_t) &&
+                 IndexBytes(tablePages_, count_, (size_t)header.PostingCount) == fileBytes;
+    if (sound) {
+      postingCount_ = (size_t)header.PostingCount;
+      bodyBytes_ = BodyBytes(tablePages_, count_, postingCount_);
+      ownHashes_ = reinterpret_cast<const uint64_t*>(bytes_ + sizeof header);
+      body_ = bytes_ + sizeof header + Pages(bodyBytes_) * sizeof(uint64_t);
+      sound = HashOf(ownHashes_, Pages(bodyBytes_) * sizeof(uint64_t)) == header.ContentHash;
+    }
+    if (sound) {
+      checked_.assign(Pages(bodyBytes_), 0);
+      offsets_ = tablePages_ * sizeof(uint64_t);
+      directory_ = offsets_ + Padded(count_ * sizeof(uint32_t));
+      postings_ = directory_ + Padded((kUnits + 1) * sizeof(uint32_t));
+      if (whole) sound = Checked(0, bodyBytes_);
+    }
+    if (!sound) Unmap();
+    return sound;
   }
-  const BYTE* at = bytes + sizeof header;
-  index->Bytes = bytes;
-  index->PageHashes = reinterpret_cast<const uint64_t*>(at);
-  at += pages * sizeof(uint64_t);
-  index->Offsets = reinterpret_cast<const uint32_t*>(at);
-  at += Padded(table.Count * sizeof(uint32_t));
-  index->Directory = reinterpret_cast<const uint32_t*>(at);
-  at += Padded((kUnits + 1) * sizeof(uint32_t));
-  index->Postings = reinterpret_cast<const uint32_t*>(at);
-  index->PostingCount = (size_t)header.PostingCount;
-  return true;
-}
+
+  void Unmap()
+  {
+    if (bytes_) UnmapViewOfFile(bytes_);
+    bytes_ = nullptr;
+  }
+
+  bool TablePageHash(size_t page, uint64_t* hash) { return Read(page * sizeof(uint64_t), hash); }
+  bool Offset(size_t entry, uint32_t* offset) { return Read(offsets_ + entry * sizeof(uint32_t), offset); }
+
+  // The entries that hold unit, or false when the index says something impossible.
+  bool Postings(WCHAR unit, const uint32_t** list, size_t* size)
+  {
+    size_t k = (size_t)unit - LOOKUP_INDEX_FIRST_UNIT;
+    uint32_t from, to;
+    if (!Read(directory_ + k * sizeof(uint32_t), &from) || !Read(directory_ + (k + 1) * sizeof(uint32_t), &to) ||
+        from > to || to > postingCount_ || !Checked(postings_ + from * sizeof(uint32_t), (to - from) * sizeof(uint32_t)))
+      return false;
+    *list = reinterpret_cast<const uint32_t*>(body_ + postings_) + from;
+    *size = to - from;
+    for (size_t j = 0; j < *size; j++)
+      if ((*list)[j] >= count_ || (j > 0 && (*list)[j] <= (*list)[j - 1])) return false;
+    return true;
+  }
+
+ private:
+  template <class T>
+  bool Read(size_t at, T* value)
+  {
+    if (!Checked(at, sizeof *value)) return false;
+    memcpy(value, body_ + at, sizeof *value);
+    return true;
+  }
+
+  // Whether the body's bytes [at, at + bytes) lie on pages that match their hashes.
+  bool Checked(size_t at, size_t bytes)
+  {
+    if (bytes == 0) return true;
+    for (size_t page = at / kPage; page <= (at + bytes - 1) / kPage; page++) {
+      if (checked_[page]) continue;
+      size_t from = page * kPage;
+      if (HashOf(body_ + from, bodyBytes_ - from < kPage ? bodyBytes_ - from : kPage) != ownHashes_[page]) return false;
+      checked_[page] = 1;
+    }
+    return true;
+  }
+
+  const BYTE* bytes_ = nullptr;
+  const BYTE* body_ = nullptr;
+  const uint64_t* ownHashes_ = nullptr;
+  size_t tablePages_ = 0, count_ = 0, postingCount_ = 0, bodyBytes_ = 0;
+  size_t offsets_ = 0, directory_ = 0, postings_ = 0;  // where each part starts in the body
+  std::vector<char> checked_;
+};
 
 // The entries of a table mapped with only its header checked, each checked as it is read:
 // inside the arena, its terminator in place, every page under it matching its hash.
 class CheckedEntries {
  public:
-  CheckedEntries(const TABLE_VIEW& table, const INDEX_VIEW& index)
+  CheckedEntries(const TABLE_VIEW& table, IndexView& index)
       : table_(table), index_(index), checked_(Pages(table.FileBytes), 0) {}
 
   // Entry i's block, or null.
   const DictionaryEntry* Entry(size_t i)
   {
-    size_t at = index_.Offsets[i];
+    uint32_t offset;
+    if (!index_.Offset(i, &offset)) return nullptr;
+    size_t at = offset;
     size_t end = table_.ArenaUnits - ENTRY_TABLE_SLACK;
     if (at >= end || end - at < 2 || !PagesMatch(at, 1)) return nullptr;
     size_t length = table_.Arena[at];
@@ -144,29 +217,17 @@ class CheckedEntries {
       if (checked_[page]) continue;
       size_t at = page * kPage;
       size_t bytes = table_.FileBytes - at < kPage ? table_.FileBytes - at : kPage;
-      if (HashOf(table_.Bytes + at, bytes) != index_.PageHashes[page]) return false;
+      uint64_t expected;
+      if (!index_.TablePageHash(page, &expected) || HashOf(table_.Bytes + at, bytes) != expected) return false;
       checked_[page] = 1;
     }
     return true;
   }
 
   const TABLE_VIEW& table_;
-  const INDEX_VIEW& index_;
+  IndexView& index_;
   std::vector<char> checked_;
 };
-
-// The entries that hold unit, or false when the index says something impossible.
-bool Postings(const INDEX_VIEW& index, size_t count, WCHAR unit, const uint32_t** list, size_t* size)
-{
-  size_t k = (size_t)unit - LOOKUP_INDEX_FIRST_UNIT;
-  uint32_t from = index.Directory[k], to = index.Directory[k + 1];
-  if (from > to || to > index.PostingCount) return false;
-  *list = index.Postings + from;
-  *size = to - from;
-  for (size_t j = 0; j < *size; j++)
-    if ((*list)[j] >= count || (j > 0 && (*list)[j] <= (*list)[j - 1])) return false;
-  return true;
-}
 
 // What the search sent, to be handed on only when it found something.
 struct Call {
@@ -246,8 +307,8 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
   if (!Locate(fileName, &stamp, tablePath, indexPath)) return -1;
   TABLE_VIEW table;
   if (!MapTableView(tablePath, stamp, &table, true)) return -1;
-  INDEX_VIEW index;
-  if (!MapIndex(indexPath, table, &index)) {
+  IndexView index;
+  if (!index.Map(indexPath, table, false)) {
     UnmapViewOfFile(table.Bytes);
     return -1;
   }
@@ -261,7 +322,7 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
   bool sound = true;
   size_t shortest = 0;
   for (size_t u = 0; sound && u < units.size(); u++) {
-    sound = Postings(index, table.Count, units[u], &lists[u], &sizes[u]);
+    sound = index.Postings(units[u], &lists[u], &sizes[u]);
     if (sound && sizes[u] < sizes[shortest]) shortest = u;
   }
   std::vector<int> candidates;
@@ -293,7 +354,7 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
     for (const Call& call : g_calls) sink(call.code, call.length, call.text);
   }
   g_calls.clear();
-  UnmapViewOfFile(index.Bytes);
+  index.Unmap();
   UnmapViewOfFile(table.Bytes);
   // A page or entry that does not match: the table or the index is damaged, and made again.
   return !sound ? -1 : results > 0 ? 1 : 0;
@@ -306,9 +367,9 @@ void KeepLookupIndex(const WCHAR* fileName)
   if (!Locate(fileName, &stamp, tablePath, indexPath)) return;
   TABLE_VIEW table;
   if (!MapTableView(tablePath, stamp, &table, true)) return;
-  INDEX_VIEW current;
-  bool kept = MapIndex(indexPath, table, &current);
-  if (kept) UnmapViewOfFile(current.Bytes);
+  IndexView current;
+  bool kept = current.Map(indexPath, table, true);
+  current.Unmap();
   UnmapViewOfFile(table.Bytes);
   if (kept) return;
 
@@ -336,6 +397,23 @@ void KeepLookupIndex(const WCHAR* fileName)
         }, offsets.data()))
       return;
   }
+  // The body in one piece, for the hashes of its pages.
+  size_t offsetBytes = offsets.size() * sizeof(uint32_t), directoryBytes = directory.size() * sizeof(uint32_t);
+  const struct {
+    const void* data;
+    size_t bytes, space;
+  } sections[] = {{pageHashes.data(), pages * sizeof(uint64_t), pages * sizeof(uint64_t)},
+                  {offsets.data(), offsetBytes, Padded(offsetBytes)},
+                  {directory.data(), directoryBytes, Padded(directoryBytes)},
+                  {postings.data(), postings.size() * sizeof(uint32_t), postings.size() * sizeof(uint32_t)}};
+  std::vector<BYTE> body(BodyBytes(pages, table.Count, postings.size()), 0);
+  size_t at = 0;
+  for (const auto& section : sections) {
+    memcpy(body.data() + at, section.data, section.bytes);
+    at += section.space;
+  }
+  std::vector<uint64_t> ownHashes = PageHashesOf(body.data(), body.size());
+
   INDEX_HEADER header;
   memset(&header, 0, sizeof header);
   memcpy(header.Magic, kMagic, sizeof kMagic);
@@ -345,20 +423,10 @@ void KeepLookupIndex(const WCHAR* fileName)
   header.ArenaUnits = table.ArenaUnits;
   header.PostingCount = postings.size();
   header.FileBytes = IndexBytes(pages, table.Count, postings.size());
-  static const BYTE zeros[8] = {};
-  size_t offsetBytes = offsets.size() * sizeof(uint32_t), directoryBytes = directory.size() * sizeof(uint32_t);
-  const FILE_PART parts[] = {{&header, sizeof header},
-                             {pageHashes.data(), pages * sizeof(uint64_t)},
-                             {offsets.data(), offsetBytes},
-                             {zeros, Padded(offsetBytes) - offsetBytes},
-                             {directory.data(), directoryBytes},
-                             {zeros, Padded(directoryBytes) - directoryBytes},
-                             {postings.data(), postings.size() * sizeof(uint32_t)}};
-  const int partCount = (int)(sizeof parts / sizeof parts[0]);
-  TableHash hash;
-  TableHashReset(&hash);
-  for (int k = 1; k < partCount; k++) TableHashUpdate(&hash, parts[k].Data, parts[k].Bytes);
-  header.ContentHash = TableHashDigest(&hash);
+  header.ContentHash = HashOf(ownHashes.data(), ownHashes.size() * sizeof(uint64_t));
   header.HeaderHash = HeaderHash(header);
-  WriteFileInPlace(indexPath, parts, partCount);
+  const FILE_PART parts[] = {{&header, sizeof header},
+                             {ownHashes.data(), ownHashes.size() * sizeof(uint64_t)},
+                             {body.data(), body.size()}};
+  WriteFileInPlace(indexPath, parts, 3);
 }

@@ -6,8 +6,9 @@
 // and checks only the pages of the table it reads, instead of the whole table.
 //
 // The index is used only while it was made from the table as it is (the table's header hash
-// and size), its size adds up and a hash of its whole content matches; each entry it leads to
-// must lie inside the table, on pages whose hashes match. Anything else and the lookup loads
+// and size), its size adds up and the hashes of its pages match theirs; each page of it is
+// checked when a lookup first reads it, so a lookup hashes the little it reads, not all of
+// it. Each entry it leads to must lie inside the table, on pages whose hashes match. Anything else and the lookup loads
 // the table as every other search does (and the index is made again after it).
 #pragma once
 
@@ -27,8 +28,8 @@
 int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord,
                      void (*onStatus)(int status), ResultSink sink);
 
-// Makes the index of the database fileName's kept table when there is none for the table as it
-// is now. The table's file is read through in pieces and checked as a load checks it (its
+// Makes the index of the database fileName's kept table when there is no whole one (every page
+// matching) for the table as it is now. The table's file is read through in pieces and checked as a load checks it (its
 // header, every entry block, the hash of its content); the index is made only from a table
 // that passes. Best effort: a folder that cannot be written keeps no index.
 void KeepLookupIndex(const WCHAR* fileName);

@@ -2,6 +2,7 @@
 // every query it answers, and a damaged table or index sends the lookup to the table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -132,8 +133,9 @@ TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
 
   std::string table = folder + "cedict.gb.dat.table", index = table + ".index";
   std::vector<BYTE> goodTable = ReadFile(table), goodIndex = ReadFile(index);
-  // One unit of the entry found ("middle" to "middlf"), a byte of the index's postings, the
-  // index cut short: each is refused, and the table loaded and the index made again.
+  // One unit of the entry found ("middle" to "middlf"), a byte of the index's postings for 丁
+  // (entry 1, the only one that holds it), the index cut short: each is refused,
+  // and the table loaded and the index made again.
   for (int damage = 0; damage < 3; damage++) {
     std::vector<BYTE> bad = damage == 0 ? goodTable : goodIndex;
     if (damage == 0) {
@@ -142,7 +144,10 @@ TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
       ASSERT_NE(std::u16string::npos, at);
       bad[2 * (at + 18)] = 'f';
     } else if (damage == 1) {
-      bad[bad.size() - 7] ^= 1;
+      const BYTE posting[4] = {1, 0, 0, 0};
+      auto at = std::search(bad.end() - 4 * 800, bad.end(), posting, posting + 4);
+      ASSERT_NE(bad.end(), at);
+      at[1] ^= 1;
     } else {
       bad.resize(bad.size() - 4);
     }
