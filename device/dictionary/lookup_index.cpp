@@ -6,6 +6,9 @@
 #include <cstring>
 #include <vector>
 
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
 #include "device/dictionary/database.h"
 #include "device/dictionary/table_file.h"
 #include "device/dictionary/table_hash.h"
@@ -13,16 +16,16 @@
 
 namespace {
 
-const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '2'};
+const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '3'};
 const size_t kPage = 4096;
 const size_t kUnits = 0x10000 - LOOKUP_INDEX_FIRST_UNIT;
 
-// The file: this header, a hash of every 4 KiB of the body, then the body: a hash of every
-// 4 KiB of the table file, the offset of every entry block in the table's arena (in units),
-// where each unit's postings start (kUnits + 1), then the postings: for each unit, the
-// entries that hold it, ascending. The 32-bit parts are padded to 8 bytes. A lookup checks
-// the header and the body's page hashes, then each page of the body as it first reads it: a
-// Chinese query reads a few dozen of its pages, not all of them.
+// The file: this header, a hash of every 4 KiB of the body, then the body: a record of every
+// entry block (where it starts in the table's arena, in units, and a hash of it), where each
+// unit's postings start (kUnits + 1), then the postings: for each unit, the entries that hold
+// it, ascending. The directory is padded to 8 bytes. A lookup checks the header and the body's
+// page hashes, then each page of the body as it first reads it, and each entry block it reads
+// against its record: not the whole index, nor the pages of the table around the blocks.
 struct INDEX_HEADER {
   char Magic[8];
   uint64_t TableHeaderHash;
@@ -38,15 +41,19 @@ struct INDEX_HEADER {
 size_t Pages(uint64_t bytes) { return (size_t)((bytes + kPage - 1) / kPage); }
 size_t Padded(size_t bytes) { return (bytes + 7) & ~(size_t)7; }
 
-size_t BodyBytes(size_t pages, size_t count, size_t postings)
+struct ENTRY_RECORD {
+  uint32_t Offset;  // in units from the start of the arena
+  uint32_t Hash;    // of the whole block: its length, text and zero
+};
+
+size_t BodyBytes(size_t count, size_t postings)
 {
-  return pages * sizeof(uint64_t) + Padded(count * sizeof(uint32_t)) + Padded((kUnits + 1) * sizeof(uint32_t)) +
-         postings * sizeof(uint32_t);
+  return count * sizeof(ENTRY_RECORD) + Padded((kUnits + 1) * sizeof(uint32_t)) + postings * sizeof(uint32_t);
 }
 
-size_t IndexBytes(size_t pages, size_t count, size_t postings)
+size_t IndexBytes(size_t count, size_t postings)
 {
-  size_t body = BodyBytes(pages, count, postings);
+  size_t body = BodyBytes(count, postings);
   return sizeof(INDEX_HEADER) + Pages(body) * sizeof(uint64_t) + body;
 }
 
@@ -59,6 +66,8 @@ uint64_t HashOf(const void* data, size_t bytes)
 }
 
 uint64_t HeaderHash(const INDEX_HEADER& header) { return HashOf(&header, offsetof(INDEX_HEADER, HeaderHash)); }
+
+uint32_t BlockHash(const WCHAR* block, size_t units) { return (uint32_t)XXH3_64bits(block, units * sizeof(WCHAR)); }
 
 // The hash of each 4 KiB of bytes (the last piece shorter).
 std::vector<uint64_t> PageHashesOf(const BYTE* bytes, size_t size)
@@ -109,24 +118,22 @@ class IndexView {
     if (!bytes_) return false;
     INDEX_HEADER header;
     memcpy(&header, bytes_, sizeof header);
-    tablePages_ = Pages(table.FileBytes);
     count_ = table.Count;
     bool sound = memcmp(header.Magic, kMagic, sizeof kMagic) == 0 && header.HeaderHash == HeaderHash(header) &&
                  header.TableHeaderHash == table.HeaderHash && header.TableFileBytes == table.FileBytes &&
                  header.Count == table.Count && header.ArenaUnits == table.ArenaUnits &&
                  header.FileBytes == fileBytes && header.PostingCount <= fileBytes / sizeof(uint32_t) &&
-                 IndexBytes(tablePages_, count_, (size_t)header.PostingCount) == fileBytes;
+                 IndexBytes(count_, (size_t)header.PostingCount) == fileBytes;
     if (sound) {
       postingCount_ = (size_t)header.PostingCount;
-      bodyBytes_ = BodyBytes(tablePages_, count_, postingCount_);
+      bodyBytes_ = BodyBytes(count_, postingCount_);
       ownHashes_ = reinterpret_cast<const uint64_t*>(bytes_ + sizeof header);
       body_ = bytes_ + sizeof header + Pages(bodyBytes_) * sizeof(uint64_t);
       sound = HashOf(ownHashes_, Pages(bodyBytes_) * sizeof(uint64_t)) == header.ContentHash;
     }
     if (sound) {
       checked_.assign(Pages(bodyBytes_), 0);
-      offsets_ = tablePages_ * sizeof(uint64_t);
-      directory_ = offsets_ + Padded(count_ * sizeof(uint32_t));
+      directory_ = count_ * sizeof(ENTRY_RECORD);
       postings_ = directory_ + Padded((kUnits + 1) * sizeof(uint32_t));
       if (whole) sound = Checked(0, bodyBytes_);
     }
@@ -140,8 +147,20 @@ class IndexView {
     bytes_ = nullptr;
   }
 
-  bool TablePageHash(size_t page, uint64_t* hash) { return Read(page * sizeof(uint64_t), hash); }
-  bool Offset(size_t entry, uint32_t* offset) { return Read(offsets_ + entry * sizeof(uint32_t), offset); }
+  bool Record(size_t entry, ENTRY_RECORD* record) { return Read(entry * sizeof(ENTRY_RECORD), record); }
+
+  // Asks the processor for entry's record, or with block its block (the record at hand).
+  void Prefetch(size_t entry, const TABLE_VIEW& table, bool block) const
+  {
+    const BYTE* record = body_ + entry * sizeof(ENTRY_RECORD);
+    if (!block) {
+      __builtin_prefetch(record);
+      return;
+    }
+    uint32_t offset;
+    memcpy(&offset, record, sizeof offset);
+    if (offset < table.ArenaUnits) __builtin_prefetch(table.Arena + offset);
+  }
 
   // The entries that hold unit, or false when the index says something impossible.
   bool Postings(WCHAR unit, const uint32_t** list, size_t* size)
@@ -183,51 +202,25 @@ class IndexView {
   const BYTE* bytes_ = nullptr;
   const BYTE* body_ = nullptr;
   const uint64_t* ownHashes_ = nullptr;
-  size_t tablePages_ = 0, count_ = 0, postingCount_ = 0, bodyBytes_ = 0;
-  size_t offsets_ = 0, directory_ = 0, postings_ = 0;  // where each part starts in the body
+  size_t count_ = 0, postingCount_ = 0, bodyBytes_ = 0;
+  size_t directory_ = 0, postings_ = 0;  // where they start in the body
   std::vector<char> checked_;
 };
 
-// The entries of a table mapped with only its header checked, each checked as it is read:
-// inside the arena, its terminator in place, every page under it matching its hash.
-class CheckedEntries {
- public:
-  CheckedEntries(const TABLE_VIEW& table, IndexView& index)
-      : table_(table), index_(index), checked_(Pages(table.FileBytes), 0) {}
-
-  // Entry i's block, or null.
-  const DictionaryEntry* Entry(size_t i)
-  {
-    uint32_t offset;
-    if (!index_.Offset(i, &offset)) return nullptr;
-    size_t at = offset;
-    size_t end = table_.ArenaUnits - ENTRY_TABLE_SLACK;
-    if (at >= end || end - at < 2 || !PagesMatch(at, 1)) return nullptr;
-    size_t length = table_.Arena[at];
-    if (end - at < length + 2 || !PagesMatch(at, length + 2) || table_.Arena[at + length + 1] != 0) return nullptr;
-    return table_.Arena + at;
-  }
-
- private:
-  bool PagesMatch(size_t unit, size_t units)
-  {
-    size_t from = (table_.ArenaOffset + unit * sizeof(WCHAR)) / kPage;
-    size_t to = (table_.ArenaOffset + (unit + units) * sizeof(WCHAR) - 1) / kPage;
-    for (size_t page = from; page <= to; page++) {
-      if (checked_[page]) continue;
-      size_t at = page * kPage;
-      size_t bytes = table_.FileBytes - at < kPage ? table_.FileBytes - at : kPage;
-      uint64_t expected;
-      if (!index_.TablePageHash(page, &expected) || HashOf(table_.Bytes + at, bytes) != expected) return false;
-      checked_[page] = 1;
-    }
-    return true;
-  }
-
-  const TABLE_VIEW& table_;
-  IndexView& index_;
-  std::vector<char> checked_;
-};
+// Entry i's block in a table mapped with only its header checked, or null: it must lie inside
+// the arena, its zero in place, and match the hash the index holds for it.
+const DictionaryEntry* CheckedEntry(const TABLE_VIEW& table, IndexView& index, size_t i)
+{
+  ENTRY_RECORD record;
+  if (!index.Record(i, &record)) return nullptr;
+  size_t at = record.Offset;
+  size_t end = table.ArenaUnits - ENTRY_TABLE_SLACK;
+  if (at >= end || end - at < 2) return nullptr;
+  size_t length = table.Arena[at];
+  if (end - at < length + 2 || table.Arena[at + length + 1] != 0 || BlockHash(table.Arena + at, length + 2) != record.Hash)
+    return nullptr;
+  return table.Arena + at;
+}
 
 // What the search sent, to be handed on only when it found something.
 struct Call {
@@ -239,13 +232,12 @@ std::vector<Call> g_calls;
 void Record(int code, int length, const WCHAR* text) { g_calls.push_back({code, length, text}); }
 
 
-// Reads the table file at path through in pieces, as table's header describes it: hashes
-// every page into pageHashes (when given), notes where each entry starts in offsets, and hands
-// every unit of every entry's text from LOOKUP_INDEX_FIRST_UNIT on to unit(entry, unit).
+// Reads the table file at path through in pieces, as table's header describes it: notes where
+// each entry block starts and its hash in records (when given), and hands every unit of every
+// entry's text from LOOKUP_INDEX_FIRST_UNIT on to unit(entry, unit).
 // False when a read fails, an entry block does not fit, or the content is not the hashed one.
 template <class UnitFunction>
-bool ReadTableThrough(const WCHAR* path, const TABLE_VIEW& table, uint64_t* pageHashes, UnitFunction unit,
-                      uint32_t* offsets)
+bool ReadTableThrough(const WCHAR* path, const TABLE_VIEW& table, ENTRY_RECORD* records, UnitFunction unit)
 {
   HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -256,14 +248,13 @@ bool ReadTableThrough(const WCHAR* path, const TABLE_VIEW& table, uint64_t* page
   const size_t headerBytes = table.ArenaOffset - Padded(table.Count * sizeof(ENTRY_MARKS));
   const size_t end = table.ArenaUnits - ENTRY_TABLE_SLACK;  // where the slack starts, in units
   size_t entry = 0, remaining = 0;  // units of entry's block still to come
+  std::vector<WCHAR> carried;       // the part of entry's block in earlier pieces
   bool whole = true;
   for (size_t at = 0; whole && at < table.FileBytes; at += piece) {
     size_t want = table.FileBytes - at < piece ? table.FileBytes - at : piece;
     DWORD got = 0;
     whole = ReadFile(file, bytes.data(), (DWORD)want, &got, nullptr) && got == want;
     if (!whole) break;
-    if (pageHashes)
-      for (size_t p = 0; p < want; p += kPage) pageHashes[(at + p) / kPage] = HashOf(bytes.data() + p, want - p < kPage ? want - p : kPage);
     if (at + want > headerBytes) {
       size_t from = at < headerBytes ? headerBytes - at : 0;
       TableHashUpdate(&content, bytes.data() + from, want - from);
@@ -273,21 +264,31 @@ bool ReadTableThrough(const WCHAR* path, const TABLE_VIEW& table, uint64_t* page
     size_t first = at < table.ArenaOffset ? table.ArenaOffset - at : 0;
     const WCHAR* units = reinterpret_cast<const WCHAR*>(bytes.data() + first);
     size_t position = (at + first - table.ArenaOffset) / sizeof(WCHAR);
-    for (size_t k = 0; whole && k < (want - first) / sizeof(WCHAR); k++, position++) {
+    size_t count = (want - first) / sizeof(WCHAR), block = 0;  // where entry's block starts in the piece
+    for (size_t k = 0; whole && k < count; k++, position++) {
       WCHAR u = units[k];
       if (entry == table.Count) {
         whole = position >= end && u == 0;  // the slack
       } else if (remaining == 0) {
-        offsets[entry] = (uint32_t)position;
+        if (records) records[entry].Offset = (uint32_t)position;
+        block = k;
+        carried.clear();
         remaining = (size_t)u + 1;  // the text and the zero after it
         whole = position + remaining < end;
       } else if (--remaining == 0) {
         whole = u == 0;
+        if (records && carried.empty()) {
+          records[entry].Hash = BlockHash(units + block, k + 1 - block);
+        } else if (records) {
+          carried.insert(carried.end(), units, units + k + 1);
+          records[entry].Hash = BlockHash(carried.data(), carried.size());
+        }
         entry++;
       } else if (u >= LOOKUP_INDEX_FIRST_UNIT) {
         unit(entry, u);
       }
     }
+    if (records && entry < table.Count && remaining > 0) carried.insert(carried.end(), units + block, units + count);
   }
   CloseHandle(file);
   return whole && entry == table.Count && remaining == 0 && TableHashDigest(&content) == table.ContentHash;
@@ -326,20 +327,25 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
     if (sound && sizes[u] < sizes[shortest]) shortest = u;
   }
   std::vector<int> candidates;
-  std::vector<const DictionaryEntry*> entries;
-  CheckedEntries checked(table, index);
   for (size_t j = 0; sound && j < sizes[shortest]; j++) {
     uint32_t entry = lists[shortest][j];
     bool everywhere = true;
     for (size_t u = 0; everywhere && u < units.size(); u++)
       everywhere = u == shortest || std::binary_search(lists[u], lists[u] + sizes[u], entry);
-    if (!everywhere) continue;
-    const DictionaryEntry* block = checked.Entry(entry);
-    sound = block != nullptr;
-    candidates.push_back((int)entry);
-    entries.push_back(block);
+    if (everywhere) candidates.push_back((int)entry);
   }
-
+  // Each entry is read from memory the processor has not seen yet: its record and its block
+  // are asked for a few entries ahead, so that the waits overlap.
+  std::vector<const DictionaryEntry*> entries(candidates.size());
+  const size_t ahead = 8, count = candidates.size();
+  for (size_t j = 0; j < count && j < 2 * ahead; j++) index.Prefetch(candidates[j], table, false);
+  for (size_t j = 0; j < count && j < ahead; j++) index.Prefetch(candidates[j], table, true);
+  for (size_t j = 0; sound && j < count; j++) {
+    if (j + 2 * ahead < count) index.Prefetch(candidates[j + 2 * ahead], table, false);
+    if (j + ahead < count) index.Prefetch(candidates[j + ahead], table, true);
+    entries[j] = CheckedEntry(table, index, candidates[j]);
+    sound = entries[j] != nullptr;
+  }
   int results = 0;
   g_calls.clear();
   if (sound) {
@@ -376,9 +382,8 @@ void KeepLookupIndex(const WCHAR* fileName)
   // Made from the table file read through in pieces (a mapping of it would hold it all in
   // memory at once): twice, counting then placing, and each time it must be the table its
   // header describes, every byte as hashed and every entry block in place.
-  size_t pages = Pages(table.FileBytes);
-  std::vector<uint64_t> pageHashes(pages);
-  std::vector<uint32_t> offsets(table.Count), directory(kUnits + 1, 0), last(kUnits, 0), postings, next;
+  std::vector<ENTRY_RECORD> records(table.Count);
+  std::vector<uint32_t> directory(kUnits + 1, 0), last(kUnits, 0), postings, next;
   for (int pass = 0; pass < 2; pass++) {
     if (pass == 1) {
       for (size_t u = 0; u < kUnits; u++) directory[u + 1] += directory[u];
@@ -386,7 +391,7 @@ void KeepLookupIndex(const WCHAR* fileName)
       next.assign(directory.begin(), directory.end() - 1);
       std::fill(last.begin(), last.end(), 0);
     }
-    if (!ReadTableThrough(tablePath, table, pass == 0 ? pageHashes.data() : nullptr, [&](size_t entry, WCHAR unit) {
+    if (!ReadTableThrough(tablePath, table, pass == 0 ? records.data() : nullptr, [&](size_t entry, WCHAR unit) {
           size_t u = (size_t)unit - LOOKUP_INDEX_FIRST_UNIT;
           if (last[u] == (uint32_t)entry + 1) return;
           last[u] = (uint32_t)entry + 1;
@@ -394,24 +399,15 @@ void KeepLookupIndex(const WCHAR* fileName)
             directory[u + 1]++;
           else
             postings[next[u]++] = (uint32_t)entry;
-        }, offsets.data()))
+        }))
       return;
   }
   // The body in one piece, for the hashes of its pages.
-  size_t offsetBytes = offsets.size() * sizeof(uint32_t), directoryBytes = directory.size() * sizeof(uint32_t);
-  const struct {
-    const void* data;
-    size_t bytes, space;
-  } sections[] = {{pageHashes.data(), pages * sizeof(uint64_t), pages * sizeof(uint64_t)},
-                  {offsets.data(), offsetBytes, Padded(offsetBytes)},
-                  {directory.data(), directoryBytes, Padded(directoryBytes)},
-                  {postings.data(), postings.size() * sizeof(uint32_t), postings.size() * sizeof(uint32_t)}};
-  std::vector<BYTE> body(BodyBytes(pages, table.Count, postings.size()), 0);
-  size_t at = 0;
-  for (const auto& section : sections) {
-    memcpy(body.data() + at, section.data, section.bytes);
-    at += section.space;
-  }
+  size_t recordBytes = records.size() * sizeof(ENTRY_RECORD), directoryBytes = directory.size() * sizeof(uint32_t);
+  std::vector<BYTE> body(BodyBytes(table.Count, postings.size()), 0);
+  std::copy(records.begin(), records.end(), reinterpret_cast<ENTRY_RECORD*>(body.data()));
+  memcpy(body.data() + recordBytes, directory.data(), directoryBytes);
+  std::copy(postings.begin(), postings.end(), reinterpret_cast<uint32_t*>(body.data() + recordBytes + Padded(directoryBytes)));
   std::vector<uint64_t> ownHashes = PageHashesOf(body.data(), body.size());
 
   INDEX_HEADER header;
@@ -422,7 +418,7 @@ void KeepLookupIndex(const WCHAR* fileName)
   header.Count = table.Count;
   header.ArenaUnits = table.ArenaUnits;
   header.PostingCount = postings.size();
-  header.FileBytes = IndexBytes(pages, table.Count, postings.size());
+  header.FileBytes = IndexBytes(table.Count, postings.size());
   header.ContentHash = HashOf(ownHashes.data(), ownHashes.size() * sizeof(uint64_t));
   header.HeaderHash = HeaderHash(header);
   const FILE_PART parts[] = {{&header, sizeof header},

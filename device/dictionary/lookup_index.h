@@ -1,15 +1,15 @@
 // The index a lookup of Chinese characters reads instead of the whole table, kept beside the
 // table (cedict.gb.dat.table.index). It holds, for every unit from U+2E80 on, the entries whose
-// text holds that unit; where each entry starts in the table; and a hash of every 4 KiB of
-// the table file. A query whose accepted windows must hold all of its units
-// (CandidatesSuffice) then reads the entries that hold every one of them and nothing else,
-// and checks only the pages of the table it reads, instead of the whole table.
+// text holds that unit; and where each entry starts in the table, with a hash of its block. A
+// query whose accepted windows must hold all of its units (CandidatesSuffice) then reads the
+// entries that hold every one of them and nothing else, and checks only those entries,
+// instead of the whole table.
 //
 // The index is used only while it was made from the table as it is (the table's header hash
 // and size), its size adds up and the hashes of its pages match theirs; each page of it is
 // checked when a lookup first reads it, so a lookup hashes the little it reads, not all of
-// it. Each entry it leads to must lie inside the table, on pages whose hashes match. Anything else and the lookup loads
-// the table as every other search does (and the index is made again after it).
+// it. Each entry it leads to must lie inside the table and match its hash. Anything else and
+// the lookup loads the table as every other search does (and the index is made again after).
 #pragma once
 
 #include "device/dictionary/search_engine.h"
