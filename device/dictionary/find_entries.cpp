@@ -93,6 +93,13 @@ void NoteConverted(FindNote* note, const std::u16string& converted)
 
 void StopFindingEntries() { g_stopped = true; }
 
+int FindsOnlyTyped(const WCHAR* query, int pinyin, int database)
+{
+  int length = 0;
+  while (query[length]) length++;
+  return !pinyin && Converted(query, length, database, pinyin).empty() ? 1 : 0;
+}
+
 void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, int best, int database,
                  ResultSink sink, FindNote* note)
 {

@@ -26,6 +26,10 @@ struct FindNote {
 void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, int best, int database,
                  ResultSink sink, FindNote* note);
 
+// 1 when FindEntries with Best matches off searches the query as typed and nothing else, even
+// when that finds nothing: PinYin off, and nothing in it to convert into the database's script.
+int FindsOnlyTyped(const WCHAR* query, int pinyin, int database);
+
 // Called from the sink's progress report (while messages are dispatched): the search in
 // progress hands on no more results and ends, with its end signal, once the scan it is in
 // has run to its end (the table stays as it is until then).

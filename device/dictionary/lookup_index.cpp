@@ -12,7 +12,6 @@
 #include "device/dictionary/database.h"
 #include "device/dictionary/table_file.h"
 #include "device/dictionary/table_hash.h"
-#include "device/shell/program_folder.h"
 
 namespace {
 
@@ -83,17 +82,7 @@ std::vector<uint64_t> PageHashesOf(const BYTE* bytes, size_t size)
 // The stamp of the database fileName and the paths of its table and index.
 bool Locate(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PATH], WCHAR indexPath[MAX_PATH])
 {
-  WCHAR path[MAX_PATH];
-  if (!ProgramFolderPath(fileName, path) || lstrlenW(path) + 13 >= MAX_PATH) return false;
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD high = 0;
-  DWORD size = GetFileSize(file, &high);
-  bool stamped = size != INVALID_FILE_SIZE && high == 0 && StampDatabase(file, size, stamp);
-  CloseHandle(file);
-  if (!stamped) return false;
-  lstrcpyW(tablePath, path);
-  lstrcatW(tablePath, u".table");
+  if (!LocateKeptTable(fileName, stamp, tablePath)) return false;
   lstrcpyW(indexPath, tablePath);
   lstrcatW(indexPath, u".index");
   return true;
@@ -296,13 +285,19 @@ bool ReadTableThrough(const WCHAR* path, const TABLE_VIEW& table, ENTRY_RECORD* 
 
 }  // namespace
 
+int IndexAnswers(const WCHAR* query, int wholeWord)
+{
+  int n = CandidatesSuffice(query, wholeWord);
+  for (int p = 0; p < n; p++)
+    if (query[p] < LOOKUP_INDEX_FIRST_UNIT) return 0;
+  return n > 0 ? 1 : 0;
+}
+
 int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord,
                      void (*onStatus)(int status), ResultSink sink)
 {
+  if (!IndexAnswers(query, wholeWord)) return 0;
   int n = CandidatesSuffice(query, wholeWord);
-  if (n == 0) return 0;
-  for (int p = 0; p < n; p++)
-    if (query[p] < LOOKUP_INDEX_FIRST_UNIT) return 0;
   DATABASE_STAMP stamp;
   WCHAR tablePath[MAX_PATH], indexPath[MAX_PATH];
   if (!Locate(fileName, &stamp, tablePath, indexPath)) return -1;

@@ -18,6 +18,10 @@
 // The first unit the index holds: the CJK radicals and every unit after them.
 #define LOOKUP_INDEX_FIRST_UNIT 0x2E80
 
+// 1 when the index can answer query (PinYin off): a few Chinese units (CandidatesSuffice),
+// every one from LOOKUP_INDEX_FIRST_UNIT on.
+int IndexAnswers(const WCHAR* query, int wholeWord);
+
 // Looks query (trimmed) up in the database fileName (in the program folder) through its kept
 // table's index, PinYin off; MatchWeights must be set up. Returns 1 when the index answered
 // and found results: onStatus then gets the database's load status (LOAD_OK or LOAD_DAMAGED)

@@ -264,32 +264,39 @@ static void SetProbes(const Scan* s, CandidateProbes* probes)
 
 #define CANDIDATE_BUFFER 2048
 
-static void ScanBlock(Scan* s, const CandidateProbes* probes, CandidateScanner scanner, int first, int last)
+// Scans the entries first to first + count - 1, entry first + k's block at run[k]; the blocks
+// lie one after another in memory.
+static void ScanRun(Scan* s, const CandidateProbes* probes, CandidateScanner scanner,
+                    const DictionaryEntry* const* run, int first, int count)
 {
-  DictionaryEntry** entries = EntryTable.Entries;
-  const DictionaryEntry* lastEntry = entries[last - 1];
-  const WCHAR* from = entries[first];
+  const DictionaryEntry* lastEntry = run[count - 1];
+  const WCHAR* from = run[0];
   const WCHAR* to = lastEntry + lastEntry[0] + 2;
   const WCHAR* found[CANDIDATE_BUFFER];
 
-  int d = first;
-  const DictionaryEntry* entry = entries[d];
+  int k = 0;
+  const DictionaryEntry* entry = run[k];
   const WCHAR* entryEnd = entry + entry[0] + 2;
   while (from < to) {
-    int count = 0;
-    from = scanner(probes, from, to, found, &count, CANDIDATE_BUFFER);
-    for (int c = 0; c < count; c++) {
+    int n = 0;
+    from = scanner(probes, from, to, found, &n, CANDIDATE_BUFFER);
+    for (int c = 0; c < n; c++) {
       const WCHAR* x = found[c];
       while (x >= entryEnd) {
-        entry = entries[++d];
+        entry = run[++k];
         entryEnd = entry + entry[0] + 2;
       }
       int length = entry[0];
       int i = (int)(x - (entry + 1));
       if (i < 0 || i > length - s->n) continue;
-      TryWindow(s, d, entry + 1, length, i);
+      TryWindow(s, first + k, entry + 1, length, i);
     }
   }
+}
+
+static void ScanBlock(Scan* s, const CandidateProbes* probes, CandidateScanner scanner, int first, int last)
+{
+  ScanRun(s, probes, scanner, EntryTable.Entries + first, first, last - first);
 }
 
 // An accepted window's first unit matches, or with 6 units and whole word off
@@ -495,4 +502,58 @@ void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const in
   sink(-1, 0, nullptr);
   free(s.entries);
   free(s.scores);
+}
+
+struct RUN_SEARCH {
+  Scan scan;
+  CandidateProbes probes;
+  CandidateScanner scanner;
+  WCHAR query[MAX_QUERY_UNITS + 1];
+};
+
+RUN_SEARCH* BeginRunSearch(const WCHAR* query, int matchCase, int wholeWord)
+{
+  int n = 0;
+  while (query && n < MAX_QUERY_UNITS && query[n]) n++;
+  if (n == 0) return nullptr;
+  RUN_SEARCH* r = static_cast<RUN_SEARCH*>(calloc(1, sizeof(RUN_SEARCH)));
+  if (!r) return nullptr;
+  memcpy(r->query, query, n * sizeof(WCHAR));
+  r->scan = StartScan(r->query, n, matchCase, wholeWord);
+  int path = EffectivePath();
+  r->scanner = path == SEARCH_PATH_AVX2   ? ScanCandidatesAvx2
+               : path == SEARCH_PATH_SSE2 ? ScanCandidatesSse2
+                                          : ScanCandidatesPortable;
+  SetProbes(&r->scan, &r->probes);
+  return r;
+}
+
+const int* SearchRun(RUN_SEARCH* search, const DictionaryEntry* const* run, LONG first, int count, int* accepted)
+{
+  if (count > 0) ScanRun(&search->scan, &search->probes, search->scanner, run, (int)first, count);
+  *accepted = search->scan.count;
+  return search->scan.entries;
+}
+
+void EndRunSearch(RUN_SEARCH* search, const DictionaryEntry* const* kept, LONG tableCount, ResultSink sink)
+{
+  if (!search) return;
+  Scan* s = &search->scan;
+  int* index = sink && s->count > 0 ? static_cast<int*>(malloc(s->count * sizeof(int))) : nullptr;
+  if (sink) {
+    for (LONG first = 0; first < tableCount; first += 1000) ReportProgress(first, tableCount, sink);
+    // Delivered by their place among the accepted, which is where their kept blocks are.
+    if (index) {
+      for (int r = 0; r < s->count; r++) {
+        index[r] = s->entries[r];
+        s->entries[r] = r;
+      }
+      Deliver(s, sink, Accepted{index, kept});
+    }
+    sink(-1, 0, nullptr);
+  }
+  free(index);
+  free(s->entries);
+  free(s->scores);
+  free(search);
 }

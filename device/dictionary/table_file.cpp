@@ -8,6 +8,7 @@
 #include <xxhash.h>
 
 #include "device/dictionary/table_hash.h"
+#include "device/shell/program_folder.h"
 
 namespace {
 
@@ -46,14 +47,7 @@ bool SameStamp(const DATABASE_STAMP& a, const DATABASE_STAMP& b)
 
 bool ReadAt(HANDLE file, DWORD at, void* data, DWORD bytes)
 {
-  if (SetFilePointer(file, (LONG)at, nullptr, FILE_BEGIN) != at) return false;
-  DWORD done = 0;
-  while (done < bytes) {
-    DWORD got = 0;
-    if (!ReadFile(file, static_cast<BYTE*>(data) + done, bytes - done, &got, nullptr) || got == 0) return false;
-    done += got;
-  }
-  return true;
+  return SetFilePointer(file, (LONG)at, nullptr, FILE_BEGIN) == at && ReadFully(file, data, bytes);
 }
 
 bool WriteAll(HANDLE file, const void* data, size_t bytes)
@@ -136,42 +130,77 @@ void UnmapTable(TABLE_MAPPING* mapping)
   mapping->View = nullptr;
 }
 
-int MapTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view, bool onDemand)
+HANDLE OpenTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view)
 {
   *view = TABLE_VIEW{};
   HANDLE file = CreateFileW(tablePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
+  if (file == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
   DWORD high = 0;
   DWORD fileBytes = GetFileSize(file, &high);
   TABLE_HEADER header;
-  if (fileBytes == INVALID_FILE_SIZE || high != 0 || fileBytes < sizeof header || !ReadAt(file, 0, &header, sizeof header)) {
-    CloseHandle(file);
-    return 0;
-  }
-  if (memcmp(header.Magic, kMagic, sizeof kMagic) != 0 || header.HeaderHash != HeaderHash(header) ||
+  if (fileBytes == INVALID_FILE_SIZE || high != 0 || fileBytes < sizeof header || !ReadAt(file, 0, &header, sizeof header) ||
+      memcmp(header.Magic, kMagic, sizeof kMagic) != 0 || header.HeaderHash != HeaderHash(header) ||
       header.FileBytes != fileBytes || !SameStamp(header.Source, stamp) || header.Count < 0 ||
       (header.Status != LOAD_OK && header.Status != LOAD_DAMAGED) ||
       header.ArenaUnits > fileBytes / sizeof(WCHAR) || header.ArenaUnits < ENTRY_TABLE_SLACK ||
       sizeof header + MarkBytes((size_t)header.Count) + header.ArenaUnits * sizeof(WCHAR) != fileBytes) {
     CloseHandle(file);
-    return 0;
+    return INVALID_HANDLE_VALUE;
   }
-  const BYTE* bytes = MapWholeFile(file, onDemand);
-  CloseHandle(file);
-  if (!bytes) return 0;
-  view->Bytes = bytes;
   view->FileBytes = fileBytes;
   view->Count = (size_t)header.Count;
-  view->Marks = reinterpret_cast<const ENTRY_MARKS*>(bytes + sizeof header);
   view->ArenaOffset = sizeof header + MarkBytes(view->Count);
-  view->Arena = reinterpret_cast<const WCHAR*>(bytes + view->ArenaOffset);
   view->ArenaUnits = header.ArenaUnits;
   view->Status = header.Status;
   view->HeaderHash = header.HeaderHash;
   view->ContentHash = header.ContentHash;
   memcpy(view->Name, header.WordListName, sizeof header.WordListName);
   view->Name[WORD_LIST_NAME_UNITS - 1] = 0;
+  return file;
+}
+
+int MapTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view, bool onDemand)
+{
+  HANDLE file = OpenTableView(tablePath, stamp, view);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  const BYTE* bytes = MapWholeFile(file, onDemand);
+  CloseHandle(file);
+  if (!bytes) return 0;
+  view->Bytes = bytes;
+  view->Marks = reinterpret_cast<const ENTRY_MARKS*>(bytes + TableHeaderBytes());
+  view->Arena = reinterpret_cast<const WCHAR*>(bytes + view->ArenaOffset);
   return 1;
+}
+
+size_t TableHeaderBytes() { return sizeof(TABLE_HEADER); }
+
+bool ReadFully(HANDLE file, void* data, size_t bytes)
+{
+  BYTE* p = static_cast<BYTE*>(data);
+  while (bytes > 0) {
+    DWORD piece = bytes < (1u << 30) ? (DWORD)bytes : (1u << 30);
+    DWORD got = 0;
+    if (!ReadFile(file, p, piece, &got, nullptr) || got == 0) return false;
+    p += got;
+    bytes -= got;
+  }
+  return true;
+}
+
+bool LocateKeptTable(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PATH])
+{
+  WCHAR path[MAX_PATH];
+  if (!ProgramFolderPath(fileName, path) || lstrlenW(path) + 13 >= MAX_PATH) return false;
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD high = 0;
+  DWORD size = GetFileSize(file, &high);
+  bool stamped = size != INVALID_FILE_SIZE && high == 0 && StampDatabase(file, size, stamp);
+  CloseHandle(file);
+  if (!stamped) return false;
+  lstrcpyW(tablePath, path);
+  lstrcatW(tablePath, u".table");
+  return true;
 }
 
 int MapTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_MAPPING* mapping,

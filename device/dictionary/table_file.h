@@ -52,6 +52,21 @@ struct TABLE_VIEW {
 };
 int MapTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view, bool onDemand);
 
+// The same checks of the header alone, for a reader that reads the file through instead: the
+// open file (its pointer past the header) with view's sizes, counts, status, hashes and name
+// set and its pointers null, or INVALID_HANDLE_VALUE.
+HANDLE OpenTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view);
+
+// The bytes of a table file's header; its marks follow.
+size_t TableHeaderBytes();
+
+// Reads bytes from the file's pointer on; false when the file fails or ends first.
+bool ReadFully(HANDLE file, void* data, size_t bytes);
+
+// The stamp of the database fileName (in the program folder) and the path of its kept table
+// (fileName + ".table"); false when the database cannot be read.
+bool LocateKeptTable(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PATH]);
+
 // Maps the table at tablePath when it belongs to stamp and is whole. Sets *entries (the
 // pointer array, in mapping->Entries), *marks, *count, *status (the database's load
 // outcome when the table was made) and name. Returns 1, 0 when there is no usable table,

@@ -10,6 +10,7 @@
 #include "device/dictionary/lookup_index.h"
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/search_text.h"
+#include "device/dictionary/table_search.h"
 #include "device/shell/program_folder.h"
 #include "device/shell/start_up.h"
 #include "device/shell/word_list.h"
@@ -102,11 +103,15 @@ static void PrintResult(int code, int length, const WCHAR* text)
   ResultCount++;
 }
 
+// Said once, however many ways the database is read.
 static void ReportDamage(int status)
 {
-  if (status == LOAD_DAMAGED)
+  static bool reported = false;
+  if (status == LOAD_DAMAGED && !reported) {
+    reported = true;
     fprintf(stderr, "orlend-dict: the dictionary database %s is damaged; searching the entries that could be read\n",
             ShownPath);
+  }
 }
 
 static int Fail(const char* message, const char* detail)
@@ -173,12 +178,23 @@ int RunQueryCommand(const cli::Parsed& parsed)
   WCHAR* text = Widen(query);
   if (text) TrimQuery(text);
   // A few Chinese characters are looked up through the kept table's index, which reads only
-  // the entries holding them; anything else, or no usable index, loads the table.
-  int indexed = text && !pinyin && !parsed.Has(kBest)
-                    ? FindThroughIndex(fileName, text, matchCase, wholeWord, ReportDamage, PrintResult)
-                    : 0;
+  // the entries holding them; other queries read the kept table's file through once. Either
+  // needs a kept table (and the index, one made after the first lookup); a query they cannot
+  // answer, or one that finds nothing where other forms of it are searched, loads the table.
+  int answered = -1;
+  bool makeIndex = false;
+  if (text && !pinyin && !parsed.Has(kBest)) {
+    if (IndexAnswers(text, wholeWord)) {
+      answered = FindThroughIndex(fileName, text, matchCase, wholeWord, ReportDamage, PrintResult);
+      makeIndex = answered < 0;
+      if (answered == 0) answered = -1;  // found nothing: the other forms need the table
+    } else {
+      answered = FindThroughTableFile(fileName, text, matchCase, wholeWord, ReportDamage, PrintResult);
+      if (answered == 0 && !FindsOnlyTyped(text, pinyin, database)) answered = -1;
+    }
+  }
   FindNote note = {};
-  if (indexed <= 0) {
+  if (answered < 0) {
     LoadDictionary(fileName);
     switch (LoadDictionaryStatus()) {
       case LOAD_UNREADABLE:
@@ -205,7 +221,7 @@ int RunQueryCommand(const cli::Parsed& parsed)
   // Results that did not reach their reader (a full disk, a closed output) are no success.
   if (fflush(stdout) != 0 || ferror(stdout)) return Fail("cannot write the results: ", strerror(errno));
   // The index is made once the results are out, for the lookups that follow.
-  if (indexed < 0 && (LoadDictionaryStatus() == LOAD_OK || LoadDictionaryStatus() == LOAD_DAMAGED)) {
+  if (makeIndex && (LoadDictionaryStatus() == LOAD_OK || LoadDictionaryStatus() == LOAD_DAMAGED)) {
     FreeDictionary();  // done with: the index is made from the kept table's file, read in pieces
     KeepLookupIndex(fileName);
   }

@@ -7,6 +7,7 @@
 
 #include "device/dictionary/database.h"
 #include "device/dictionary/lookup_index.h"
+#include "device/dictionary/table_search.h"
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/unit_search.h"
 #include "device/shell/program_folder.h"
@@ -97,6 +98,11 @@ void CheckLookupIndex(const uint8_t* data, size_t size)
   }
   Heard.clear();
   int answer = FindThroughIndex(u"cedict.gb.dat", query.c_str(), 0, 0, IgnoreStatus, Hear);
+  FUZZ_CHECK(answer == 1 ? Heard == whole : Heard.empty());
+  FUZZ_CHECK(answer != 0 || !found);
+  // The kept table read through, as the whole table or not at all.
+  Heard.clear();
+  answer = FindThroughTableFile(u"cedict.gb.dat", query.c_str(), 0, 0, IgnoreStatus, Hear);
   FUZZ_CHECK(answer == 1 ? Heard == whole : Heard.empty());
   FUZZ_CHECK(answer != 0 || !found);
   unlink((database + ".table.index").c_str());

@@ -1,5 +1,6 @@
-// The kept index of the Chinese characters against the whole table: the same sink calls for
-// every query it answers, and a damaged table or index sends the lookup to the table.
+// The lookups that read the kept files instead of loading the table, against the whole table:
+// the index of the Chinese characters and the read-through of the kept table give the same
+// sink calls for every query they answer, and a damaged, stale or missing file is refused.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <set>
 
 #include "device/dictionary/lookup_index.h"
+#include "device/dictionary/table_search.h"
 #include "device/shell/program_folder.h"
 #include "tests/dictionary/dictionary_fixture.h"
 #include "tests/dictionary/full_dictionary.h"
@@ -168,6 +170,97 @@ TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
   KeepLookupIndex(u"cedict.gb.dat");
   ASSERT_EQ(1, Indexed(u"中丁", 0, 0));
   EXPECT_EQ(u"中丁 [zhong1] /middle again#zhong", g_told.back().code == -1 ? g_told[g_told.size() - 2].text : u"");
+}
+
+int ReadThrough(const std::u16string& query, int matchCase, int wholeWord)
+{
+  g_told.clear();
+  g_status = -1;
+  return FindThroughTableFile(u"cedict.gb.dat", query.c_str(), matchCase, wholeWord, Status, Tell);
+}
+
+// Every query of one to sixteen units taken from the loaded table's entries, in each case and
+// whole-word setting, and a few that find nothing.
+void ExpectReadThroughAsTheWholeTable(int queries)
+{
+  std::mt19937 random(11);
+  std::set<std::u16string> chosen = {u"xyzzy", u"a", u"to eat", u"Z"};
+  while ((int)chosen.size() < queries) {
+    std::u16string text = EntryText((int)(random() % EntryTable.Count));
+    size_t at = random() % text.size(), units = 1 + random() % 16;
+    chosen.insert(text.substr(at, units));
+  }
+  for (const std::u16string& query : chosen)
+    for (int setting = 0; setting < 4; setting++) {
+      int matchCase = setting & 1, wholeWord = setting >> 1;
+      std::vector<Told> scanned = Scanned(query, matchCase, wholeWord);
+      int found = 0;
+      for (const Told& told : scanned) found += told.code >= 0;
+      ASSERT_EQ(found > 0 ? 1 : 0, ReadThrough(query, matchCase, wholeWord)) << "a query of " << query.size();
+      EXPECT_TRUE(found > 0 ? g_told == scanned : g_told.empty()) << "a query of " << query.size();
+      EXPECT_EQ(LOAD_OK, g_status);
+    }
+}
+
+TEST(TableSearch, ReadsTheKeptTableThroughAsTheWholeTableSearchesIt)
+{
+  // Entries of every size, some longer than the pieces the table is read in.
+  std::string folder = NewTestFolder();
+  std::mt19937 random(3);
+  const char16_t* words[] = {u"to", u"eat", u"China", u"beautiful", u"compute", u"Wang", u"king", u"(bird)"};
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 2000; i++) {
+    std::u16string definition;
+    for (int k = (i % 97 == 5 ? 6000 : 1 + (int)(random() % 12)); k > 0; k--)
+      definition += std::u16string(words[random() % 8]) + (random() % 5 ? u" " : u"/");
+    lines.push_back(u"中" + std::u16string(1, (char16_t)(0x4E00 + i % 300)) + u" [zhong1] /" + definition + u"/");
+  }
+  WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
+  SetProgramFolder(Widen(folder).c_str());
+  InitMatchWeights();
+  EXPECT_EQ(-1, ReadThrough(u"king", 0, 0));  // nothing kept yet
+  EXPECT_EQ(-1, g_status);
+  LoadDictionary(u"cedict.gb.dat");
+  ASSERT_EQ(LOAD_OK, LoadDictionaryStatus());
+  ExpectReadThroughAsTheWholeTable(150);
+
+  std::string full = FullDictionaryFolder();
+  if (!full.empty()) {
+    LoadDictionary(u"cedict.gb.dat");
+    ExpectReadThroughAsTheWholeTable(40);
+  }
+}
+
+TEST(TableSearch, ADamagedStaleOrShortTableIsRefused)
+{
+  std::string folder = NewTestFolder();
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 300; i++) lines.push_back(u"王" + std::u16string(1, (char16_t)(0x4E00 + i)) + u" [wang2] /king/");
+  WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
+  SetProgramFolder(Widen(folder).c_str());
+  InitMatchWeights();
+  LoadDictionary(u"cedict.gb.dat");
+  FreeDictionary();
+  std::string table = folder + "cedict.gb.dat.table";
+  std::vector<BYTE> good = ReadFile(table);
+  ASSERT_EQ(1, ReadThrough(u"king", 0, 0));
+  // A byte of the marks, of an entry, of the slack; the table cut short.
+  for (size_t at : {(size_t)200, good.size() / 2, good.size() - 3, good.size()}) {
+    std::vector<BYTE> bad = good;
+    if (at < good.size())
+      bad[at] ^= 4;
+    else
+      bad.resize(bad.size() - 2);
+    WriteBytes(table, bad);
+    EXPECT_EQ(-1, ReadThrough(u"king", 0, 0)) << at;
+    EXPECT_TRUE(g_told.empty()) << at;
+    EXPECT_EQ(-1, g_status) << at;
+  }
+  WriteBytes(table, good);
+  EXPECT_EQ(1, ReadThrough(u"king", 0, 0));
+  lines[0] = u"王一 [wang2] /king again/";  // the database rewritten: the table is stale
+  WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
+  EXPECT_EQ(-1, ReadThrough(u"king", 0, 0));
 }
 
 }  // namespace
