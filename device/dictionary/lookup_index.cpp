@@ -10,6 +10,7 @@
 #include <xxhash.h>
 
 #include "device/dictionary/database.h"
+#include "device/dictionary/large_block.h"
 #include "device/dictionary/table_file.h"
 #include "device/dictionary/table_hash.h"
 
@@ -138,19 +139,6 @@ class IndexView {
 
   bool Record(size_t entry, ENTRY_RECORD* record) { return Read(entry * sizeof(ENTRY_RECORD), record); }
 
-  // Asks the processor for entry's record, or with block its block (the record at hand).
-  void Prefetch(size_t entry, const TABLE_VIEW& table, bool block) const
-  {
-    const BYTE* record = body_ + entry * sizeof(ENTRY_RECORD);
-    if (!block) {
-      __builtin_prefetch(record);
-      return;
-    }
-    uint32_t offset;
-    memcpy(&offset, record, sizeof offset);
-    if (offset < table.ArenaUnits) __builtin_prefetch(table.Arena + offset);
-  }
-
   // The entries that hold unit, or false when the index says something impossible.
   bool Postings(WCHAR unit, const uint32_t** list, size_t* size)
   {
@@ -196,20 +184,79 @@ class IndexView {
   std::vector<char> checked_;
 };
 
-// Entry i's block in a table mapped with only its header checked, or null: it must lie inside
-// the arena, its zero in place, and match the hash the index holds for it.
-const DictionaryEntry* CheckedEntry(const TABLE_VIEW& table, IndexView& index, size_t i)
-{
-  ENTRY_RECORD record;
-  if (!index.Record(i, &record)) return nullptr;
-  size_t at = record.Offset;
-  size_t end = table.ArenaUnits - ENTRY_TABLE_SLACK;
-  if (at >= end || end - at < 2) return nullptr;
-  size_t length = table.Arena[at];
-  if (end - at < length + 2 || table.Arena[at + length + 1] != 0 || BlockHash(table.Arena + at, length + 2) != record.Hash)
-    return nullptr;
-  return table.Arena + at;
-}
+// The candidates' entry blocks, read from the table's file into one block as large as the
+// table's (touched only as far as the reads reach), and each checked: its extent from its
+// record and the next one's, its length and zero in place, its hash the record's. Entries a
+// few units apart are read together. Reading, rather than mapping, holds only what is read:
+// a mapping of the table counts in the process's resident size 2 MiB at a time.
+class CandidateReader {
+ public:
+  CandidateReader(HANDLE file, const TABLE_VIEW& table, IndexView& index) : file_(file), table_(table), index_(index)
+  {
+    AllocLargeBlock(&store_, table.ArenaUnits * sizeof(WCHAR));
+  }
+  ~CandidateReader() { FreeLargeBlock(&store_); }
+
+  // Reads the blocks of candidates (entry indices, ascending) into entries; false at the
+  // first read or check that fails.
+  bool Read(const std::vector<int>& candidates, std::vector<const DictionaryEntry*>* entries)
+  {
+    if (!store_.Data) return false;
+    const size_t gap = 1024;  // units read in between rather than a read more
+    entries->resize(candidates.size());
+    for (size_t j = 0; j < candidates.size();) {
+      size_t begin, end, spanBegin, spanEnd;
+      if (!Extent(candidates[j], &spanBegin, &spanEnd)) return false;
+      size_t last = j + 1;
+      while (last < candidates.size() && Extent(candidates[last], &begin, &end) && begin >= spanEnd &&
+             begin - spanEnd <= gap && end - spanBegin <= kSpanUnits)
+        spanEnd = end, last++;
+      WCHAR* span = static_cast<WCHAR*>(store_.Data) + used_;
+      size_t units = spanEnd - spanBegin;
+      if (units > table_.ArenaUnits - used_ ||
+          SetFilePointer(file_, (LONG)(table_.ArenaOffset + spanBegin * sizeof(WCHAR)), nullptr, FILE_BEGIN) ==
+              INVALID_SET_FILE_POINTER ||
+          !ReadFully(file_, span, units * sizeof(WCHAR)))
+        return false;
+      used_ += units;
+      for (; j < last; j++) {
+        ENTRY_RECORD record;
+        if (!Extent(candidates[j], &begin, &end) || !index_.Record(candidates[j], &record)) return false;
+        const WCHAR* block = span + (begin - spanBegin);
+        size_t length = block[0];
+        if (length + 2 != end - begin || block[length + 1] != 0 || BlockHash(block, length + 2) != record.Hash)
+          return false;
+        (*entries)[j] = block;
+      }
+    }
+    return true;
+  }
+
+ private:
+  static const size_t kSpanUnits = 32 * 1024;
+
+  // Where entry's block lies in the arena: from its record's offset to the next one's (the
+  // blocks lie back to back), or to the slack for the last.
+  bool Extent(size_t entry, size_t* begin, size_t* end)
+  {
+    ENTRY_RECORD record, next;
+    if (!index_.Record(entry, &record)) return false;
+    *begin = record.Offset;
+    if (entry + 1 < table_.Count) {
+      if (!index_.Record(entry + 1, &next)) return false;
+      *end = next.Offset;
+    } else {
+      *end = table_.ArenaUnits - ENTRY_TABLE_SLACK;
+    }
+    return *begin < *end && *end - *begin >= 2 && *end <= table_.ArenaUnits - ENTRY_TABLE_SLACK;
+  }
+
+  HANDLE file_;
+  const TABLE_VIEW& table_;
+  IndexView& index_;
+  LARGE_BLOCK store_;
+  size_t used_ = 0;
+};
 
 // What the search sent, to be handed on only when it found something.
 struct Call {
@@ -302,10 +349,11 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
   WCHAR tablePath[MAX_PATH], indexPath[MAX_PATH];
   if (!Locate(fileName, &stamp, tablePath, indexPath)) return -1;
   TABLE_VIEW table;
-  if (!MapTableView(tablePath, stamp, &table, true)) return -1;
+  HANDLE tableFile = OpenTableView(tablePath, stamp, &table);
+  if (tableFile == INVALID_HANDLE_VALUE) return -1;
   IndexView index;
   if (!index.Map(indexPath, table, false)) {
-    UnmapViewOfFile(table.Bytes);
+    CloseHandle(tableFile);
     return -1;
   }
 
@@ -329,18 +377,9 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
       everywhere = u == shortest || std::binary_search(lists[u], lists[u] + sizes[u], entry);
     if (everywhere) candidates.push_back((int)entry);
   }
-  // Each entry is read from memory the processor has not seen yet: its record and its block
-  // are asked for a few entries ahead, so that the waits overlap.
-  std::vector<const DictionaryEntry*> entries(candidates.size());
-  const size_t ahead = 8, count = candidates.size();
-  for (size_t j = 0; j < count && j < 2 * ahead; j++) index.Prefetch(candidates[j], table, false);
-  for (size_t j = 0; j < count && j < ahead; j++) index.Prefetch(candidates[j], table, true);
-  for (size_t j = 0; sound && j < count; j++) {
-    if (j + 2 * ahead < count) index.Prefetch(candidates[j + 2 * ahead], table, false);
-    if (j + ahead < count) index.Prefetch(candidates[j + ahead], table, true);
-    entries[j] = CheckedEntry(table, index, candidates[j]);
-    sound = entries[j] != nullptr;
-  }
+  CandidateReader reader(tableFile, table, index);
+  std::vector<const DictionaryEntry*> entries;
+  sound = sound && reader.Read(candidates, &entries);
   int results = 0;
   g_calls.clear();
   if (sound) {
@@ -356,7 +395,7 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
   }
   g_calls.clear();
   index.Unmap();
-  UnmapViewOfFile(table.Bytes);
+  CloseHandle(tableFile);
   // A page or entry that does not match: the table or the index is damaged, and made again.
   return !sound ? -1 : results > 0 ? 1 : 0;
 }
