@@ -14,6 +14,8 @@ packages=(
   # whole-process peers of the benchmarks: a StarDict console and the tools that make its
   # dictionary
   sdcv stardict-tools hyperfine
+  # peak memory of a whole process, taken by a small parent
+  time
   # the resource compiler for .rc files and resource-only libraries
   binutils-mingw-w64-x86-64
   # fonts behind the program's face names

@@ -13,6 +13,7 @@
 #include "device/dictionary/large_block.h"
 #include "device/dictionary/table_file.h"
 #include "device/dictionary/table_hash.h"
+#include "device/dictionary/table_reader.h"
 
 namespace {
 
@@ -214,9 +215,7 @@ class CandidateReader {
       WCHAR* span = static_cast<WCHAR*>(store_.Data) + used_;
       size_t units = spanEnd - spanBegin;
       if (units > table_.ArenaUnits - used_ ||
-          SetFilePointer(file_, (LONG)(table_.ArenaOffset + spanBegin * sizeof(WCHAR)), nullptr, FILE_BEGIN) ==
-              INVALID_SET_FILE_POINTER ||
-          !ReadFully(file_, span, units * sizeof(WCHAR)))
+          !ReadFileAt(file_, (DWORD)(table_.ArenaOffset + spanBegin * sizeof(WCHAR)), span, units * sizeof(WCHAR)))
         return false;
       used_ += units;
       for (; j < last; j++) {
@@ -267,68 +266,6 @@ std::vector<Call> g_calls;
 
 void Record(int code, int length, const WCHAR* text) { g_calls.push_back({code, length, text}); }
 
-
-// Reads the table file at path through in pieces, as table's header describes it: notes where
-// each entry block starts and its hash in records (when given), and hands every unit of every
-// entry's text from LOOKUP_INDEX_FIRST_UNIT on to unit(entry, unit).
-// False when a read fails, an entry block does not fit, or the content is not the hashed one.
-template <class UnitFunction>
-bool ReadTableThrough(const WCHAR* path, const TABLE_VIEW& table, ENTRY_RECORD* records, UnitFunction unit)
-{
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const size_t piece = 256 * kPage;
-  std::vector<BYTE> bytes(piece);
-  TableHash content;
-  TableHashReset(&content);
-  const size_t headerBytes = table.ArenaOffset - Padded(table.Count * sizeof(ENTRY_MARKS));
-  const size_t end = table.ArenaUnits - ENTRY_TABLE_SLACK;  // where the slack starts, in units
-  size_t entry = 0, remaining = 0;  // units of entry's block still to come
-  std::vector<WCHAR> carried;       // the part of entry's block in earlier pieces
-  bool whole = true;
-  for (size_t at = 0; whole && at < table.FileBytes; at += piece) {
-    size_t want = table.FileBytes - at < piece ? table.FileBytes - at : piece;
-    DWORD got = 0;
-    whole = ReadFile(file, bytes.data(), (DWORD)want, &got, nullptr) && got == want;
-    if (!whole) break;
-    if (at + want > headerBytes) {
-      size_t from = at < headerBytes ? headerBytes - at : 0;
-      TableHashUpdate(&content, bytes.data() + from, want - from);
-    }
-    if (at + want <= table.ArenaOffset) continue;
-    // The arena's units in this piece: block by block, each its length, text and zero.
-    size_t first = at < table.ArenaOffset ? table.ArenaOffset - at : 0;
-    const WCHAR* units = reinterpret_cast<const WCHAR*>(bytes.data() + first);
-    size_t position = (at + first - table.ArenaOffset) / sizeof(WCHAR);
-    size_t count = (want - first) / sizeof(WCHAR), block = 0;  // where entry's block starts in the piece
-    for (size_t k = 0; whole && k < count; k++, position++) {
-      WCHAR u = units[k];
-      if (entry == table.Count) {
-        whole = position >= end && u == 0;  // the slack
-      } else if (remaining == 0) {
-        if (records) records[entry].Offset = (uint32_t)position;
-        block = k;
-        carried.clear();
-        remaining = (size_t)u + 1;  // the text and the zero after it
-        whole = position + remaining < end;
-      } else if (--remaining == 0) {
-        whole = u == 0;
-        if (records && carried.empty()) {
-          records[entry].Hash = BlockHash(units + block, k + 1 - block);
-        } else if (records) {
-          carried.insert(carried.end(), units, units + k + 1);
-          records[entry].Hash = BlockHash(carried.data(), carried.size());
-        }
-        entry++;
-      } else if (u >= LOOKUP_INDEX_FIRST_UNIT) {
-        unit(entry, u);
-      }
-    }
-    if (records && entry < table.Count && remaining > 0) carried.insert(carried.end(), units + block, units + count);
-  }
-  CloseHandle(file);
-  return whole && entry == table.Count && remaining == 0 && TableHashDigest(&content) == table.ContentHash;
-}
 
 }  // namespace
 
@@ -406,43 +343,76 @@ void KeepLookupIndex(const WCHAR* fileName)
   WCHAR tablePath[MAX_PATH], indexPath[MAX_PATH];
   if (!Locate(fileName, &stamp, tablePath, indexPath)) return;
   TABLE_VIEW table;
-  if (!MapTableView(tablePath, stamp, &table, true)) return;
+  HANDLE file = OpenTableView(tablePath, stamp, &table);
+  if (file == INVALID_HANDLE_VALUE) return;
   IndexView current;
   bool kept = current.Map(indexPath, table, true);
   current.Unmap();
-  UnmapViewOfFile(table.Bytes);
-  if (kept) return;
-
-  // Made from the table file read through in pieces (a mapping of it would hold it all in
-  // memory at once): twice, counting then placing, and each time it must be the table its
-  // header describes, every byte as hashed and every entry block in place.
-  std::vector<ENTRY_RECORD> records(table.Count);
-  std::vector<uint32_t> directory(kUnits + 1, 0), last(kUnits, 0), postings, next;
-  for (int pass = 0; pass < 2; pass++) {
-    if (pass == 1) {
-      for (size_t u = 0; u < kUnits; u++) directory[u + 1] += directory[u];
-      postings.assign(directory[kUnits], 0);
-      next.assign(directory.begin(), directory.end() - 1);
-      std::fill(last.begin(), last.end(), 0);
-    }
-    if (!ReadTableThrough(tablePath, table, pass == 0 ? records.data() : nullptr, [&](size_t entry, WCHAR unit) {
-          size_t u = (size_t)unit - LOOKUP_INDEX_FIRST_UNIT;
-          if (last[u] == (uint32_t)entry + 1) return;
-          last[u] = (uint32_t)entry + 1;
-          if (pass == 0)
-            directory[u + 1]++;
-          else
-            postings[next[u]++] = (uint32_t)entry;
-        }))
-      return;
+  if (kept) {
+    CloseHandle(file);
+    return;
   }
-  // The body in one piece, for the hashes of its pages.
-  size_t recordBytes = records.size() * sizeof(ENTRY_RECORD), directoryBytes = directory.size() * sizeof(uint32_t);
-  std::vector<BYTE> body(BodyBytes(table.Count, postings.size()), 0);
-  std::copy(records.begin(), records.end(), reinterpret_cast<ENTRY_RECORD*>(body.data()));
-  memcpy(body.data() + recordBytes, directory.data(), directoryBytes);
-  std::copy(postings.begin(), postings.end(), reinterpret_cast<uint32_t*>(body.data() + recordBytes + Padded(directoryBytes)));
-  std::vector<uint64_t> ownHashes = PageHashesOf(body.data(), body.size());
+
+  // Made from the table file read through twice (a mapping of it would hold it all in memory
+  // at once): counting, then placing straight into the index's body. Each time it must be the
+  // table its header describes, every block in place and every byte as hashed.
+  std::vector<uint32_t> directory(kUnits + 1, 0), last(kUnits, 0), next;
+  auto eachUnit = [&last](const TABLE_RUN& run, auto&& onUnit) {
+    for (int k = 0; k < run.Count; k++) {
+      const DictionaryEntry* block = run.Blocks[k];
+      const uint32_t mark = (uint32_t)(run.First + k) + 1;  // last[u] is the last entry holding u, plus one
+      for (size_t i = 1; i <= block[0]; i++) {
+        if (block[i] < LOOKUP_INDEX_FIRST_UNIT) continue;
+        size_t u = (size_t)block[i] - LOOKUP_INDEX_FIRST_UNIT;
+        if (last[u] == mark) continue;
+        last[u] = mark;
+        if (!onUnit(u, mark - 1)) return false;
+      }
+    }
+    return true;
+  };
+  bool read = ReadTableThrough(file, table, [&](const TABLE_RUN& run) {
+    return eachUnit(run, [&directory](size_t u, uint32_t) {
+      directory[u + 1]++;
+      return true;
+    });
+  });
+  LARGE_BLOCK body = {};
+  if (read) {
+    for (size_t u = 0; u < kUnits; u++) directory[u + 1] += directory[u];
+    read = AllocLargeBlock(&body, BodyBytes(table.Count, directory[kUnits])) &&
+           SetFilePointer(file, (LONG)TableHeaderBytes(), nullptr, FILE_BEGIN) == TableHeaderBytes();
+  }
+  const size_t bodyBytes = read ? BodyBytes(table.Count, directory[kUnits]) : 0;
+  const size_t directoryAt = table.Count * sizeof(ENTRY_RECORD), directoryBytes = directory.size() * sizeof(uint32_t);
+  if (read) {
+    BYTE* bytes = static_cast<BYTE*>(body.Data);
+    ENTRY_RECORD* records = reinterpret_cast<ENTRY_RECORD*>(bytes);
+    memcpy(bytes + directoryAt, directory.data(), directoryBytes);
+    memset(bytes + directoryAt + directoryBytes, 0, Padded(directoryBytes) - directoryBytes);
+    uint32_t* postings = reinterpret_cast<uint32_t*>(bytes + directoryAt + Padded(directoryBytes));
+    next.assign(directory.begin(), directory.end() - 1);
+    std::fill(last.begin(), last.end(), 0);
+    read = ReadTableThrough(file, table, [&](const TABLE_RUN& run) {
+      for (int k = 0; k < run.Count; k++) {
+        const DictionaryEntry* block = run.Blocks[k];
+        records[run.First + k] = {(uint32_t)(run.FirstUnit + (size_t)(block - run.Blocks[0])),
+                                  BlockHash(block, (size_t)block[0] + 2)};
+      }
+      // A table changed since it was counted stops here rather than overrun a list.
+      return eachUnit(run, [&](size_t u, uint32_t entry) {
+        if (next[u] >= directory[u + 1]) return false;
+        postings[next[u]++] = entry;
+        return true;
+      });
+    });
+  }
+  CloseHandle(file);
+  if (!read) {
+    FreeLargeBlock(&body);
+    return;
+  }
+  std::vector<uint64_t> ownHashes = PageHashesOf(static_cast<const BYTE*>(body.Data), bodyBytes);
 
   INDEX_HEADER header;
   memset(&header, 0, sizeof header);
@@ -451,12 +421,13 @@ void KeepLookupIndex(const WCHAR* fileName)
   header.TableFileBytes = table.FileBytes;
   header.Count = table.Count;
   header.ArenaUnits = table.ArenaUnits;
-  header.PostingCount = postings.size();
-  header.FileBytes = IndexBytes(table.Count, postings.size());
+  header.PostingCount = directory[kUnits];
+  header.FileBytes = IndexBytes(table.Count, directory[kUnits]);
   header.ContentHash = HashOf(ownHashes.data(), ownHashes.size() * sizeof(uint64_t));
   header.HeaderHash = HeaderHash(header);
   const FILE_PART parts[] = {{&header, sizeof header},
                              {ownHashes.data(), ownHashes.size() * sizeof(uint64_t)},
-                             {body.data(), body.size()}};
+                             {body.Data, bodyBytes}};
   WriteFileInPlace(indexPath, parts, 3);
+  FreeLargeBlock(&body);
 }

@@ -45,11 +45,6 @@ bool SameStamp(const DATABASE_STAMP& a, const DATABASE_STAMP& b)
          a.Sample == b.Sample;
 }
 
-bool ReadAt(HANDLE file, DWORD at, void* data, DWORD bytes)
-{
-  return SetFilePointer(file, (LONG)at, nullptr, FILE_BEGIN) == at && ReadFully(file, data, bytes);
-}
-
 bool WriteAll(HANDLE file, const void* data, size_t bytes)
 {
   const BYTE* p = static_cast<const BYTE*>(data);
@@ -109,7 +104,7 @@ BOOL StampDatabase(HANDLE file, DWORD size, DATABASE_STAMP* stamp)
   BYTE sample[2 * kSampleBytes];
   DWORD head = size < kSampleBytes ? size : kSampleBytes;
   DWORD tail = size - head < kSampleBytes ? size - head : kSampleBytes;
-  if (!ReadAt(file, 0, sample, head) || !ReadAt(file, size - tail, sample + head, tail)) return FALSE;
+  if (!ReadFileAt(file, 0, sample, head) || !ReadFileAt(file, size - tail, sample + head, tail)) return FALSE;
   stamp->Sample = XXH3_64bits(sample, head + tail);
   return SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0;
 }
@@ -138,7 +133,7 @@ HANDLE OpenTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_
   DWORD high = 0;
   DWORD fileBytes = GetFileSize(file, &high);
   TABLE_HEADER header;
-  if (fileBytes == INVALID_FILE_SIZE || high != 0 || fileBytes < sizeof header || !ReadAt(file, 0, &header, sizeof header) ||
+  if (fileBytes == INVALID_FILE_SIZE || high != 0 || fileBytes < sizeof header || !ReadFileAt(file, 0, &header, sizeof header) ||
       memcmp(header.Magic, kMagic, sizeof kMagic) != 0 || header.HeaderHash != HeaderHash(header) ||
       header.FileBytes != fileBytes || !SameStamp(header.Source, stamp) || header.Count < 0 ||
       (header.Status != LOAD_OK && header.Status != LOAD_DAMAGED) ||
@@ -173,6 +168,11 @@ int MapTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW
 }
 
 size_t TableHeaderBytes() { return sizeof(TABLE_HEADER); }
+
+bool ReadFileAt(HANDLE file, DWORD at, void* data, size_t bytes)
+{
+  return SetFilePointer(file, (LONG)at, nullptr, FILE_BEGIN) == at && ReadFully(file, data, bytes);
+}
 
 bool ReadFully(HANDLE file, void* data, size_t bytes)
 {

@@ -62,6 +62,8 @@ size_t TableHeaderBytes();
 
 // Reads bytes from the file's pointer on; false when the file fails or ends first.
 bool ReadFully(HANDLE file, void* data, size_t bytes);
+// The same from byte at of the file on.
+bool ReadFileAt(HANDLE file, DWORD at, void* data, size_t bytes);
 
 // The stamp of the database fileName (in the program folder) and the path of its kept table
 // (fileName + ".table"); false when the database cannot be read.

@@ -1,28 +1,14 @@
 #include "device/dictionary/table_search.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <new>
 #include <vector>
 
 #include "device/dictionary/database.h"
 #include "device/dictionary/large_block.h"
 #include "device/dictionary/table_file.h"
-#include "device/dictionary/table_hash.h"
+#include "device/dictionary/table_reader.h"
 
 namespace {
-
-// The table is read 64 KiB at a time: a piece stays in the processor's second-level cache
-// while it is hashed, walked and searched.
-const size_t kPieceUnits = 32 * 1024;
-// Before each piece, room for the part of an entry block the piece before it cut off (a block
-// is at most 65,537 units) and for the unit before it that the candidate scan reads.
-const size_t kCarryUnits = 0x10000 + 1 + 8;
-// After the data, zero units that the candidate scan may read past its end.
-const size_t kTailUnits = 64;
-// The most whole blocks a piece and its carried part can hold: two units each at least.
-const size_t kRunEntries = (kCarryUnits + kPieceUnits) / 2 + 1;
 
 // The blocks of the accepted entries, copied as their piece goes, one after another in a block
 // as large as the table's (never more can be accepted), whose huge pages are taken as the
@@ -64,73 +50,16 @@ int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCas
     CloseHandle(file);
     return -1;
   }
-  // Left uninitialised: only the pages a lookup uses are ever touched.
-  std::unique_ptr<WCHAR[]> buffer(new (std::nothrow) WCHAR[kCarryUnits + kPieceUnits + kTailUnits]);
-  std::unique_ptr<const DictionaryEntry*[]> run(new (std::nothrow) const DictionaryEntry*[kRunEntries]);
   KeptBlocks kept(table.ArenaUnits);
-  bool sound = buffer && run && kept.Ready();
-  WCHAR* piece = buffer.get() + kCarryUnits;
-
-  // The marks, hashed: the search does not need them.
-  TableHash hash;
-  TableHashReset(&hash);
-  const size_t markBytes = table.ArenaOffset - TableHeaderBytes();
-  for (size_t done = 0; sound && done < markBytes;) {
-    size_t bytes = markBytes - done < kPieceUnits * sizeof(WCHAR) ? markBytes - done : kPieceUnits * sizeof(WCHAR);
-    sound = ReadFully(file, piece, bytes);
-    if (sound) TableHashUpdate(&hash, piece, bytes);
-    done += bytes;
-  }
-
-  // The entry blocks, each piece walked block by block and searched; a block the piece cuts
-  // off is carried in front of the next piece. Then the zero slack.
-  const size_t blockUnits = table.ArenaUnits - ENTRY_TABLE_SLACK;
-  size_t read = 0, walked = 0, entry = 0;  // arena units read and walked; entries walked
-  WCHAR* from = piece;                     // the first unit not walked
   int keptCount = 0;
-  while (sound && read < table.ArenaUnits) {
-    size_t units = table.ArenaUnits - read < kPieceUnits ? table.ArenaUnits - read : kPieceUnits;
-    sound = ReadFully(file, piece, units * sizeof(WCHAR));
-    if (!sound) break;
-    TableHashUpdate(&hash, piece, units * sizeof(WCHAR));
-    read += units;
-    WCHAR* to = piece + units;
-    memset(to, 0, kTailUnits * sizeof(WCHAR));
-
-    const LONG first = (LONG)entry;
-    int count = 0;
-    WCHAR* p = from;
-    while (entry < table.Count && to - p >= 1) {
-      size_t length = p[0];
-      if ((size_t)(to - p) < length + 2) break;
-      if (walked + length + 2 > blockUnits || p[length + 1] != 0) {
-        sound = false;
-        break;
-      }
-      run[count++] = p;
-      p += length + 2;
-      walked += length + 2;
-      entry++;
-    }
-    if (count > 0) {
-      int accepted = 0;
-      const int* index = SearchRun(search, run.get(), first, count, &accepted);
-      for (; keptCount < accepted; keptCount++) kept.Keep(run[index[keptCount] - first]);
-    }
-    if (entry == table.Count) {
-      for (; sound && p < to; p++) sound = *p == 0;
-      from = piece;
-    } else {
-      size_t carried = (size_t)(to - p);  // less than one block
-      if (carried + 8 > kCarryUnits) break;
-      memmove(piece - carried, p, carried * sizeof(WCHAR));
-      from = piece - carried;
-    }
-  }
+  bool whole = kept.Ready() && ReadTableThrough(file, table, [&](const TABLE_RUN& run) {
+                 int accepted = 0;
+                 const int* index = SearchRun(search, run.Blocks, run.First, run.Count, &accepted);
+                 for (; keptCount < accepted; keptCount++) kept.Keep(run.Blocks[index[keptCount] - run.First]);
+                 return true;
+               });
   CloseHandle(file);
 
-  bool whole = sound && entry == table.Count && walked == blockUnits && read == table.ArenaUnits &&
-               TableHashDigest(&hash) == table.ContentHash;
   if (whole) onStatus(table.Status);
   if (!whole || keptCount == 0) {
     EndRunSearch(search, nullptr, 0, nullptr);
