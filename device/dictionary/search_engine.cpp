@@ -330,16 +330,18 @@ static inline void TryPinyinWindow(Scan* s, int entry, const WCHAR* text, int le
 
 // At most three windows per entry: right after the first '[', right after the
 // first '#' behind it (or the last window start), and the last window start.
+// Entry first + k's block is run[k], its marks marks[k].
 template <bool FirstExact>
-static void ScanBlockPinyin(Scan* s, int first, int last)
+static void ScanRunPinyin(Scan* s, const DictionaryEntry* const* run, const ENTRY_MARKS* runMarks, int first, int count)
 {
   const int n = s->n;
   const WCHAR q0 = s->query[0], q1 = n > 1 ? s->query[1] : 0;
   const bool fold = !s->matchCase;
-  for (int d = first; d < last; d++) {
-    ENTRY_MARKS marks = EntryMarks[d];
+  for (int k = 0; k < count; k++) {
+    const int d = first + k;
+    ENTRY_MARKS marks = runMarks[k];
     if (marks.Open == MARK_NONE) continue;  // no pronunciation, nothing to compare
-    const DictionaryEntry* entry = EntryTable.Entries[d];
+    const DictionaryEntry* entry = run[k];
     int length = entry[0];
     int end = length - n;
     int a = marks.Open + 1;
@@ -355,6 +357,15 @@ static void ScanBlockPinyin(Scan* s, int first, int last)
     if (mb) TryPinyinWindow(s, d, text, length, b);
     if (me) TryPinyinWindow(s, d, text, length, end);
   }
+}
+
+// The whole-table scan's block: the loaded table's blocks and marks.
+static void ScanBlockPinyin(Scan* s, int first, int last, bool firstExact)
+{
+  if (firstExact)
+    ScanRunPinyin<true>(s, EntryTable.Entries + first, EntryMarks + first, first, last - first);
+  else
+    ScanRunPinyin<false>(s, EntryTable.Entries + first, EntryMarks + first, first, last - first);
 }
 
 // ---- delivery
@@ -452,10 +463,8 @@ void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, Re
   for (LONG first = 0; first < count; first += 1000) {
     ReportProgress(first, count, sink);
     LONG last = first + 1000 < count ? first + 1000 : count;
-    if (pinyin && (wholeWord || n != 6))
-      ScanBlockPinyin<true>(&s, first, last);
-    else if (pinyin)
-      ScanBlockPinyin<false>(&s, first, last);
+    if (pinyin)
+      ScanBlockPinyin(&s, first, last, wholeWord || n != 6);
     else
       ScanBlock(&s, &probes, scanner, first, last);
   }
@@ -508,10 +517,11 @@ struct RUN_SEARCH {
   Scan scan;
   CandidateProbes probes;
   CandidateScanner scanner;
+  int pinyin;
   WCHAR query[MAX_QUERY_UNITS + 1];
 };
 
-RUN_SEARCH* BeginRunSearch(const WCHAR* query, int matchCase, int wholeWord)
+RUN_SEARCH* BeginRunSearch(const WCHAR* query, int matchCase, int wholeWord, int pinyin)
 {
   int n = 0;
   while (query && n < MAX_QUERY_UNITS && query[n]) n++;
@@ -520,6 +530,7 @@ RUN_SEARCH* BeginRunSearch(const WCHAR* query, int matchCase, int wholeWord)
   if (!r) return nullptr;
   memcpy(r->query, query, n * sizeof(WCHAR));
   r->scan = StartScan(r->query, n, matchCase, wholeWord);
+  r->pinyin = pinyin;
   int path = EffectivePath();
   r->scanner = path == SEARCH_PATH_AVX2   ? ScanCandidatesAvx2
                : path == SEARCH_PATH_SSE2 ? ScanCandidatesSse2
@@ -528,9 +539,16 @@ RUN_SEARCH* BeginRunSearch(const WCHAR* query, int matchCase, int wholeWord)
   return r;
 }
 
-const int* SearchRun(RUN_SEARCH* search, const DictionaryEntry* const* run, LONG first, int count, int* accepted)
+const int* SearchRun(RUN_SEARCH* search, const DictionaryEntry* const* run, const ENTRY_MARKS* marks, LONG first,
+                     int count, int* accepted)
 {
-  if (count > 0) ScanRun(&search->scan, &search->probes, search->scanner, run, (int)first, count);
+  Scan* s = &search->scan;
+  if (count > 0 && search->pinyin && (s->wholeWord || s->n != 6))
+    ScanRunPinyin<true>(s, run, marks, (int)first, count);
+  else if (count > 0 && search->pinyin)
+    ScanRunPinyin<false>(s, run, marks, (int)first, count);
+  else if (count > 0)
+    ScanRun(s, &search->probes, search->scanner, run, (int)first, count);
   *accepted = search->scan.count;
   return search->scan.entries;
 }

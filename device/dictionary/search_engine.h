@@ -71,18 +71,20 @@ void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const in
                             const DictionaryEntry* const* entries, int candidates, LONG tableCount, ResultSink sink);
 
 
-// SearchDictionary (PinYin off) over a table its caller reads through in runs of whole entries,
-// never holding all of it: BeginRunSearch (null for an empty query or without memory), then
+// SearchDictionary over a table its caller reads through in runs of whole entries, never
+// holding all of it: BeginRunSearch (null for an empty query or without memory), then
 // SearchRun for each run in table order, then EndRunSearch. The sink then receives exactly the
 // calls SearchDictionary would make over the whole table.
 struct RUN_SEARCH;
-RUN_SEARCH* BeginRunSearch(const WCHAR* query, int matchCase, int wholeWord);
+RUN_SEARCH* BeginRunSearch(const WCHAR* query, int matchCase, int wholeWord, int pinyin);
 
 // Scans the count entries from entry index first on, whose blocks run[k] lie one after another
-// in memory, with readable memory from one unit before the first to 32 units past the last.
-// Returns the indices of every entry accepted so far, ascending, and their number in accepted:
-// the caller keeps a copy of each new one's block, as the run may go.
-const int* SearchRun(RUN_SEARCH* search, const DictionaryEntry* const* run, LONG first, int count, int* accepted);
+// in memory, with readable memory from one unit before the first to 32 units past the last,
+// and whose marks are marks[k] (read with PinYin on only). Returns the indices of every entry
+// accepted so far, ascending, and their number in accepted: the caller keeps a copy of each
+// new one's block, as the run may go.
+const int* SearchRun(RUN_SEARCH* search, const DictionaryEntry* const* run, const ENTRY_MARKS* marks, LONG first,
+                     int count, int* accepted);
 
 // Sends the search's reports to sink over a table of tableCount entries, kept[r] being the
 // block of the r-th accepted entry, and frees the search; with sink null it only frees it.

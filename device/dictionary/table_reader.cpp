@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "device/dictionary/large_block.h"
 #include "device/dictionary/table_hash.h"
 
 namespace {
@@ -29,16 +30,17 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, const std::function<
   if (!buffer || !run) return false;
   WCHAR* piece = buffer.get() + kCarryUnits;
 
-  // The marks, hashed.
+  // The marks, kept for the walk (in huge pages: their fresh small pages would cost more than
+  // the reading) and hashed.
   TableHash hash;
   TableHashReset(&hash);
   const size_t markBytes = table.ArenaOffset - TableHeaderBytes();
-  for (size_t done = 0; done < markBytes;) {
-    size_t bytes = markBytes - done < kPieceUnits * sizeof(WCHAR) ? markBytes - done : kPieceUnits * sizeof(WCHAR);
-    if (!ReadFully(file, piece, bytes)) return false;
-    TableHashUpdate(&hash, piece, bytes);
-    done += bytes;
-  }
+  LARGE_BLOCK markBlock;
+  if (!AllocLargeBlock(&markBlock, markBytes)) return false;
+  std::unique_ptr<LARGE_BLOCK, void (*)(LARGE_BLOCK*)> freeMarks(&markBlock, FreeLargeBlock);
+  const ENTRY_MARKS* marks = static_cast<const ENTRY_MARKS*>(markBlock.Data);
+  if (!ReadFully(file, markBlock.Data, markBytes)) return false;
+  TableHashUpdate(&hash, markBlock.Data, markBytes);
 
   // The entry blocks, walked block by block, then the zero slack.
   const size_t blockUnits = table.ArenaUnits - ENTRY_TABLE_SLACK;
@@ -59,13 +61,16 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, const std::function<
     while (entry < table.Count && to - p >= 1) {
       size_t length = p[0];
       if ((size_t)(to - p) < length + 2) break;
-      if (walked + length + 2 > blockUnits || p[length + 1] != 0) return false;
+      ENTRY_MARKS m = marks[entry];
+      if (walked + length + 2 > blockUnits || p[length + 1] != 0 ||
+          (m.Open == MARK_NONE ? m.Hash != MARK_NONE : !(m.Open < m.Hash && m.Hash <= length)))
+        return false;
       run[count++] = p;
       p += length + 2;
       walked += length + 2;
       entry++;
     }
-    if (count > 0 && !onRun(TABLE_RUN{run.get(), count, first, firstUnit})) return false;
+    if (count > 0 && !onRun(TABLE_RUN{run.get(), marks + first, count, first, firstUnit})) return false;
     if (entry == table.Count) {
       for (; p < to; p++)
         if (*p != 0) return false;

@@ -1,8 +1,9 @@
 // A kept table's file read through once, 64 KiB at a time, never held whole: each piece's
 // whole entry blocks are handed on while they are in the processor's cache, and the block a
 // piece cuts off is carried in front of the next one. Every block is checked as it is walked
-// (inside the arena, its zero in place), and the hash of the whole content must match the
-// header's at the end; a reader acts on what it was handed only once the reading succeeded.
+// (inside the arena, its zero in place, its marks inside it), and the hash of the whole
+// content must match the header's at the end; a reader acts on what it was handed only once
+// the reading succeeded.
 #pragma once
 
 #include <cstddef>
@@ -11,12 +12,13 @@
 #include "device/dictionary/database.h"
 #include "device/dictionary/table_file.h"
 
-// Whole entry blocks of one piece: entry First + k's block is Blocks[k], and the blocks lie one
-// after another in memory, readable from one unit before the first to 32 units past the last.
-// FirstUnit is where the first block starts in the table's arena, in units. The blocks are
-// valid until the handler returns.
+// Whole entry blocks of one piece: entry First + k's block is Blocks[k] and its marks Marks[k],
+// and the blocks lie one after another in memory, readable from one unit before the first to
+// 32 units past the last. FirstUnit is where the first block starts in the table's arena, in
+// units. The blocks are valid until the handler returns.
 struct TABLE_RUN {
   const DictionaryEntry* const* Blocks;
+  const ENTRY_MARKS* Marks;
   int Count;
   LONG First;
   size_t FirstUnit;

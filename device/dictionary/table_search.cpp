@@ -36,7 +36,7 @@ class KeptBlocks {
 
 }  // namespace
 
-int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord,
+int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int pinyin,
                          void (*onStatus)(int status), ResultSink sink)
 {
   DATABASE_STAMP stamp;
@@ -45,7 +45,7 @@ int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCas
   TABLE_VIEW table;
   HANDLE file = OpenTableView(tablePath, stamp, &table);
   if (file == INVALID_HANDLE_VALUE) return -1;
-  RUN_SEARCH* search = BeginRunSearch(query, matchCase, wholeWord);
+  RUN_SEARCH* search = BeginRunSearch(query, matchCase, wholeWord, pinyin);
   if (!search) {
     CloseHandle(file);
     return -1;
@@ -54,7 +54,7 @@ int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCas
   int keptCount = 0;
   bool whole = kept.Ready() && ReadTableThrough(file, table, [&](const TABLE_RUN& run) {
                  int accepted = 0;
-                 const int* index = SearchRun(search, run.Blocks, run.First, run.Count, &accepted);
+                 const int* index = SearchRun(search, run.Blocks, run.Marks, run.First, run.Count, &accepted);
                  for (; keptCount < accepted; keptCount++) kept.Keep(run.Blocks[index[keptCount] - run.First]);
                  return true;
                });

@@ -3,21 +3,20 @@
 // walking it twice (once to check it, once to search it). It holds a piece and the entries it
 // accepts, never the whole table: for a command-line lookup, which searches once and ends.
 //
-// It answers only from a table that passes the checks a load makes of a kept table (made from
-// the database as it is now, its header and size, every entry block in place, the hash of its
-// whole content; the pronunciation marks, which a search without PinYin never reads, are
-// hashed but not checked one by one). Nothing reaches the sink before the last piece has been
-// checked.
+// It answers only from a table that passes every check a load makes of a kept table (made
+// from the database as it is now, its header and size, every entry block and its marks in
+// place, the hash of its whole content). Nothing reaches the sink before the last piece has
+// been checked.
 #pragma once
 
 #include "device/dictionary/search_engine.h"
 #include "platform/windows.h"
 
 // Looks query (trimmed) up in the database fileName (in the program folder) through its kept
-// table's file, PinYin off; MatchWeights must be set up. Once the whole table has been read
-// and found sound, onStatus gets the database's load status (LOAD_OK or LOAD_DAMAGED); then
-// it returns 1 when it found results, which the sink has had as every call SearchDictionary
-// would make, or 0 when it found nothing (the sink has had no call). Returns -1, having called
-// neither, when it cannot answer: an empty query, or no usable kept table.
-int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord,
+// table's file; MatchWeights must be set up. Once the whole table has been read and found
+// sound, onStatus gets the database's load status (LOAD_OK or LOAD_DAMAGED); then it returns
+// 1 when it found results, which the sink has had as every call SearchDictionary would make,
+// or 0 when it found nothing (the sink has had no call). Returns -1, having called neither,
+// when it cannot answer: an empty query, or no usable kept table.
+int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int pinyin,
                          void (*onStatus)(int status), ResultSink sink);

@@ -178,18 +178,19 @@ int RunQueryCommand(const cli::Parsed& parsed)
   WCHAR* text = Widen(query);
   if (text) TrimQuery(text);
   // A few Chinese characters are looked up through the kept table's index, which reads only
-  // the entries holding them; other queries read the kept table's file through once. Either
-  // needs a kept table (and the index, one made after the first lookup); a query they cannot
-  // answer, or one that finds nothing where other forms of it are searched, loads the table.
+  // the entries holding them; other queries (best matches off) read the kept table's file
+  // through once. Either needs a kept table (and the index, one made after the first lookup);
+  // a query they cannot answer, or one that finds nothing where other forms of it are searched
+  // (PinYin's rewrites, the other script), loads the table.
   int answered = -1;
   bool makeIndex = false;
-  if (text && !pinyin && !parsed.Has(kBest)) {
-    if (IndexAnswers(text, wholeWord)) {
+  if (text && !parsed.Has(kBest)) {
+    if (!pinyin && IndexAnswers(text, wholeWord)) {
       answered = FindThroughIndex(fileName, text, matchCase, wholeWord, ReportDamage, PrintResult);
       makeIndex = answered < 0;
       if (answered == 0) answered = -1;  // found nothing: the other forms need the table
     } else {
-      answered = FindThroughTableFile(fileName, text, matchCase, wholeWord, ReportDamage, PrintResult);
+      answered = FindThroughTableFile(fileName, text, matchCase, wholeWord, pinyin, ReportDamage, PrintResult);
       if (answered == 0 && !FindsOnlyTyped(text, pinyin, database)) answered = -1;
     }
   }

@@ -105,8 +105,8 @@ TEST_F(CommandLine, LookupsThroughTheKeptFilesPrintTheSame)
                                             u"x [cut"});
   image.resize(image.size() - 2);
   WriteBytes(folder + "cedict.gb.dat", image);
-  for (const char* query : {"中", "中国", "国人", "china", "to eat", "xyzzy", "Wang king"}) {
-    for (const char* option : {"", "--whole-word", "--match-case"}) {
+  for (const char* query : {"中", "中国", "国人", "china", "to eat", "xyzzy", "Wang king", "zhong guo"}) {
+    for (const char* option : {"", "--whole-word", "--match-case", "--pinyin"}) {
       std::vector<std::string> arguments = {"--query", query, "--folder", folder};
       if (*option) arguments.push_back(option);
       std::remove((folder + "cedict.gb.dat.table").c_str());

@@ -34,11 +34,11 @@ void Tell(int code, int length, const WCHAR* text)
 void Status(int status) { g_status = status; }
 
 // What the whole table says, as the sink hears it.
-std::vector<Told> Scanned(const std::u16string& query, int matchCase, int wholeWord)
+std::vector<Told> Scanned(const std::u16string& query, int matchCase, int wholeWord, int pinyin = 0)
 {
   std::u16string copy = query;
   g_told.clear();
-  SearchDictionary(copy.data(), matchCase, wholeWord, 0, Tell);
+  SearchDictionary(copy.data(), matchCase, wholeWord, pinyin, Tell);
   return g_told;
 }
 
@@ -172,31 +172,31 @@ TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
   EXPECT_EQ(u"中丁 [zhong1] /middle again#zhong", g_told.back().code == -1 ? g_told[g_told.size() - 2].text : u"");
 }
 
-int ReadThrough(const std::u16string& query, int matchCase, int wholeWord)
+int ReadThrough(const std::u16string& query, int matchCase, int wholeWord, int pinyin = 0)
 {
   g_told.clear();
   g_status = -1;
-  return FindThroughTableFile(u"cedict.gb.dat", query.c_str(), matchCase, wholeWord, Status, Tell);
+  return FindThroughTableFile(u"cedict.gb.dat", query.c_str(), matchCase, wholeWord, pinyin, Status, Tell);
 }
 
-// Every query of one to sixteen units taken from the loaded table's entries, in each case and
-// whole-word setting, and a few that find nothing.
+// Every query of one to sixteen units taken from the loaded table's entries, in each case,
+// whole-word and PinYin setting, and a few that find nothing.
 void ExpectReadThroughAsTheWholeTable(int queries)
 {
   std::mt19937 random(11);
-  std::set<std::u16string> chosen = {u"xyzzy", u"a", u"to eat", u"Z"};
+  std::set<std::u16string> chosen = {u"xyzzy", u"a", u"to eat", u"Z", u"zhong", u"zhong guo", u"wang"};
   while ((int)chosen.size() < queries) {
     std::u16string text = EntryText((int)(random() % EntryTable.Count));
     size_t at = random() % text.size(), units = 1 + random() % 16;
     chosen.insert(text.substr(at, units));
   }
   for (const std::u16string& query : chosen)
-    for (int setting = 0; setting < 4; setting++) {
-      int matchCase = setting & 1, wholeWord = setting >> 1;
-      std::vector<Told> scanned = Scanned(query, matchCase, wholeWord);
+    for (int setting = 0; setting < 8; setting++) {
+      int matchCase = setting & 1, wholeWord = (setting >> 1) & 1, pinyin = setting >> 2;
+      std::vector<Told> scanned = Scanned(query, matchCase, wholeWord, pinyin);
       int found = 0;
       for (const Told& told : scanned) found += told.code >= 0;
-      ASSERT_EQ(found > 0 ? 1 : 0, ReadThrough(query, matchCase, wholeWord)) << "a query of " << query.size();
+      ASSERT_EQ(found > 0 ? 1 : 0, ReadThrough(query, matchCase, wholeWord, pinyin)) << "a query of " << query.size();
       EXPECT_TRUE(found > 0 ? g_told == scanned : g_told.empty()) << "a query of " << query.size();
       EXPECT_EQ(LOAD_OK, g_status);
     }
@@ -213,7 +213,8 @@ TEST(TableSearch, ReadsTheKeptTableThroughAsTheWholeTableSearchesIt)
     std::u16string definition;
     for (int k = (i % 97 == 5 ? 6000 : 1 + (int)(random() % 12)); k > 0; k--)
       definition += std::u16string(words[random() % 8]) + (random() % 5 ? u" " : u"/");
-    lines.push_back(u"中" + std::u16string(1, (char16_t)(0x4E00 + i % 300)) + u" [zhong1] /" + definition + u"/");
+    const char16_t* sounds[] = {u"zhong1", u"wang2 guo2", u"zhong1 guo2 ren2", u"chi1"};
+    lines.push_back(u"中" + std::u16string(1, (char16_t)(0x4E00 + i % 300)) + u" [" + sounds[i % 4] + u"] /" + definition + u"/");
   }
   WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
   SetProgramFolder(Widen(folder).c_str());
