@@ -371,7 +371,7 @@ void KeepLookupIndex(const WCHAR* fileName)
     }
     return true;
   };
-  bool read = ReadTableThrough(file, table, [&](const TABLE_RUN& run) {
+  bool read = ReadTableThrough(file, table, false, [&](const TABLE_RUN& run) {
     return eachUnit(run, [&directory](size_t u, uint32_t) {
       directory[u + 1]++;
       return true;
@@ -393,7 +393,7 @@ void KeepLookupIndex(const WCHAR* fileName)
     uint32_t* postings = reinterpret_cast<uint32_t*>(bytes + directoryAt + Padded(directoryBytes));
     next.assign(directory.begin(), directory.end() - 1);
     std::fill(last.begin(), last.end(), 0);
-    read = ReadTableThrough(file, table, [&](const TABLE_RUN& run) {
+    read = ReadTableThrough(file, table, false, [&](const TABLE_RUN& run) {
       for (int k = 0; k < run.Count; k++) {
         const DictionaryEntry* block = run.Blocks[k];
         records[run.First + k] = {(uint32_t)(run.FirstUnit + (size_t)(block - run.Blocks[0])),

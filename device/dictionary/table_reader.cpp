@@ -17,12 +17,15 @@ const size_t kPieceUnits = 32 * 1024;
 const size_t kCarryUnits = 0x10000 + 1 + 8;
 // After the data, zero units that the candidate scan may read past its end.
 const size_t kTailUnits = 64;
+// The size of a huge page, the smallest block AllocLargeBlock takes in huge pages.
+const size_t kHugePage = (size_t)2 << 20;
 // The most whole blocks a piece and its carried part can hold: two units each at least.
 const size_t kRunEntries = (kCarryUnits + kPieceUnits) / 2 + 1;
 
 }  // namespace
 
-bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, const std::function<bool(const TABLE_RUN&)>& onRun)
+bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
+                      const std::function<bool(const TABLE_RUN&)>& onRun)
 {
   // Left uninitialised: only the pages a reading uses are ever touched.
   std::unique_ptr<WCHAR[]> buffer(new (std::nothrow) WCHAR[kCarryUnits + kPieceUnits + kTailUnits]);
@@ -30,17 +33,27 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, const std::function<
   if (!buffer || !run) return false;
   WCHAR* piece = buffer.get() + kCarryUnits;
 
-  // The marks, kept for the walk (in huge pages: their fresh small pages would cost more than
-  // the reading) and hashed.
+  // The marks, hashed; kept for the walk when asked for (in a block of at least 2 MiB, which
+  // comes in a huge page: half a megabyte of fresh small pages costs more than the reading).
   TableHash hash;
   TableHashReset(&hash);
   const size_t markBytes = table.ArenaOffset - TableHeaderBytes();
-  LARGE_BLOCK markBlock;
-  if (!AllocLargeBlock(&markBlock, markBytes)) return false;
+  LARGE_BLOCK markBlock = {};
   std::unique_ptr<LARGE_BLOCK, void (*)(LARGE_BLOCK*)> freeMarks(&markBlock, FreeLargeBlock);
+  if (withMarks) {
+    if (!AllocLargeBlock(&markBlock, markBytes > kHugePage ? markBytes : kHugePage) ||
+        !ReadFully(file, markBlock.Data, markBytes))
+      return false;
+    TableHashUpdate(&hash, markBlock.Data, markBytes);
+  } else {
+    for (size_t done = 0; done < markBytes;) {
+      size_t bytes = markBytes - done < kPieceUnits * sizeof(WCHAR) ? markBytes - done : kPieceUnits * sizeof(WCHAR);
+      if (!ReadFully(file, piece, bytes)) return false;
+      TableHashUpdate(&hash, piece, bytes);
+      done += bytes;
+    }
+  }
   const ENTRY_MARKS* marks = static_cast<const ENTRY_MARKS*>(markBlock.Data);
-  if (!ReadFully(file, markBlock.Data, markBytes)) return false;
-  TableHashUpdate(&hash, markBlock.Data, markBytes);
 
   // The entry blocks, walked block by block, then the zero slack.
   const size_t blockUnits = table.ArenaUnits - ENTRY_TABLE_SLACK;
@@ -61,16 +74,18 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, const std::function<
     while (entry < table.Count && to - p >= 1) {
       size_t length = p[0];
       if ((size_t)(to - p) < length + 2) break;
-      ENTRY_MARKS m = marks[entry];
-      if (walked + length + 2 > blockUnits || p[length + 1] != 0 ||
-          (m.Open == MARK_NONE ? m.Hash != MARK_NONE : !(m.Open < m.Hash && m.Hash <= length)))
-        return false;
+      if (walked + length + 2 > blockUnits || p[length + 1] != 0) return false;
+      if (marks) {
+        ENTRY_MARKS m = marks[entry];
+        if (m.Open == MARK_NONE ? m.Hash != MARK_NONE : !(m.Open < m.Hash && m.Hash <= length)) return false;
+      }
       run[count++] = p;
       p += length + 2;
       walked += length + 2;
       entry++;
     }
-    if (count > 0 && !onRun(TABLE_RUN{run.get(), marks + first, count, first, firstUnit})) return false;
+    if (count > 0 && !onRun(TABLE_RUN{run.get(), marks ? marks + first : nullptr, count, first, firstUnit}))
+      return false;
     if (entry == table.Count) {
       for (; p < to; p++)
         if (*p != 0) return false;

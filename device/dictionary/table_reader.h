@@ -1,9 +1,9 @@
 // A kept table's file read through once, 64 KiB at a time, never held whole: each piece's
 // whole entry blocks are handed on while they are in the processor's cache, and the block a
 // piece cuts off is carried in front of the next one. Every block is checked as it is walked
-// (inside the arena, its zero in place, its marks inside it), and the hash of the whole
-// content must match the header's at the end; a reader acts on what it was handed only once
-// the reading succeeded.
+// (inside the arena, its zero in place, and its marks inside it when they are kept), and the
+// hash of the whole content must match the header's at the end; a reader acts on what it was
+// handed only once the reading succeeded.
 #pragma once
 
 #include <cstddef>
@@ -12,7 +12,8 @@
 #include "device/dictionary/database.h"
 #include "device/dictionary/table_file.h"
 
-// Whole entry blocks of one piece: entry First + k's block is Blocks[k] and its marks Marks[k],
+// Whole entry blocks of one piece: entry First + k's block is Blocks[k] and its marks Marks[k]
+// (Marks null when the marks are not kept),
 // and the blocks lie one after another in memory, readable from one unit before the first to
 // 32 units past the last. FirstUnit is where the first block starts in the table's arena, in
 // units. The blocks are valid until the handler returns.
@@ -26,7 +27,9 @@ struct TABLE_RUN {
 
 // Reads the table file through from just past its header (as OpenTableView leaves it), as
 // table describes it, handing each run of one or more whole blocks to onRun; onRun returns
-// false to stop. True when the whole file was read, every block fitted, the slack is zero
+// false to stop. withMarks keeps the marks (half a megabyte for the full list) and checks
+// them; a reader that does not read them saves that. True when the whole file was read, every block fitted, the slack is zero
 // and the content hash matches; false when a read fails, anything does not fit, onRun
 // stopped or there was no memory.
-bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, const std::function<bool(const TABLE_RUN&)>& onRun);
+bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
+                      const std::function<bool(const TABLE_RUN&)>& onRun);

@@ -52,7 +52,7 @@ int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCas
   }
   KeptBlocks kept(table.ArenaUnits);
   int keptCount = 0;
-  bool whole = kept.Ready() && ReadTableThrough(file, table, [&](const TABLE_RUN& run) {
+  bool whole = kept.Ready() && ReadTableThrough(file, table, pinyin != 0, [&](const TABLE_RUN& run) {
                  int accepted = 0;
                  const int* index = SearchRun(search, run.Blocks, run.Marks, run.First, run.Count, &accepted);
                  for (; keptCount < accepted; keptCount++) kept.Keep(run.Blocks[index[keptCount] - run.First]);

@@ -3,10 +3,10 @@
 // walking it twice (once to check it, once to search it). It holds a piece and the entries it
 // accepts, never the whole table: for a command-line lookup, which searches once and ends.
 //
-// It answers only from a table that passes every check a load makes of a kept table (made
-// from the database as it is now, its header and size, every entry block and its marks in
-// place, the hash of its whole content). Nothing reaches the sink before the last piece has
-// been checked.
+// It answers only from a table that passes the checks a load makes of a kept table (made from
+// the database as it is now, its header and size, every entry block in place, the hash of its
+// whole content; the pronunciation marks, read only with PinYin on, are checked one by one
+// then). Nothing reaches the sink before the last piece has been checked.
 #pragma once
 
 #include "device/dictionary/search_engine.h"
