@@ -94,6 +94,8 @@ bool Locate(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PA
 // page as it is read: every accessor is false when a page it needs does not match.
 class IndexView {
  public:
+  ~IndexView() { Unmap(); }
+
   // Maps the index at indexPath when it was made from table and its header and page hashes
   // hold; with whole, every page of its body must match too.
   bool Map(const WCHAR* indexPath, const TABLE_VIEW& table, bool whole)
@@ -203,15 +205,18 @@ class CandidateReader {
   bool Read(const std::vector<int>& candidates, std::vector<const DictionaryEntry*>* entries)
   {
     if (!store_.Data) return false;
+    const size_t count = candidates.size();
+    std::vector<Extent> extents(count);
+    for (size_t j = 0; j < count; j++)
+      if (!Locate(candidates[j], &extents[j])) return false;
     const size_t gap = 1024;  // units read in between rather than a read more
-    entries->resize(candidates.size());
-    for (size_t j = 0; j < candidates.size();) {
-      size_t begin, end, spanBegin, spanEnd;
-      if (!Extent(candidates[j], &spanBegin, &spanEnd)) return false;
-      size_t last = j + 1;
-      while (last < candidates.size() && Extent(candidates[last], &begin, &end) && begin >= spanEnd &&
-             begin - spanEnd <= gap && end - spanBegin <= kSpanUnits)
-        spanEnd = end, last++;
+    entries->resize(count);
+    for (size_t j = 0; j < count;) {
+      size_t spanBegin = extents[j].begin, spanEnd = extents[j].end, last = j + 1;
+      for (; last < count && extents[last].begin >= spanEnd && extents[last].begin - spanEnd <= gap &&
+             extents[last].end - spanBegin <= kSpanUnits;
+           last++)
+        spanEnd = extents[last].end;
       WCHAR* span = static_cast<WCHAR*>(store_.Data) + used_;
       size_t units = spanEnd - spanBegin;
       if (units > table_.ArenaUnits - used_ ||
@@ -219,11 +224,10 @@ class CandidateReader {
         return false;
       used_ += units;
       for (; j < last; j++) {
-        ENTRY_RECORD record;
-        if (!Extent(candidates[j], &begin, &end) || !index_.Record(candidates[j], &record)) return false;
-        const WCHAR* block = span + (begin - spanBegin);
+        const Extent& e = extents[j];
+        const WCHAR* block = span + (e.begin - spanBegin);
         size_t length = block[0];
-        if (length + 2 != end - begin || block[length + 1] != 0 || BlockHash(block, length + 2) != record.Hash)
+        if (length + 2 != e.end - e.begin || block[length + 1] != 0 || BlockHash(block, length + 2) != e.hash)
           return false;
         (*entries)[j] = block;
       }
@@ -234,20 +238,27 @@ class CandidateReader {
  private:
   static const size_t kSpanUnits = 32 * 1024;
 
-  // Where entry's block lies in the arena: from its record's offset to the next one's (the
-  // blocks lie back to back), or to the slack for the last.
-  bool Extent(size_t entry, size_t* begin, size_t* end)
+  struct Extent {
+    size_t begin, end;  // in units of the arena
+    uint32_t hash;
+  };
+
+  // Where entry's block lies in the arena, from its record's offset to the next one's (the
+  // blocks lie back to back) or to the slack for the last, and its hash.
+  bool Locate(size_t entry, Extent* extent)
   {
     ENTRY_RECORD record, next;
     if (!index_.Record(entry, &record)) return false;
-    *begin = record.Offset;
+    extent->begin = record.Offset;
+    extent->hash = record.Hash;
     if (entry + 1 < table_.Count) {
       if (!index_.Record(entry + 1, &next)) return false;
-      *end = next.Offset;
+      extent->end = next.Offset;
     } else {
-      *end = table_.ArenaUnits - ENTRY_TABLE_SLACK;
+      extent->end = table_.ArenaUnits - ENTRY_TABLE_SLACK;
     }
-    return *begin < *end && *end - *begin >= 2 && *end <= table_.ArenaUnits - ENTRY_TABLE_SLACK;
+    return extent->begin < extent->end && extent->end - extent->begin >= 2 &&
+           extent->end <= table_.ArenaUnits - ENTRY_TABLE_SLACK;
   }
 
   HANDLE file_;
@@ -331,7 +342,6 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
     for (const Call& call : g_calls) sink(call.code, call.length, call.text);
   }
   g_calls.clear();
-  index.Unmap();
   CloseHandle(tableFile);
   // A page or entry that does not match: the table or the index is damaged, and made again.
   return !sound ? -1 : results > 0 ? 1 : 0;
@@ -345,9 +355,7 @@ void KeepLookupIndex(const WCHAR* fileName)
   TABLE_VIEW table;
   HANDLE file = OpenTableView(tablePath, stamp, &table);
   if (file == INVALID_HANDLE_VALUE) return;
-  IndexView current;
-  bool kept = current.Map(indexPath, table, true);
-  current.Unmap();
+  bool kept = IndexView().Map(indexPath, table, true);
   if (kept) {
     CloseHandle(file);
     return;

@@ -192,6 +192,20 @@ static int EffectivePath()
   return SEARCH_PATH_PORTABLE;
 }
 
+static CandidateScanner EffectiveScanner()
+{
+  int path = EffectivePath();
+  return path == SEARCH_PATH_AVX2 ? ScanCandidatesAvx2 : path == SEARCH_PATH_SSE2 ? ScanCandidatesSse2 : ScanCandidatesPortable;
+}
+
+// The units of query that take part (at most MAX_QUERY_UNITS).
+static int QueryUnits(const WCHAR* query)
+{
+  int n = 0;
+  while (query && n < MAX_QUERY_UNITS && query[n]) n++;
+  return n;
+}
+
 // ---- scanning one block of entries
 
 // Every accepted window has at most one mismatch (two cost more than any
@@ -294,11 +308,6 @@ static void ScanRun(Scan* s, const CandidateProbes* probes, CandidateScanner sca
   }
 }
 
-static void ScanBlock(Scan* s, const CandidateProbes* probes, CandidateScanner scanner, int first, int last)
-{
-  ScanRun(s, probes, scanner, EntryTable.Entries + first, first, last - first);
-}
-
 // An accepted window's first unit matches, or with 6 units and whole word off
 // (where its one mismatch may come first) its second.
 template <bool FirstExact>
@@ -359,13 +368,18 @@ static void ScanRunPinyin(Scan* s, const DictionaryEntry* const* run, const ENTR
   }
 }
 
-// The whole-table scan's block: the loaded table's blocks and marks.
-static void ScanBlockPinyin(Scan* s, int first, int last, bool firstExact)
+// The scan of entries first to first + count - 1 (blocks run[k], marks marks[k]) that the
+// query calls for: the pronunciation windows with PinYin on, else the candidate scan.
+static void ScanEntries(Scan* s, const CandidateProbes* probes, CandidateScanner scanner, int pinyin,
+                        const DictionaryEntry* const* run, const ENTRY_MARKS* marks, int first, int count)
 {
-  if (firstExact)
-    ScanRunPinyin<true>(s, EntryTable.Entries + first, EntryMarks + first, first, last - first);
+  if (count <= 0) return;
+  if (pinyin && (s->wholeWord || s->n != 6))
+    ScanRunPinyin<true>(s, run, marks, first, count);
+  else if (pinyin)
+    ScanRunPinyin<false>(s, run, marks, first, count);
   else
-    ScanRunPinyin<false>(s, EntryTable.Entries + first, EntryMarks + first, first, last - first);
+    ScanRun(s, probes, scanner, run, first, count);
 }
 
 // ---- delivery
@@ -444,18 +458,13 @@ static Scan StartScan(WCHAR* query, int n, int matchCase, int wholeWord)
 
 void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, ResultSink sink)
 {
-  int n = 0;
-  while (query && n < MAX_QUERY_UNITS && query[n]) n++;
+  int n = QueryUnits(query);
   if (n == 0) {
     sink(-1, 0, nullptr);
     return;
   }
   Scan s = StartScan(query, n, matchCase, wholeWord);
-
-  int path = EffectivePath();
-  CandidateScanner scanner = path == SEARCH_PATH_AVX2   ? ScanCandidatesAvx2
-                             : path == SEARCH_PATH_SSE2 ? ScanCandidatesSse2
-                                                        : ScanCandidatesPortable;
+  CandidateScanner scanner = EffectiveScanner();
   CandidateProbes probes;
   SetProbes(&s, &probes);
 
@@ -463,10 +472,8 @@ void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, Re
   for (LONG first = 0; first < count; first += 1000) {
     ReportProgress(first, count, sink);
     LONG last = first + 1000 < count ? first + 1000 : count;
-    if (pinyin)
-      ScanBlockPinyin(&s, first, last, wholeWord || n != 6);
-    else
-      ScanBlock(&s, &probes, scanner, first, last);
+    ScanEntries(&s, &probes, scanner, pinyin, EntryTable.Entries + first, EntryMarks ? EntryMarks + first : nullptr,
+                (int)first, (int)(last - first));
   }
 
   Deliver(&s, sink);
@@ -477,8 +484,7 @@ void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, Re
 
 int CandidatesSuffice(const WCHAR* query, int wholeWord)
 {
-  int n = 0;
-  while (query && n < MAX_QUERY_UNITS && query[n]) n++;
+  int n = QueryUnits(query);
   // Any mismatch costs more than the thresholds of up to four units allow, and whole words
   // take no mismatch: every accepted window is the query itself.
   return n > 0 && (n <= 4 || wholeWord) ? n : 0;
@@ -523,18 +529,14 @@ struct RUN_SEARCH {
 
 RUN_SEARCH* BeginRunSearch(const WCHAR* query, int matchCase, int wholeWord, int pinyin)
 {
-  int n = 0;
-  while (query && n < MAX_QUERY_UNITS && query[n]) n++;
+  int n = QueryUnits(query);
   if (n == 0) return nullptr;
   RUN_SEARCH* r = static_cast<RUN_SEARCH*>(calloc(1, sizeof(RUN_SEARCH)));
   if (!r) return nullptr;
   memcpy(r->query, query, n * sizeof(WCHAR));
   r->scan = StartScan(r->query, n, matchCase, wholeWord);
   r->pinyin = pinyin;
-  int path = EffectivePath();
-  r->scanner = path == SEARCH_PATH_AVX2   ? ScanCandidatesAvx2
-               : path == SEARCH_PATH_SSE2 ? ScanCandidatesSse2
-                                          : ScanCandidatesPortable;
+  r->scanner = EffectiveScanner();
   SetProbes(&r->scan, &r->probes);
   return r;
 }
@@ -542,13 +544,7 @@ RUN_SEARCH* BeginRunSearch(const WCHAR* query, int matchCase, int wholeWord, int
 const int* SearchRun(RUN_SEARCH* search, const DictionaryEntry* const* run, const ENTRY_MARKS* marks, LONG first,
                      int count, int* accepted)
 {
-  Scan* s = &search->scan;
-  if (count > 0 && search->pinyin && (s->wholeWord || s->n != 6))
-    ScanRunPinyin<true>(s, run, marks, (int)first, count);
-  else if (count > 0 && search->pinyin)
-    ScanRunPinyin<false>(s, run, marks, (int)first, count);
-  else if (count > 0)
-    ScanRun(s, &search->probes, search->scanner, run, (int)first, count);
+  ScanEntries(&search->scan, &search->probes, search->scanner, search->pinyin, run, marks, (int)first, count);
   *accepted = search->scan.count;
   return search->scan.entries;
 }

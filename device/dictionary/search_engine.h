@@ -70,7 +70,6 @@ int CandidatesSuffice(const WCHAR* query, int wholeWord);
 void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const int* index,
                             const DictionaryEntry* const* entries, int candidates, LONG tableCount, ResultSink sink);
 
-
 // SearchDictionary over a table its caller reads through in runs of whole entries, never
 // holding all of it: BeginRunSearch (null for an empty query or without memory), then
 // SearchRun for each run in table order, then EndRunSearch. The sink then receives exactly the

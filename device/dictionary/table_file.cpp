@@ -77,8 +77,7 @@ bool CheckEntries(TableHash* hash, const ENTRY_MARKS* marks, size_t count, const
       if (end - p < 2) return false;
       size_t length = p[0];
       if ((size_t)(end - p) < length + 2 || p[length + 1] != 0) return false;
-      ENTRY_MARKS m = marks[i];
-      if (m.Open == MARK_NONE ? m.Hash != MARK_NONE : !(m.Open < m.Hash && m.Hash <= length)) return false;
+      if (!MarksFit(marks[i], length)) return false;
       entries[i] = const_cast<WCHAR*>(p);
       p += length + 2;
     }
@@ -154,20 +153,12 @@ HANDLE OpenTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_
   return file;
 }
 
-int MapTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view, bool onDemand)
-{
-  HANDLE file = OpenTableView(tablePath, stamp, view);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  const BYTE* bytes = MapWholeFile(file, onDemand);
-  CloseHandle(file);
-  if (!bytes) return 0;
-  view->Bytes = bytes;
-  view->Marks = reinterpret_cast<const ENTRY_MARKS*>(bytes + TableHeaderBytes());
-  view->Arena = reinterpret_cast<const WCHAR*>(bytes + view->ArenaOffset);
-  return 1;
-}
-
 size_t TableHeaderBytes() { return sizeof(TABLE_HEADER); }
+
+bool MarksFit(ENTRY_MARKS marks, size_t length)
+{
+  return marks.Open == MARK_NONE ? marks.Hash == MARK_NONE : marks.Open < marks.Hash && marks.Hash <= length;
+}
 
 bool ReadFileAt(HANDLE file, DWORD at, void* data, size_t bytes)
 {
@@ -203,13 +194,28 @@ bool LocateKeptTable(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePa
   return true;
 }
 
+// The table at tablePath mapped whole after its header was checked; its entries are checked by
+// the caller.
+static int MapTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view)
+{
+  HANDLE file = OpenTableView(tablePath, stamp, view);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  const BYTE* bytes = MapWholeFile(file);
+  CloseHandle(file);
+  if (!bytes) return 0;
+  view->Bytes = bytes;
+  view->Marks = reinterpret_cast<const ENTRY_MARKS*>(bytes + TableHeaderBytes());
+  view->Arena = reinterpret_cast<const WCHAR*>(bytes + view->ArenaOffset);
+  return 1;
+}
+
 int MapTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_MAPPING* mapping,
                  DictionaryEntry*** entries, const ENTRY_MARKS** marks, LONG* count, int* status,
                  WCHAR name[WORD_LIST_NAME_UNITS])
 {
   *mapping = TABLE_MAPPING{};
   TABLE_VIEW view;
-  if (!MapTableView(tablePath, stamp, &view, false)) return 0;
+  if (!MapTableView(tablePath, stamp, &view)) return 0;
   size_t n = view.Count;
   LARGE_BLOCK block;
   if (!AllocLargeBlock(&block, (n ? n : 1) * sizeof(DictionaryEntry*))) {

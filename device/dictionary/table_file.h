@@ -36,10 +36,10 @@ BOOL StampDatabase(HANDLE file, DWORD size, DATABASE_STAMP* stamp);
 // else all at once); null when it cannot be. UnmapViewOfFile frees it.
 const BYTE* MapWholeFile(HANDLE file, bool onDemand = false);
 
-// A table file mapped after its header alone was checked (it belongs to stamp, and its size
-// and layout add up), its entries not yet: for a reader that checks what it reads.
+// A table file whose header alone was checked (it belongs to stamp, and its size and layout
+// add up), its entries not yet: for a reader that checks what it reads.
 struct TABLE_VIEW {
-  const BYTE* Bytes;  // the whole file; UnmapViewOfFile frees it
+  const BYTE* Bytes;  // the whole file when mapped (MapTableFile), else null
   size_t FileBytes;
   size_t Count;
   const ENTRY_MARKS* Marks;
@@ -50,15 +50,18 @@ struct TABLE_VIEW {
   uint64_t HeaderHash, ContentHash;
   WCHAR Name[WORD_LIST_NAME_UNITS];
 };
-int MapTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view, bool onDemand);
 
-// The same checks of the header alone, for a reader that reads the file through instead: the
+// Checks the header of the table at tablePath, for a reader that reads the file through: the
 // open file (its pointer past the header) with view's sizes, counts, status, hashes and name
 // set and its pointers null, or INVALID_HANDLE_VALUE.
 HANDLE OpenTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view);
 
 // The bytes of a table file's header; its marks follow.
 size_t TableHeaderBytes();
+
+// Whether an entry's marks fit its text of length units: none at all, or a '[' before a '#'
+// inside it.
+bool MarksFit(ENTRY_MARKS marks, size_t length);
 
 // Reads bytes from the file's pointer on; false when the file fails or ends first.
 bool ReadFully(HANDLE file, void* data, size_t bytes);

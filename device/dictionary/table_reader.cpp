@@ -75,10 +75,7 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
       size_t length = p[0];
       if ((size_t)(to - p) < length + 2) break;
       if (walked + length + 2 > blockUnits || p[length + 1] != 0) return false;
-      if (marks) {
-        ENTRY_MARKS m = marks[entry];
-        if (m.Open == MARK_NONE ? m.Hash != MARK_NONE : !(m.Open < m.Hash && m.Hash <= length)) return false;
-      }
+      if (marks && !MarksFit(marks[entry], length)) return false;
       run[count++] = p;
       p += length + 2;
       walked += length + 2;

@@ -54,13 +54,22 @@ std::vector<BYTE> ReadFile(const std::string& path)
   return std::vector<BYTE>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+// A new program folder holding a database of these lines, the match weights set up.
+std::string FolderWith(const std::vector<std::u16string>& lines)
+{
+  std::string folder = NewTestFolder();
+  WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
+  SetProgramFolder(Widen(folder).c_str());
+  InitMatchWeights();
+  return folder;
+}
+
 // A folder holding the full Simplified database when it was fetched, else a made-up one of
 // Chinese lines; its table loaded and its index made.
 std::string PreparedFolder()
 {
   std::string folder = FullDictionaryFolder();
   if (folder.empty()) {
-    folder = NewTestFolder();
     std::mt19937 random(5);
     const std::u16string alphabet = u"中国人大小学生日月水火山天地上下王吃";
     std::vector<std::u16string> lines;
@@ -69,8 +78,7 @@ std::string PreparedFolder()
       for (int k = 1 + (int)(random() % 4); k > 0; k--) word += alphabet[random() % alphabet.size()];
       lines.push_back(word + u" [zi4] /word " + word.substr(0, 1) + u"/");
     }
-    WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
-    SetProgramFolder(Widen(folder).c_str());
+    folder = FolderWith(lines);
   }
   InitMatchWeights();
   LoadDictionary(u"cedict.gb.dat");
@@ -119,12 +127,9 @@ TEST(LookupIndex, AnswersEveryChineseQueryAsTheWholeTable)
 
 TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
 {
-  std::string folder = NewTestFolder();
   std::vector<std::u16string> lines;
   for (int i = 0; i < 400; i++) lines.push_back(u"中" + std::u16string(1, (char16_t)(0x4E00 + i)) + u" [zhong1] /middle/");
-  WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
-  SetProgramFolder(Widen(folder).c_str());
-  InitMatchWeights();
+  std::string folder = FolderWith(lines);
   EXPECT_EQ(-1, Indexed(u"中", 0, 0));  // nothing kept yet
   LoadDictionary(u"cedict.gb.dat");
   KeepLookupIndex(u"cedict.gb.dat");
@@ -205,7 +210,6 @@ void ExpectReadThroughAsTheWholeTable(int queries)
 TEST(TableSearch, ReadsTheKeptTableThroughAsTheWholeTableSearchesIt)
 {
   // Entries of every size, some longer than the pieces the table is read in.
-  std::string folder = NewTestFolder();
   std::mt19937 random(3);
   const char16_t* words[] = {u"to", u"eat", u"China", u"beautiful", u"compute", u"Wang", u"king", u"(bird)"};
   std::vector<std::u16string> lines;
@@ -216,17 +220,14 @@ TEST(TableSearch, ReadsTheKeptTableThroughAsTheWholeTableSearchesIt)
     const char16_t* sounds[] = {u"zhong1", u"wang2 guo2", u"zhong1 guo2 ren2", u"chi1"};
     lines.push_back(u"中" + std::u16string(1, (char16_t)(0x4E00 + i % 300)) + u" [" + sounds[i % 4] + u"] /" + definition + u"/");
   }
-  WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
-  SetProgramFolder(Widen(folder).c_str());
-  InitMatchWeights();
+  FolderWith(lines);
   EXPECT_EQ(-1, ReadThrough(u"king", 0, 0));  // nothing kept yet
   EXPECT_EQ(-1, g_status);
   LoadDictionary(u"cedict.gb.dat");
   ASSERT_EQ(LOAD_OK, LoadDictionaryStatus());
   ExpectReadThroughAsTheWholeTable(150);
 
-  std::string full = FullDictionaryFolder();
-  if (!full.empty()) {
+  if (!FullDictionaryFolder().empty()) {
     LoadDictionary(u"cedict.gb.dat");
     ExpectReadThroughAsTheWholeTable(40);
   }
@@ -234,12 +235,9 @@ TEST(TableSearch, ReadsTheKeptTableThroughAsTheWholeTableSearchesIt)
 
 TEST(TableSearch, ADamagedStaleOrShortTableIsRefused)
 {
-  std::string folder = NewTestFolder();
   std::vector<std::u16string> lines;
   for (int i = 0; i < 300; i++) lines.push_back(u"王" + std::u16string(1, (char16_t)(0x4E00 + i)) + u" [wang2] /king/");
-  WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
-  SetProgramFolder(Widen(folder).c_str());
-  InitMatchWeights();
+  std::string folder = FolderWith(lines);
   LoadDictionary(u"cedict.gb.dat");
   FreeDictionary();
   std::string table = folder + "cedict.gb.dat.table";
