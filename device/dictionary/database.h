@@ -31,6 +31,9 @@ extern ENTRY_TABLE EntryTable;
 // many zero units. Scanners may read that far past any entry's terminator.
 #define ENTRY_TABLE_SLACK 64
 
+// The most units one entry block takes: the length unit, 65,535 units of text, the zero.
+#define ENTRY_BLOCK_MAX_UNITS 65537
+
 // Where the pronunciation of each entry starts, for the PinYin search: Open is
 // the index of the first '[' in the entry text (MARK_NONE when there is none)
 // and Hash the index of the first '#' after it. EntryMarks[i] belongs to entry i;
@@ -61,6 +64,14 @@ int LoadDictionaryStatus();
 // Parses a database image already in memory, replacing the table as LoadDictionary
 // does. Returns the status; used by LoadDictionary and by tests.
 int LoadDictionaryImage(const BYTE* image, DWORD size);
+
+// Makes the table kept beside the database fileName (table_file.h) when it has none that
+// belongs to the database as it is now, parsing the file and writing the table as it goes,
+// never holding either whole: for a lookup that then reads the kept table through. The loaded
+// table is left as it is. Returns 1 when it made one, 0 when there was one already (whole or
+// not: that is for its reader to find), -1 when none could be made (the database unreadable
+// or without an entry, or the folder not writable).
+int KeepDictionaryTable(const WCHAR* fileName);
 
 // Frees the table; the count becomes 0.
 void FreeDictionary();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -33,15 +34,15 @@ void FreeDictionary()
   WordListName[0] = 0;
 }
 
-static void TakeWordListName(const WCHAR* header, size_t length)
+static void TakeWordListName(const WCHAR* header, size_t length, WCHAR name[WORD_LIST_NAME_UNITS])
 {
   size_t i = 0;
   while (i < length && (header[i] == u'#' || header[i] == u' ')) i++;
   size_t n = 0;
   while (i < length && n < WORD_LIST_NAME_UNITS - 1 && header[i] != u',' && header[i] != 13)
-    WordListName[n++] = header[i++];
-  while (n > 0 && WordListName[n - 1] == u' ') n--;
-  WordListName[n] = 0;
+    name[n++] = header[i++];
+  while (n > 0 && name[n - 1] == u' ') n--;
+  while (n < WORD_LIST_NAME_UNITS) name[n++] = 0;  // a kept table holds the whole array
 }
 
 int LoadDictionaryStatus()
@@ -154,13 +155,74 @@ static void ReleaseParsed(const void* upTo, const BYTE** released)
 #endif
 }
 
-// released: null, or the start of a read-only file mapping that holds image (page-aligned),
-// whose pages the parse may give back once it has passed them.
-static int ParseDictionaryImage(const BYTE* image, DWORD size, const BYTE* released)
+// The table in memory: the pointer array, the marks and the entry blocks in TableBlock.
+class MemoryTable {
+ public:
+  // Room for capacity entries, whose lines take remaining units of the file.
+  bool Begin(size_t capacity, size_t remaining)
+  {
+    // An entry block (length, text, key, terminator) never exceeds three times the units its
+    // line takes in the file (an empty line: one CR, three units).
+    size_t arenaUnits = 3 * remaining + ENTRY_TABLE_SLACK;
+    size_t pointerBytes = capacity * sizeof(DictionaryEntry*);
+    size_t markBytes = (capacity * sizeof(ENTRY_MARKS) + 7) & ~(size_t)7;
+    if (!AllocLargeBlock(&TableBlock, pointerBytes + markBytes + arenaUnits * sizeof(WCHAR))) {
+      WCHAR trace[64];
+      wsprintfW(trace, u"ERROR @ %d ##########################\n", 0);
+      OutputDebugStringW(trace);
+      return false;
+    }
+    BYTE* bytes = static_cast<BYTE*>(TableBlock.Data);
+    EntryTable.Entries = reinterpret_cast<DictionaryEntry**>(bytes);
+    marks_ = reinterpret_cast<ENTRY_MARKS*>(bytes + pointerBytes);
+    EntryMarks = marks_;
+    out_ = reinterpret_cast<WCHAR*>(bytes + pointerBytes + markBytes);
+    return true;
+  }
+  WCHAR* Room() { return out_; }
+  bool Add(size_t units, ENTRY_MARKS marks)
+  {
+    marks_[count_] = marks;
+    EntryTable.Entries[count_++] = out_;
+    out_ += units;
+    return true;
+  }
+  // The zero slack after the last block.
+  void Finish()
+  {
+    EntryTable.Count = (LONG)count_;
+    memset(out_, 0, ENTRY_TABLE_SLACK * sizeof(WCHAR));
+  }
+
+ private:
+  ENTRY_MARKS* marks_ = nullptr;
+  WCHAR* out_ = nullptr;
+  size_t count_ = 0;
+};
+
+// A table file written as the parse goes.
+class FileTable {
+ public:
+  explicit FileTable(const WCHAR* path) : path_(path) {}
+  bool Begin(size_t capacity, size_t) { return writer_.Begin(path_, capacity); }
+  WCHAR* Room() { return writer_.Room(); }
+  bool Add(size_t units, ENTRY_MARKS marks) { return writer_.Add(units, marks); }
+  TableWriter& Writer() { return writer_; }
+
+ private:
+  const WCHAR* path_;
+  TableWriter writer_;
+};
+
+// Parses a database image into sink (MemoryTable or FileTable) and the word list's name into
+// name; returns the load status. released: null, or the start of a read-only file mapping
+// that holds image (page-aligned), whose pages the parse may give back once it has passed
+// them.
+template <class Sink>
+static int ParseImage(const BYTE* image, DWORD size, const BYTE* released, Sink& sink, WCHAR name[WORD_LIST_NAME_UNITS])
 {
-  FreeDictionary();
   int status = LOAD_OK;
-  if (!image || size < 4) return LastStatus = LOAD_DAMAGED;
+  if (!image || size < 4) return LOAD_DAMAGED;
 
   int32_t lineCount;
   memcpy(&lineCount, image, 4);
@@ -168,53 +230,30 @@ static int ParseDictionaryImage(const BYTE* image, DWORD size, const BYTE* relea
   size_t total = (size - 4) / 2;
 
   // The units are read in place when they are aligned, else from a copy.
-  WCHAR* aligned = nullptr;
+  std::unique_ptr<WCHAR, void (*)(void*)> aligned(nullptr, free);
   const WCHAR* units = reinterpret_cast<const WCHAR*>(image + 4);
   if (reinterpret_cast<uintptr_t>(units) % alignof(WCHAR) != 0) {
-    aligned = static_cast<WCHAR*>(malloc(total * sizeof(WCHAR) + 1));
-    if (!aligned) return LastStatus = LOAD_NO_MEMORY;
-    memcpy(aligned, image + 4, total * sizeof(WCHAR));
-    units = aligned;
+    aligned.reset(static_cast<WCHAR*>(malloc(total * sizeof(WCHAR) + 1)));
+    if (!aligned) return LOAD_NO_MEMORY;
+    memcpy(aligned.get(), image + 4, total * sizeof(WCHAR));
+    units = aligned.get();
+    released = nullptr;
   }
-
-  if (lineCount < 1) {
-    free(aligned);
-    return LastStatus = LOAD_DAMAGED;
-  }
+  if (lineCount < 1) return LOAD_DAMAGED;
 
   // The header line ends at its LF.
   size_t pos = 0;
   while (pos < total && units[pos] != 10) pos++;
-  if (pos == total) {
-    free(aligned);
-    return LastStatus = LOAD_DAMAGED;
-  }
+  if (pos == total) return LOAD_DAMAGED;
   pos++;
 
   // A damaged count must not size the tables: every line holds at least its CR.
   size_t wanted = (size_t)lineCount - 1;
   size_t remaining = total - pos;
   size_t capacity = wanted < remaining ? wanted : remaining;
+  if (!sink.Begin(capacity, remaining)) return LOAD_NO_MEMORY;
+  TakeWordListName(units, pos - 1, name);
 
-  // An entry block (length, text, key, terminator) never exceeds three times
-  // the units its line takes in the file (an empty line: one CR, three units).
-  size_t arenaUnits = 3 * remaining + ENTRY_TABLE_SLACK;
-  size_t pointerBytes = capacity * sizeof(DictionaryEntry*);
-  size_t markBytes = (capacity * sizeof(ENTRY_MARKS) + 7) & ~(size_t)7;
-  if (!AllocLargeBlock(&TableBlock, pointerBytes + markBytes + arenaUnits * sizeof(WCHAR))) {
-    WCHAR trace[64];
-    wsprintfW(trace, u"ERROR @ %d ##########################\n", 0);
-    OutputDebugStringW(trace);
-    free(aligned);
-    return LastStatus = LOAD_NO_MEMORY;
-  }
-  TakeWordListName(units, pos - 1);
-  EntryTable.Entries = static_cast<DictionaryEntry**>(TableBlock.Data);
-  ENTRY_MARKS* marks = reinterpret_cast<ENTRY_MARKS*>(static_cast<BYTE*>(TableBlock.Data) + pointerBytes);
-  EntryMarks = marks;
-  WCHAR* arena = reinterpret_cast<WCHAR*>(static_cast<BYTE*>(TableBlock.Data) + pointerBytes + markBytes);
-
-  WCHAR* out = arena;
   size_t loaded = 0;
   MARKER_SCAN markers = {units, total, 0, 0};
   markers.bits = MarkerMask(units, total < 64 ? total : 64, Markers);
@@ -224,59 +263,73 @@ static int ParseDictionaryImage(const BYTE* image, DWORD size, const BYTE* relea
     size_t cr = ScanLine(&markers, pos, &scan);
     if (cr >= total) break;  // a last line cut before its CR is not an entry
 
-    size_t j = cr - pos;
-    // The line's last unit (its closing '/') gives way to '#'; an empty line
-    // has none, so its text is '#' and the key alone.
-    size_t kept = j > 0 ? j - 1 : 0;
+    // The toneless key: the pronunciation's units without its digits.
     size_t keyUnits = 0;
-    WCHAR* entry = out;
-    WCHAR* key = entry + 1 + kept;
-    key[0] = u'#';
     if (scan.Close != NOWHERE) {
       for (size_t k = scan.Open + 1; k < scan.Close && keyUnits < MAX_KEY_UNITS - 1; k++)
-        if (!IsDigit(units[k])) key[1 + keyUnits++] = units[k];
+        if (!IsDigit(units[k])) keyUnits++;
     }
-    // The length unit holds 16 bits: an overlong line keeps what fits.
+    // The line's last unit (its closing '/') gives way to '#'; an empty line has none, so its
+    // text is '#' and the key alone. The length unit holds 16 bits: an overlong line keeps
+    // what fits.
+    size_t j = cr - pos;
+    size_t kept = j > 0 ? j - 1 : 0;
     size_t maxKept = 65535 - 1 - keyUnits;
     bool cut = kept > maxKept;
     if (cut) {
       kept = maxKept;
-      key = entry + 1 + kept;
-      memmove(key, entry + 1 + (j - 1), (1 + keyUnits) * sizeof(WCHAR));
       status = LOAD_DAMAGED;
     }
-    // Copy the line after the key so a moved key is never overwritten.
+    WCHAR* entry = sink.Room();
+    if (!entry) break;
     memcpy(entry + 1, units + pos, kept * sizeof(WCHAR));
+    WCHAR* key = entry + 1 + kept;
+    *key++ = u'#';
+    if (keyUnits) {
+      size_t n = 0;
+      for (size_t k = scan.Open + 1; n < keyUnits; k++)
+        if (!IsDigit(units[k])) key[n++] = units[k];
+    }
     size_t length = kept + 1 + keyUnits;
     entry[0] = (WCHAR)length;
     entry[1 + length] = 0;
 
-    // The line's first '[' and '#' keep their places in the entry text; the
-    // loader's own '#' at kept ends the search for one.
+    // The line's first '[' and '#' keep their places in the entry text; the loader's own '#'
+    // at kept ends the search for one.
+    ENTRY_MARKS marks;
     if (cut) {
-      marks[loaded] = MarkText(entry + 1, length);
+      marks = MarkText(entry + 1, length);
     } else if (scan.FirstOpen == NOWHERE || scan.FirstOpen - pos >= kept) {
-      marks[loaded].Open = marks[loaded].Hash = MARK_NONE;
+      marks.Open = marks.Hash = MARK_NONE;
     } else {
-      marks[loaded].Open = (WORD)(scan.FirstOpen - pos);
+      marks.Open = (WORD)(scan.FirstOpen - pos);
       size_t hash = scan.FirstHash == NOWHERE ? kept : scan.FirstHash - pos;
-      marks[loaded].Hash = (WORD)(hash < kept ? hash : kept);
+      marks.Hash = (WORD)(hash < kept ? hash : kept);
     }
-    EntryTable.Entries[loaded++] = entry;
-    out = entry + length + 2;
+    if (!sink.Add(length + 2, marks)) break;
+    loaded++;
 
     pos = cr + 1;
     if (pos < total && units[pos] == 10)
       pos++;
     else
       status = LOAD_DAMAGED;  // a CR without its LF
-    if (released && !aligned) ReleaseParsed(units + pos, &released);
+    if (released) ReleaseParsed(units + pos, &released);
   }
-  EntryTable.Count = (LONG)loaded;
-  memset(out, 0, ENTRY_TABLE_SLACK * sizeof(WCHAR));
-
   if (loaded < wanted || pos < total) status = LOAD_DAMAGED;
-  free(aligned);
+  return status;
+}
+
+static int ParseDictionaryImage(const BYTE* image, DWORD size, const BYTE* released)
+{
+  FreeDictionary();
+  MemoryTable table;
+  int status = ParseImage(image, size, released, table, WordListName);
+  if (status == LOAD_OK || status == LOAD_DAMAGED) {
+    if (EntryTable.Entries) table.Finish();
+  } else {
+    FreeDictionary();
+  }
   return LastStatus = status;
 }
 
@@ -352,6 +405,40 @@ void LoadDictionary(const WCHAR* fileName)
   }
   LoadDictionaryImage(buffer, size);
   FreeLargeBlock(&copy);
+}
+
+int KeepDictionaryTable(const WCHAR* fileName)
+{
+  WCHAR path[MAX_PATH], tablePath[MAX_PATH];
+  if (!ProgramFolderPath(fileName, path) || lstrlenW(path) + 6 >= MAX_PATH) return -1;
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return -1;
+  DWORD high = 0;
+  DWORD size = GetFileSize(file, &high);
+  DATABASE_STAMP stamp;
+  if (size == INVALID_FILE_SIZE || high != 0 || !StampDatabase(file, size, &stamp)) {
+    CloseHandle(file);
+    return -1;
+  }
+  lstrcpyW(tablePath, path);
+  lstrcatW(tablePath, u".table");
+  TABLE_VIEW view;
+  HANDLE kept = OpenTableView(tablePath, stamp, &view);
+  if (kept != INVALID_HANDLE_VALUE) {
+    CloseHandle(kept);
+    CloseHandle(file);
+    return 0;
+  }
+  // Mapped page by page as the parse reaches it, and handed back behind it: the database is
+  // never resident whole either.
+  const BYTE* image = MapWholeFile(file, true);
+  CloseHandle(file);
+  if (!image) return -1;
+  FileTable table(tablePath);
+  WCHAR name[WORD_LIST_NAME_UNITS] = {};
+  int status = ParseImage(image, size, image, table, name);
+  UnmapViewOfFile(image);
+  return (status == LOAD_OK || status == LOAD_DAMAGED) && table.Writer().Finish(stamp, status, name) ? 1 : -1;
 }
 
 int CopyEntryText(int index, WCHAR** copy)

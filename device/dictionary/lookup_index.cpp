@@ -347,18 +347,18 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
   return !sound ? -1 : results > 0 ? 1 : 0;
 }
 
-void KeepLookupIndex(const WCHAR* fileName)
+bool KeepLookupIndex(const WCHAR* fileName)
 {
   DATABASE_STAMP stamp;
   WCHAR tablePath[MAX_PATH], indexPath[MAX_PATH];
-  if (!Locate(fileName, &stamp, tablePath, indexPath)) return;
+  if (!Locate(fileName, &stamp, tablePath, indexPath)) return false;
   TABLE_VIEW table;
   HANDLE file = OpenTableView(tablePath, stamp, &table);
-  if (file == INVALID_HANDLE_VALUE) return;
+  if (file == INVALID_HANDLE_VALUE) return false;
   bool kept = IndexView().Map(indexPath, table, true);
   if (kept) {
     CloseHandle(file);
-    return;
+    return false;
   }
 
   // Made from the table file read through twice (a mapping of it would hold it all in memory
@@ -418,7 +418,7 @@ void KeepLookupIndex(const WCHAR* fileName)
   CloseHandle(file);
   if (!read) {
     FreeLargeBlock(&body);
-    return;
+    return false;
   }
   std::vector<uint64_t> ownHashes = PageHashesOf(static_cast<const BYTE*>(body.Data), bodyBytes);
 
@@ -436,6 +436,7 @@ void KeepLookupIndex(const WCHAR* fileName)
   const FILE_PART parts[] = {{&header, sizeof header},
                              {ownHashes.data(), ownHashes.size() * sizeof(uint64_t)},
                              {body.Data, bodyBytes}};
-  WriteFileInPlace(indexPath, parts, 3);
+  bool written = WriteFileInPlace(indexPath, parts, 3);
   FreeLargeBlock(&body);
+  return written;
 }

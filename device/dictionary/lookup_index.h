@@ -35,5 +35,6 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
 // Makes the index of the database fileName's kept table when there is no whole one (every page
 // matching) for the table as it is now. The table's file is read through in pieces and checked as a load checks it (its
 // header, every entry block, the hash of its content); the index is made only from a table
-// that passes. Best effort: a folder that cannot be written keeps no index.
-void KeepLookupIndex(const WCHAR* fileName);
+// that passes. Best effort: a folder that cannot be written keeps no index. True when it made
+// one.
+bool KeepLookupIndex(const WCHAR* fileName);

@@ -12,7 +12,8 @@
 
 namespace {
 
-const char kMagic[8] = {'O', 'R', 'L', 'T', 'A', 'B', 'L', '1'};
+// 2: the marks after the entry blocks, so that a table can be written as it is parsed.
+const char kMagic[8] = {'O', 'R', 'L', 'T', 'A', 'B', 'L', '2'};
 const size_t kSampleBytes = 4096;
 
 struct TABLE_HEADER {
@@ -26,12 +27,28 @@ struct TABLE_HEADER {
   uint64_t ContentHash;  // of everything after the header
   uint64_t HeaderHash;   // of the header before this field
 };
-static_assert(sizeof(TABLE_HEADER) % 8 == 0, "the marks follow the header 8-aligned");
+static_assert(sizeof(TABLE_HEADER) % 8 == 0, "the entry blocks follow the header 8-aligned");
+
+size_t Padded(size_t bytes)
+{
+  return (bytes + 7) & ~(size_t)7;
+}
 
 size_t MarkBytes(size_t count)
 {
-  return (count * sizeof(ENTRY_MARKS) + 7) & ~(size_t)7;
+  return Padded(count * sizeof(ENTRY_MARKS));
 }
+
+// The header's size, the entry blocks with their slack and the marks, each 8-aligned.
+uint64_t TableBytes(size_t count, size_t arenaUnits)
+{
+  return sizeof(TABLE_HEADER) + Padded(arenaUnits * sizeof(WCHAR)) + MarkBytes(count);
+}
+
+const BYTE kZeros[8] = {};
+
+// A writer hashes and writes the entry blocks 2 MiB at a time (one huge page).
+const size_t kWritePieceUnits = (size_t)1 << 20;
 
 uint64_t HeaderHash(const TABLE_HEADER& header)
 {
@@ -137,14 +154,15 @@ HANDLE OpenTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_
       header.FileBytes != fileBytes || !SameStamp(header.Source, stamp) || header.Count < 0 ||
       (header.Status != LOAD_OK && header.Status != LOAD_DAMAGED) ||
       header.ArenaUnits > fileBytes / sizeof(WCHAR) || header.ArenaUnits < ENTRY_TABLE_SLACK ||
-      sizeof header + MarkBytes((size_t)header.Count) + header.ArenaUnits * sizeof(WCHAR) != fileBytes) {
+      TableBytes((size_t)header.Count, header.ArenaUnits) != fileBytes) {
     CloseHandle(file);
     return INVALID_HANDLE_VALUE;
   }
   view->FileBytes = fileBytes;
   view->Count = (size_t)header.Count;
-  view->ArenaOffset = sizeof header + MarkBytes(view->Count);
+  view->ArenaOffset = sizeof header;
   view->ArenaUnits = header.ArenaUnits;
+  view->MarksOffset = sizeof header + Padded(header.ArenaUnits * sizeof(WCHAR));
   view->Status = header.Status;
   view->HeaderHash = header.HeaderHash;
   view->ContentHash = header.ContentHash;
@@ -204,7 +222,7 @@ static int MapTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TAB
   CloseHandle(file);
   if (!bytes) return 0;
   view->Bytes = bytes;
-  view->Marks = reinterpret_cast<const ENTRY_MARKS*>(bytes + TableHeaderBytes());
+  view->Marks = reinterpret_cast<const ENTRY_MARKS*>(bytes + view->MarksOffset);
   view->Arena = reinterpret_cast<const WCHAR*>(bytes + view->ArenaOffset);
   return 1;
 }
@@ -225,9 +243,12 @@ int MapTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_MAPP
   DictionaryEntry** table = static_cast<DictionaryEntry**>(block.Data);
   TableHash hash;
   TableHashReset(&hash);
-  TableHashUpdate(&hash, view.Marks, MarkBytes(n));
-  bool whole = CheckEntries(&hash, view.Marks, n, view.Arena, view.ArenaUnits, table) &&
-               TableHashDigest(&hash) == view.ContentHash;
+  const BYTE* arenaEnd = reinterpret_cast<const BYTE*>(view.Arena + view.ArenaUnits);
+  bool whole = CheckEntries(&hash, view.Marks, n, view.Arena, view.ArenaUnits, table);
+  if (whole) {
+    TableHashUpdate(&hash, arenaEnd, view.FileBytes - (size_t)(arenaEnd - view.Bytes));  // the padding and the marks
+    whole = TableHashDigest(&hash) == view.ContentHash;
+  }
   if (!whole) {
     FreeLargeBlock(&block);
     UnmapViewOfFile(view.Bytes);
@@ -243,6 +264,25 @@ int MapTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_MAPP
   return 1;
 }
 
+// The header of a table of count entries whose blocks and slack take arenaUnits, with the hash
+// of everything after it.
+static TABLE_HEADER MakeHeader(const DATABASE_STAMP& stamp, int status, size_t count, size_t arenaUnits,
+                               const WCHAR name[WORD_LIST_NAME_UNITS], uint64_t contentHash)
+{
+  TABLE_HEADER header;
+  memset(&header, 0, sizeof header);
+  memcpy(header.Magic, kMagic, sizeof kMagic);
+  header.FileBytes = TableBytes(count, arenaUnits);
+  header.Source = stamp;
+  header.Status = status;
+  header.Count = (int32_t)count;
+  header.ArenaUnits = arenaUnits;
+  memcpy(header.WordListName, name, sizeof header.WordListName);
+  header.ContentHash = contentHash;
+  header.HeaderHash = HeaderHash(header);
+  return header;
+}
+
 void WriteTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, int status)
 {
   size_t n = (size_t)EntryTable.Count;
@@ -250,45 +290,118 @@ void WriteTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, int sta
   const DictionaryEntry* last = EntryTable.Entries[n - 1];
   const WCHAR* arena = EntryTable.Entries[0];
   size_t arenaUnits = (size_t)(last + last[0] + 2 - arena) + ENTRY_TABLE_SLACK;
-  size_t markBytes = MarkBytes(n);
-
-  TABLE_HEADER header;
-  memset(&header, 0, sizeof header);
-  memcpy(header.Magic, kMagic, sizeof kMagic);
-  header.FileBytes = sizeof header + markBytes + arenaUnits * sizeof(WCHAR);
-  if (header.FileBytes >= INVALID_FILE_SIZE) return;
-  header.Source = stamp;
-  header.Status = status;
-  header.Count = (int32_t)n;
-  header.ArenaUnits = arenaUnits;
-  memcpy(header.WordListName, WordListName, sizeof header.WordListName);
-  static const BYTE zeros[8] = {};
+  if (TableBytes(n, arenaUnits) >= INVALID_FILE_SIZE) return;
+  const size_t arenaBytes = arenaUnits * sizeof(WCHAR), markBytes = n * sizeof(ENTRY_MARKS);
+  const FILE_PART content[] = {{arena, arenaBytes},
+                               {kZeros, Padded(arenaBytes) - arenaBytes},
+                               {EntryMarks, markBytes},
+                               {kZeros, Padded(markBytes) - markBytes}};
   TableHash hash;
   TableHashReset(&hash);
-  TableHashUpdate(&hash, EntryMarks, n * sizeof(ENTRY_MARKS));
-  TableHashUpdate(&hash, zeros, markBytes - n * sizeof(ENTRY_MARKS));
-  TableHashUpdate(&hash, arena, arenaUnits * sizeof(WCHAR));
-  header.ContentHash = TableHashDigest(&hash);
-  header.HeaderHash = HeaderHash(header);
+  for (const FILE_PART& part : content) TableHashUpdate(&hash, part.Data, part.Bytes);
+  TABLE_HEADER header = MakeHeader(stamp, status, n, arenaUnits, WordListName, TableHashDigest(&hash));
+  const FILE_PART parts[] = {{&header, sizeof header}, content[0], content[1], content[2], content[3]};
+  WriteFileInPlace(tablePath, parts, 5);
+}
 
-  const FILE_PART parts[] = {{&header, sizeof header},
-                             {EntryMarks, n * sizeof(ENTRY_MARKS)},
-                             {zeros, markBytes - n * sizeof(ENTRY_MARKS)},
-                             {arena, arenaUnits * sizeof(WCHAR)}};
-  WriteFileInPlace(tablePath, parts, 4);
+bool TableWriter::Begin(const WCHAR* tablePath, size_t capacity)
+{
+  if (!BeginFileInPlace(tablePath, &file_) || !AllocLargeBlock(&piece_, kWritePieceUnits * sizeof(WCHAR)) ||
+      !AllocLargeBlock(&marks_, (capacity ? capacity : 1) * sizeof(ENTRY_MARKS))) {
+    Abandon();
+    return false;
+  }
+  capacity_ = capacity;
+  TableHashReset(&hash_);
+  static const TABLE_HEADER blank = {};
+  ok_ = WriteAll(file_.File, &blank, sizeof blank);  // the header comes last, when all is known
+  return ok_;
+}
+
+bool TableWriter::Flush()
+{
+  size_t bytes = used_ * sizeof(WCHAR);
+  TableHashUpdate(&hash_, piece_.Data, bytes);
+  ok_ = ok_ && WriteAll(file_.File, piece_.Data, bytes);
+  written_ += used_;
+  used_ = 0;
+  return ok_;
+}
+
+WCHAR* TableWriter::Room()
+{
+  if (kWritePieceUnits - used_ < ENTRY_BLOCK_MAX_UNITS && !Flush()) return nullptr;
+  return static_cast<WCHAR*>(piece_.Data) + used_;
+}
+
+bool TableWriter::Add(size_t units, ENTRY_MARKS marks)
+{
+  if (count_ >= capacity_) return false;
+  static_cast<ENTRY_MARKS*>(marks_.Data)[count_++] = marks;
+  used_ += units;
+  return ok_;
+}
+
+bool TableWriter::Finish(const DATABASE_STAMP& stamp, int status, const WCHAR name[WORD_LIST_NAME_UNITS])
+{
+  if (count_ == 0) ok_ = false;  // a database with no entry keeps no table
+  if (ok_ && kWritePieceUnits - used_ < ENTRY_TABLE_SLACK) Flush();
+  if (ok_) {
+    memset(static_cast<WCHAR*>(piece_.Data) + used_, 0, ENTRY_TABLE_SLACK * sizeof(WCHAR));
+    used_ += ENTRY_TABLE_SLACK;
+    Flush();
+  }
+  const size_t arenaBytes = written_ * sizeof(WCHAR), markBytes = count_ * sizeof(ENTRY_MARKS);
+  const FILE_PART rest[] = {{kZeros, Padded(arenaBytes) - arenaBytes},
+                            {marks_.Data, markBytes},
+                            {kZeros, Padded(markBytes) - markBytes}};
+  for (const FILE_PART& part : rest) {
+    if (!ok_) break;
+    TableHashUpdate(&hash_, part.Data, part.Bytes);
+    ok_ = WriteAll(file_.File, part.Data, part.Bytes);
+  }
+  if (ok_ && TableBytes(count_, written_) >= INVALID_FILE_SIZE) ok_ = false;
+  if (ok_) {
+    TABLE_HEADER header = MakeHeader(stamp, status, count_, written_, name, TableHashDigest(&hash_));
+    ok_ = SetFilePointer(file_.File, 0, nullptr, FILE_BEGIN) == 0 && WriteAll(file_.File, &header, sizeof header);
+  }
+  bool placed = FinishFileInPlace(&file_, ok_);
+  Abandon();
+  return placed;
+}
+
+void TableWriter::Abandon()
+{
+  if (file_.File != INVALID_HANDLE_VALUE) FinishFileInPlace(&file_, false);
+  FreeLargeBlock(&piece_);
+  FreeLargeBlock(&marks_);
+}
+
+bool BeginFileInPlace(const WCHAR* path, FILE_IN_PLACE* place)
+{
+  WCHAR number[16];
+  wsprintfW(number, u"%lu", (unsigned long)GetCurrentProcessId());
+  place->Path = path;
+  place->Temporary = place->Path + u"." + number + u".new";
+  place->File = CreateFileW(place->Temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return place->File != INVALID_HANDLE_VALUE;
+}
+
+bool FinishFileInPlace(FILE_IN_PLACE* place, bool written)
+{
+  if (place->File == INVALID_HANDLE_VALUE) return false;
+  if (!CloseHandle(place->File)) written = false;
+  place->File = INVALID_HANDLE_VALUE;
+  if (written && MoveFileExW(place->Temporary.c_str(), place->Path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  DeleteFileW(place->Temporary.c_str());
+  return false;
 }
 
 bool WriteFileInPlace(const WCHAR* path, const FILE_PART* parts, int count)
 {
-  WCHAR number[16];
-  wsprintfW(number, u"%lu", (unsigned long)GetCurrentProcessId());
-  std::u16string temporary = std::u16string(path) + u"." + number + u".new";
-  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  FILE_IN_PLACE place;
+  if (!BeginFileInPlace(path, &place)) return false;
   bool written = true;
-  for (int k = 0; written && k < count; k++) written = WriteAll(file, parts[k].Data, parts[k].Bytes);
-  if (!CloseHandle(file)) written = false;
-  if (written && MoveFileExW(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING)) return true;
-  DeleteFileW(temporary.c_str());
-  return false;
+  for (int k = 0; written && k < count; k++) written = WriteAll(place.File, parts[k].Data, parts[k].Bytes);
+  return FinishFileInPlace(&place, written);
 }

@@ -2,8 +2,9 @@
 // that a later load maps it instead of reading and parsing the database again: a few
 // milliseconds, and the table's pages are the page cache's, shared and never copied.
 //
-// The file holds a header, the entry marks and the entry blocks exactly as the loader
-// lays them out (database.h), then the zero slack. It is used only when it was made from
+// The file holds a header, the entry blocks exactly as the loader lays them out (database.h)
+// with the zero slack after them, then the entry marks: so a table can be written as a parse
+// makes it, the marks (known whole only at its end) last. It is used only when it was made from
 // the database as it is now (size, modification time, inode and a hash of the database's
 // first and last 4 KiB), its size is what its header says, a hash of its whole content
 // matches, and every entry block and mark lies inside it; else it is ignored and made
@@ -12,9 +13,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "device/dictionary/database.h"
 #include "device/dictionary/large_block.h"
+#include "device/dictionary/table_hash.h"
+
+// A file being written beside its place (path.PID.new), renamed into place when whole.
+struct FILE_IN_PLACE {
+  HANDLE File = INVALID_HANDLE_VALUE;
+  std::u16string Path, Temporary;
+};
+bool BeginFileInPlace(const WCHAR* path, FILE_IN_PLACE* place);
+// Closes the file; renames it into place when written, else deletes it. True when placed.
+bool FinishFileInPlace(FILE_IN_PLACE* place, bool written);
 
 // Which database file a table was made from.
 struct DATABASE_STAMP {
@@ -43,9 +55,10 @@ struct TABLE_VIEW {
   size_t FileBytes;
   size_t Count;
   const ENTRY_MARKS* Marks;
-  size_t ArenaOffset;  // bytes from the start of the file to the first entry block
+  size_t ArenaOffset;  // bytes from the start of the file to the first entry block (the header's)
   const WCHAR* Arena;
   size_t ArenaUnits;   // the entry blocks and the slack
+  size_t MarksOffset;  // bytes from the start of the file to the marks
   int Status;
   uint64_t HeaderHash, ContentHash;
   WCHAR Name[WORD_LIST_NAME_UNITS];
@@ -56,7 +69,7 @@ struct TABLE_VIEW {
 // set and its pointers null, or INVALID_HANDLE_VALUE.
 HANDLE OpenTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view);
 
-// The bytes of a table file's header; its marks follow.
+// The bytes of a table file's header; its entry blocks follow.
 size_t TableHeaderBytes();
 
 // Whether an entry's marks fit its text of length units: none at all, or a '[' before a '#'
@@ -84,6 +97,33 @@ void UnmapTable(TABLE_MAPPING* mapping);
 // Writes the loaded EntryTable, its marks and name as the table of stamp's database, made
 // with the given load status. Best effort: a folder that cannot be written keeps no table.
 void WriteTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, int status);
+
+// Writes a table as a parse makes it, entry by entry, holding only the marks and one piece
+// of 2 MiB: for a lookup that keeps the table of a new database and never holds it whole.
+// Abandoned (nothing left behind) unless Finish succeeds.
+class TableWriter {
+ public:
+  ~TableWriter() { Abandon(); }
+  // Starts the table at tablePath for at most capacity entries; false when it cannot be.
+  bool Begin(const WCHAR* tablePath, size_t capacity);
+  // Room for the next entry's block (ENTRY_BLOCK_MAX_UNITS at least), or null when writing failed.
+  WCHAR* Room();
+  // The block of units just written into Room, with its marks; false when writing failed.
+  bool Add(size_t units, ENTRY_MARKS marks);
+  // Adds the slack, the marks and the header, and puts the table in place; false, and nothing
+  // left behind, when anything failed or there was no entry.
+  bool Finish(const DATABASE_STAMP& stamp, int status, const WCHAR name[WORD_LIST_NAME_UNITS]);
+
+ private:
+  bool Flush();
+  void Abandon();
+  FILE_IN_PLACE file_;
+  LARGE_BLOCK piece_ = {}, marks_ = {};
+  size_t used_ = 0, written_ = 0;  // units in the piece; units written before it
+  size_t count_ = 0, capacity_ = 0;
+  bool ok_ = false;
+  TableHash hash_;
+};
 
 // Writes the parts one after another as the file at path: written beside it and renamed into
 // place, so a reader never sees half of one. False (and nothing left behind) on failure.

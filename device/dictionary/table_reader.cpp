@@ -33,25 +33,20 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
   if (!buffer || !run) return false;
   WCHAR* piece = buffer.get() + kCarryUnits;
 
-  // The marks, hashed; kept for the walk when asked for (in a block of at least 2 MiB, which
-  // comes in a huge page: half a megabyte of fresh small pages costs more than the reading).
+  // The marks (after the entry blocks in the file), kept for the walk when asked for, read
+  // first, and hashed in their place at the end; in a block of at least 2 MiB, which comes in a
+  // huge page: half a megabyte of fresh small pages costs more than the reading.
   TableHash hash;
   TableHashReset(&hash);
-  const size_t markBytes = table.ArenaOffset - TableHeaderBytes();
+  const size_t arenaEnd = table.ArenaOffset + table.ArenaUnits * sizeof(WCHAR);
+  const size_t markBytes = table.FileBytes - table.MarksOffset;
   LARGE_BLOCK markBlock = {};
   std::unique_ptr<LARGE_BLOCK, void (*)(LARGE_BLOCK*)> freeMarks(&markBlock, FreeLargeBlock);
   if (withMarks) {
     if (!AllocLargeBlock(&markBlock, markBytes > kHugePage ? markBytes : kHugePage) ||
-        !ReadFully(file, markBlock.Data, markBytes))
+        !ReadFileAt(file, (DWORD)table.MarksOffset, markBlock.Data, markBytes) ||
+        SetFilePointer(file, (LONG)table.ArenaOffset, nullptr, FILE_BEGIN) != table.ArenaOffset)
       return false;
-    TableHashUpdate(&hash, markBlock.Data, markBytes);
-  } else {
-    for (size_t done = 0; done < markBytes;) {
-      size_t bytes = markBytes - done < kPieceUnits * sizeof(WCHAR) ? markBytes - done : kPieceUnits * sizeof(WCHAR);
-      if (!ReadFully(file, piece, bytes)) return false;
-      TableHashUpdate(&hash, piece, bytes);
-      done += bytes;
-    }
   }
   const ENTRY_MARKS* marks = static_cast<const ENTRY_MARKS*>(markBlock.Data);
 
@@ -94,5 +89,16 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
       from = piece - carried;
     }
   }
-  return entry == table.Count && walked == blockUnits && TableHashDigest(&hash) == table.ContentHash;
+  if (entry != table.Count || walked != blockUnits) return false;
+
+  // The padding after the slack, then the marks: hashed from the copy kept, or read and hashed.
+  const size_t readTo = withMarks ? table.MarksOffset : table.FileBytes;
+  for (size_t done = arenaEnd; done < readTo;) {
+    size_t bytes = readTo - done < kPieceUnits * sizeof(WCHAR) ? readTo - done : kPieceUnits * sizeof(WCHAR);
+    if (!ReadFully(file, piece, bytes)) return false;
+    TableHashUpdate(&hash, piece, bytes);
+    done += bytes;
+  }
+  if (withMarks) TableHashUpdate(&hash, markBlock.Data, markBytes);
+  return TableHashDigest(&hash) == table.ContentHash;
 }

@@ -179,20 +179,25 @@ int RunQueryCommand(const cli::Parsed& parsed)
   if (text) TrimQuery(text);
   // A few Chinese characters are looked up through the kept table's index, which reads only
   // the entries holding them; other queries (best matches off) read the kept table's file
-  // through once. Either needs a kept table (and the index, one made after the first lookup);
-  // a query they cannot answer, or one that finds nothing where other forms of it are searched
-  // (PinYin's rewrites, the other script), loads the table.
+  // through once. Either needs a kept table, and the index one made from it: when they are
+  // not there (a new database), they are made first, from files read in pieces. A query they
+  // cannot answer, or one that finds nothing where other forms of it are searched (PinYin's
+  // rewrites, the other script), loads the table.
   int answered = -1;
-  bool makeIndex = false;
   if (text && !parsed.Has(kBest)) {
-    if (!pinyin && IndexAnswers(text, wholeWord)) {
-      answered = FindThroughIndex(fileName, text, matchCase, wholeWord, ReportDamage, PrintResult);
-      makeIndex = answered < 0;
-      if (answered == 0) answered = -1;  // found nothing: the other forms need the table
-    } else {
-      answered = FindThroughTableFile(fileName, text, matchCase, wholeWord, pinyin, ReportDamage, PrintResult);
-      if (answered == 0 && !FindsOnlyTyped(text, pinyin, database)) answered = -1;
+    const bool indexed = !pinyin && IndexAnswers(text, wholeWord);
+    auto lookUp = [&]() {
+      return indexed ? FindThroughIndex(fileName, text, matchCase, wholeWord, ReportDamage, PrintResult)
+                     : FindThroughTableFile(fileName, text, matchCase, wholeWord, pinyin, ReportDamage, PrintResult);
+    };
+    answered = lookUp();
+    if (answered < 0) {
+      bool made = KeepDictionaryTable(fileName) > 0;
+      if (indexed) made = KeepLookupIndex(fileName) || made;
+      if (made) answered = lookUp();
     }
+    if (answered == 0 && (indexed || !FindsOnlyTyped(text, pinyin, database)))
+      answered = -1;  // found nothing: the other forms need the table
   }
   FindNote note = {};
   if (answered < 0) {
@@ -221,10 +226,5 @@ int RunQueryCommand(const cli::Parsed& parsed)
   }
   // Results that did not reach their reader (a full disk, a closed output) are no success.
   if (fflush(stdout) != 0 || ferror(stdout)) return Fail("cannot write the results: ", strerror(errno));
-  // The index is made once the results are out, for the lookups that follow.
-  if (makeIndex && (LoadDictionaryStatus() == LOAD_OK || LoadDictionaryStatus() == LOAD_DAMAGED)) {
-    FreeDictionary();  // done with: the index is made from the kept table's file, read in pieces
-    KeepLookupIndex(fileName);
-  }
   return ResultCount > 0 ? 0 : 1;
 }

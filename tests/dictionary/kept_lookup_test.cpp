@@ -243,8 +243,10 @@ TEST(TableSearch, ADamagedStaleOrShortTableIsRefused)
   std::string table = folder + "cedict.gb.dat.table";
   std::vector<BYTE> good = ReadFile(table);
   ASSERT_EQ(1, ReadThrough(u"king", 0, 0));
-  // A byte of the marks, of an entry, of the slack; the table cut short.
-  for (size_t at : {(size_t)200, good.size() / 2, good.size() - 3, good.size()}) {
+  // A byte of the header's content hash, of an entry, of the slack, of the marks (the last
+  // 1,200 bytes); the table cut short.
+  const size_t marks = 300 * sizeof(ENTRY_MARKS);
+  for (size_t at : {(size_t)200, good.size() / 2, good.size() - marks - 16, good.size() - 3, good.size()}) {
     std::vector<BYTE> bad = good;
     if (at < good.size())
       bad[at] ^= 4;

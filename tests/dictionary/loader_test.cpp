@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -109,10 +110,10 @@ std::vector<BYTE> WithBytes(std::vector<BYTE> image, std::vector<BYTE> extra)
   return image;
 }
 
-TEST(Loader, BadFilesLoadWhatIsValidAndSaySo)
+std::vector<BadImage> BadImages()
 {
   const std::vector<std::u16string> two{u"# h", u"a [a1] /x/", u"b [b1] /y/"};
-  const std::vector<BadImage> cases = {
+  return {
       {"empty file", {}, LOAD_DAMAGED, {}},
       {"count cut short", {1, 0}, LOAD_DAMAGED, {}},
       {"count zero", DatabaseImage(two, 0), LOAD_DAMAGED, {}},
@@ -129,7 +130,11 @@ TEST(Loader, BadFilesLoadWhatIsValidAndSaySo)
       {"bracket open at the cut", Cut(DatabaseImage({u"# h", u"a [a1] /x/", u"b [b1"}), 4), LOAD_DAMAGED,
        {u"a [a1] /x#a"}},
   };
-  for (const BadImage& c : cases) {
+}
+
+TEST(Loader, BadFilesLoadWhatIsValidAndSaySo)
+{
+  for (const BadImage& c : BadImages()) {
     SCOPED_TRACE(c.name);
     // An exact-size heap copy, so that a read past the end is a real fault.
     BYTE* copy = static_cast<BYTE*>(malloc(c.image.size() + 1));
@@ -259,6 +264,58 @@ TEST_F(LoaderFiles, TheKeptTableIsUsedOnlyWhenItIsTheDatabasesAndWhole)
   EXPECT_EQ(u"中国 [zhong1 guo2] /Chino#zhong guo", EntryText(0));
   LoadDictionary(u"cedict.gb.dat");
   EXPECT_EQ(u"中国 [zhong1 guo2] /Chino#zhong guo", EntryText(0));
+}
+
+std::vector<BYTE> FileBytes(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<BYTE>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A lookup keeps the table of a new database as it parses it, never holding it whole; that
+// table must be the one a load keeps, byte for byte, damaged databases and long lines
+// included, and nothing is kept where a load keeps nothing.
+TEST_F(LoaderFiles, TheTableWrittenWhileParsingIsTheOneALoadKeeps)
+{
+  std::string database = folder + "cedict.gb.dat", table = database + ".table";
+  std::vector<BadImage> images = BadImages();
+  std::u16string pinyin(300, u'p');
+  images.push_back({"long lines", DictionaryImage({u"a [" + pinyin + u"] /x/", u"h [" + pinyin + u"] /" +
+                                                   std::u16string(70000, u'd') + u"/", u"b [b1] /y/"})});
+  std::vector<std::u16string> many;  // more than one piece of the writer's, with long lines between
+  for (int i = 0; i < 30000; i++)
+    many.push_back(i % 9000 == 5 ? u"长 [chang2] /" + std::u16string(66000 + i, u'l') + u"/"
+                                 : u"词" + std::u16string(1, (char16_t)(0x4E00 + i % 20000)) + u" [ci2 " +
+                                       std::u16string(1, (char16_t)(u'a' + i % 26)) + u"4] /word " +
+                                       std::u16string(i % 40, u'w') + u"/[x]#/");
+  images.push_back({"a name shorter than the one before", DatabaseImage({u"# a", u"b [b1] /c/"})});
+  images.push_back({"many lines", DictionaryImage(many)});
+  for (const BadImage& c : images) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(database, c.image);
+    std::remove(table.c_str());
+    int made = KeepDictionaryTable(u"cedict.gb.dat");
+    std::vector<BYTE> written = FileBytes(table);
+    std::remove(table.c_str());
+    LoadDictionary(u"cedict.gb.dat");
+    std::vector<BYTE> kept = FileBytes(table);
+    EXPECT_EQ(kept.empty() ? -1 : 1, made);
+    EXPECT_TRUE(kept == written) << kept.size() << " " << written.size();
+    if (made == 1) EXPECT_EQ(0, KeepDictionaryTable(u"cedict.gb.dat"));  // there is one now
+  }
+
+  // A disk that fills while the table is written keeps no table and leaves nothing behind.
+  std::remove(table.c_str());
+  platform::FileFaults faults;
+  faults.pathContains = ".table";
+  faults.writeBudget = 100000;
+  platform::SetFileFaults(faults);
+  EXPECT_EQ(-1, KeepDictionaryTable(u"cedict.gb.dat"));
+  platform::ClearFileFaults();
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  EXPECT_EQ(std::vector<std::string>{"cedict.gb.dat"}, names);
+  EXPECT_EQ(-1, KeepDictionaryTable(u"missing.dat"));
 }
 
 TEST_F(LoaderFiles, UnreadableFilesLeaveAnEmptyTable)

@@ -187,6 +187,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(Texts() == expected);
   }
   if (expectedStatus != LOAD_NO_MEMORY) CheckLookupIndex(data, size);
+  // The table a lookup writes while it parses is the one a load keeps, or there is none.
+  std::vector<unsigned char> kept, written;
+  unlink((database + ".table").c_str());
+  LoadDictionary(u"cedict.gb.dat");
+  FreeDictionary();
+  bool keptOne = ReadWhole(database + ".table", &kept);
+  unlink((database + ".table").c_str());
+  FUZZ_CHECK(KeepDictionaryTable(u"cedict.gb.dat") == (keptOne ? 1 : -1));
+  FUZZ_CHECK(ReadWhole(database + ".table", &written) == keptOne && written == kept);
   unlink((database + ".table").c_str());
   LoadDictionaryImage(data, (DWORD)size);
 
