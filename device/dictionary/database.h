@@ -65,14 +65,6 @@ int LoadDictionaryStatus();
 // does. Returns the status; used by LoadDictionary and by tests.
 int LoadDictionaryImage(const BYTE* image, DWORD size);
 
-// Makes the table kept beside the database fileName (table_file.h) when it has none that
-// belongs to the database as it is now, parsing the file and writing the table as it goes,
-// never holding either whole: for a lookup that then reads the kept table through. The loaded
-// table is left as it is. Returns 1 when it made one, 0 when there was one already (whole or
-// not: that is for its reader to find), -1 when none could be made (the database unreadable
-// or without an entry, or the folder not writable).
-int KeepDictionaryTable(const WCHAR* fileName);
-
 // Frees the table; the count becomes 0.
 void FreeDictionary();
 

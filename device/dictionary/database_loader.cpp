@@ -203,14 +203,15 @@ class MemoryTable {
 // A table file written as the parse goes.
 class FileTable {
  public:
-  explicit FileTable(const WCHAR* path) : path_(path) {}
-  bool Begin(size_t capacity, size_t) { return writer_.Begin(path_, capacity); }
+  FileTable(const WCHAR* path, std::function<bool(const TABLE_RUN&)> onRun) : path_(path), onRun_(std::move(onRun)) {}
+  bool Begin(size_t capacity, size_t) { return writer_.Begin(path_, capacity, std::move(onRun_)); }
   WCHAR* Room() { return writer_.Room(); }
   bool Add(size_t units, ENTRY_MARKS marks) { return writer_.Add(units, marks); }
   TableWriter& Writer() { return writer_; }
 
  private:
   const WCHAR* path_;
+  std::function<bool(const TABLE_RUN&)> onRun_;
   TableWriter writer_;
 };
 
@@ -407,7 +408,7 @@ void LoadDictionary(const WCHAR* fileName)
   FreeLargeBlock(&copy);
 }
 
-int KeepDictionaryTable(const WCHAR* fileName)
+int KeepDictionaryTable(const WCHAR* fileName, int* status, std::function<bool(const TABLE_RUN&)> onRun)
 {
   WCHAR path[MAX_PATH], tablePath[MAX_PATH];
   if (!ProgramFolderPath(fileName, path) || lstrlenW(path) + 6 >= MAX_PATH) return -1;
@@ -434,11 +435,13 @@ int KeepDictionaryTable(const WCHAR* fileName)
   const BYTE* image = MapWholeFile(file, true);
   CloseHandle(file);
   if (!image) return -1;
-  FileTable table(tablePath);
+  FileTable table(tablePath, std::move(onRun));
   WCHAR name[WORD_LIST_NAME_UNITS] = {};
-  int status = ParseImage(image, size, image, table, name);
+  int parsed = ParseImage(image, size, image, table, name);
   UnmapViewOfFile(image);
-  return (status == LOAD_OK || status == LOAD_DAMAGED) && table.Writer().Finish(stamp, status, name) ? 1 : -1;
+  if ((parsed != LOAD_OK && parsed != LOAD_DAMAGED) || !table.Writer().Finish(stamp, parsed, name)) return -1;
+  if (status) *status = parsed;
+  return 1;
 }
 
 int CopyEntryText(int index, WCHAR** copy)

@@ -47,8 +47,6 @@ uint64_t TableBytes(size_t count, size_t arenaUnits)
 
 const BYTE kZeros[8] = {};
 
-// A writer hashes and writes the entry blocks 2 MiB at a time (one huge page).
-const size_t kWritePieceUnits = (size_t)1 << 20;
 
 uint64_t HeaderHash(const TABLE_HEADER& header)
 {
@@ -304,14 +302,28 @@ void WriteTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, int sta
   WriteFileInPlace(tablePath, parts, 5);
 }
 
-bool TableWriter::Begin(const WCHAR* tablePath, size_t capacity)
+// A writer hashes and writes the entry blocks a piece at a time, in one huge page of 2 MiB with
+// room before the piece for a unit that a search of its first block may read, and after it for
+// the units a search may read past its last.
+const size_t kWriteLeadUnits = 8, kWriteTailUnits = 64;
+const size_t kWritePieceUnits = ((size_t)1 << 20) - kWriteLeadUnits - kWriteTailUnits;
+
+WCHAR* TableWriter::Piece() const
 {
-  if (!BeginFileInPlace(tablePath, &file_) || !AllocLargeBlock(&piece_, kWritePieceUnits * sizeof(WCHAR)) ||
+  return static_cast<WCHAR*>(piece_.Data) + kWriteLeadUnits;
+}
+
+bool TableWriter::Begin(const WCHAR* tablePath, size_t capacity, std::function<bool(const TABLE_RUN&)> onRun)
+{
+  if (!BeginFileInPlace(tablePath, &file_) ||
+      !AllocLargeBlock(&piece_, (kWriteLeadUnits + kWritePieceUnits + kWriteTailUnits) * sizeof(WCHAR)) ||
       !AllocLargeBlock(&marks_, (capacity ? capacity : 1) * sizeof(ENTRY_MARKS))) {
     Abandon();
     return false;
   }
+  memset(piece_.Data, 0, kWriteLeadUnits * sizeof(WCHAR));
   capacity_ = capacity;
+  onRun_ = std::move(onRun);
   TableHashReset(&hash_);
   static const TABLE_HEADER blank = {};
   ok_ = WriteAll(file_.File, &blank, sizeof blank);  // the header comes last, when all is known
@@ -320,18 +332,27 @@ bool TableWriter::Begin(const WCHAR* tablePath, size_t capacity)
 
 bool TableWriter::Flush()
 {
+  WCHAR* piece = Piece();
+  if (ok_ && onRun_ && count_ > pieceFirst_) {
+    memset(piece + used_, 0, kWriteTailUnits * sizeof(WCHAR));
+    blocks_.clear();
+    for (const WCHAR* p = piece; blocks_.size() < count_ - pieceFirst_; p += p[0] + 2) blocks_.push_back(p);
+    ok_ = onRun_(TABLE_RUN{blocks_.data(), static_cast<const ENTRY_MARKS*>(marks_.Data) + pieceFirst_,
+                           (int)blocks_.size(), (LONG)pieceFirst_, written_});
+  }
   size_t bytes = used_ * sizeof(WCHAR);
-  TableHashUpdate(&hash_, piece_.Data, bytes);
-  ok_ = ok_ && WriteAll(file_.File, piece_.Data, bytes);
+  TableHashUpdate(&hash_, piece, bytes);
+  ok_ = ok_ && WriteAll(file_.File, piece, bytes);
   written_ += used_;
   used_ = 0;
+  pieceFirst_ = count_;
   return ok_;
 }
 
 WCHAR* TableWriter::Room()
 {
   if (kWritePieceUnits - used_ < ENTRY_BLOCK_MAX_UNITS && !Flush()) return nullptr;
-  return static_cast<WCHAR*>(piece_.Data) + used_;
+  return Piece() + used_;
 }
 
 bool TableWriter::Add(size_t units, ENTRY_MARKS marks)
@@ -347,7 +368,7 @@ bool TableWriter::Finish(const DATABASE_STAMP& stamp, int status, const WCHAR na
   if (count_ == 0) ok_ = false;  // a database with no entry keeps no table
   if (ok_ && kWritePieceUnits - used_ < ENTRY_TABLE_SLACK) Flush();
   if (ok_) {
-    memset(static_cast<WCHAR*>(piece_.Data) + used_, 0, ENTRY_TABLE_SLACK * sizeof(WCHAR));
+    memset(Piece() + used_, 0, ENTRY_TABLE_SLACK * sizeof(WCHAR));
     used_ += ENTRY_TABLE_SLACK;
     Flush();
   }

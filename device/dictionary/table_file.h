@@ -13,7 +13,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "device/dictionary/database.h"
 #include "device/dictionary/large_block.h"
@@ -47,6 +49,19 @@ BOOL StampDatabase(HANDLE file, DWORD size, DATABASE_STAMP* stamp);
 // The whole open file, mapped read-only (each page read in when first touched with onDemand,
 // else all at once); null when it cannot be. UnmapViewOfFile frees it.
 const BYTE* MapWholeFile(HANDLE file, bool onDemand = false);
+
+// Whole entry blocks of one piece: entry First + k's block is Blocks[k] and its marks Marks[k]
+// (Marks null when the marks are not kept),
+// and the blocks lie one after another in memory, readable from one unit before the first to
+// 32 units past the last. FirstUnit is where the first block starts in the table's arena, in
+// units. The blocks are valid until the handler returns.
+struct TABLE_RUN {
+  const DictionaryEntry* const* Blocks;
+  const ENTRY_MARKS* Marks;
+  int Count;
+  LONG First;
+  size_t FirstUnit;
+};
 
 // A table file whose header alone was checked (it belongs to stamp, and its size and layout
 // add up), its entries not yet: for a reader that checks what it reads.
@@ -105,7 +120,9 @@ class TableWriter {
  public:
   ~TableWriter() { Abandon(); }
   // Starts the table at tablePath for at most capacity entries; false when it cannot be.
-  bool Begin(const WCHAR* tablePath, size_t capacity);
+  // onRun, when given, has each piece's whole blocks before they are written, as a reader of
+  // the table would; false from it stops the writing.
+  bool Begin(const WCHAR* tablePath, size_t capacity, std::function<bool(const TABLE_RUN&)> onRun = nullptr);
   // Room for the next entry's block (ENTRY_BLOCK_MAX_UNITS at least), or null when writing failed.
   WCHAR* Room();
   // The block of units just written into Room, with its marks; false when writing failed.
@@ -117,13 +134,28 @@ class TableWriter {
  private:
   bool Flush();
   void Abandon();
+  WCHAR* Piece() const;
   FILE_IN_PLACE file_;
   LARGE_BLOCK piece_ = {}, marks_ = {};
   size_t used_ = 0, written_ = 0;  // units in the piece; units written before it
   size_t count_ = 0, capacity_ = 0;
+  size_t pieceFirst_ = 0;          // the first entry in the piece
   bool ok_ = false;
   TableHash hash_;
+  std::function<bool(const TABLE_RUN&)> onRun_;
+  std::vector<const DictionaryEntry*> blocks_;  // the piece's blocks, for onRun
 };
+
+// Makes the table kept beside the database fileName when it has none that belongs to the
+// database as it is now, parsing the file and writing the table as it goes, never holding
+// either whole: for a lookup that then reads the kept table through, or searches each piece
+// as it is written (onRun, as TableWriter hands it on). The loaded table is left as it is.
+// Returns 1 when it made one (*status: the database's load status, LOAD_OK or LOAD_DAMAGED),
+// 0 when there was one already (whole or not: that is for its reader to find), -1 when none
+// could be made (the database unreadable or without an entry, the folder not writable, or
+// onRun stopped).
+int KeepDictionaryTable(const WCHAR* fileName, int* status = nullptr,
+                        std::function<bool(const TABLE_RUN&)> onRun = nullptr);
 
 // Writes the parts one after another as the file at path: written beside it and renamed into
 // place, so a reader never sees half of one. False (and nothing left behind) on failure.

@@ -12,19 +12,6 @@
 #include "device/dictionary/database.h"
 #include "device/dictionary/table_file.h"
 
-// Whole entry blocks of one piece: entry First + k's block is Blocks[k] and its marks Marks[k]
-// (Marks null when the marks are not kept),
-// and the blocks lie one after another in memory, readable from one unit before the first to
-// 32 units past the last. FirstUnit is where the first block starts in the table's arena, in
-// units. The blocks are valid until the handler returns.
-struct TABLE_RUN {
-  const DictionaryEntry* const* Blocks;
-  const ENTRY_MARKS* Marks;
-  int Count;
-  LONG First;
-  size_t FirstUnit;
-};
-
 // Reads the table file through from just past its header (as OpenTableView leaves it), as
 // table describes it, handing each run of one or more whole blocks to onRun; onRun returns
 // false to stop. withMarks keeps the marks (half a megabyte for the full list) and checks

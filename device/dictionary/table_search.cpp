@@ -34,6 +34,42 @@ class KeptBlocks {
   std::vector<size_t> starts_;
 };
 
+// A run search over a table read or written piece by piece, keeping a copy of each accepted
+// entry's block as its piece goes; the sink hears of them at the end.
+class PieceSearch {
+ public:
+  PieceSearch(const WCHAR* query, int matchCase, int wholeWord, int pinyin, size_t arenaUnits)
+      : search_(BeginRunSearch(query, matchCase, wholeWord, pinyin)), kept_(arenaUnits)
+  {
+  }
+  ~PieceSearch() { EndRunSearch(search_, nullptr, 0, nullptr); }
+  bool Ready() const { return search_ && kept_.Ready(); }
+
+  bool Take(const TABLE_RUN& run)
+  {
+    int accepted = 0;
+    const int* index = SearchRun(search_, run.Blocks, run.Marks, run.First, run.Count, &accepted);
+    for (; keptCount_ < accepted; keptCount_++) kept_.Keep(run.Blocks[index[keptCount_] - run.First]);
+    return true;
+  }
+
+  // Hands the results to sink over a table of count entries: 1, or 0 when there were none.
+  int Answer(size_t count, ResultSink sink)
+  {
+    if (keptCount_ == 0) return 0;
+    std::vector<const DictionaryEntry*> blocks(keptCount_);
+    for (int r = 0; r < keptCount_; r++) blocks[r] = kept_.Kept(r);
+    EndRunSearch(search_, blocks.data(), (LONG)count, sink);
+    search_ = nullptr;
+    return 1;
+  }
+
+ private:
+  RUN_SEARCH* search_;
+  KeptBlocks kept_;
+  int keptCount_ = 0;
+};
+
 }  // namespace
 
 int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int pinyin,
@@ -45,28 +81,31 @@ int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCas
   TABLE_VIEW table;
   HANDLE file = OpenTableView(tablePath, stamp, &table);
   if (file == INVALID_HANDLE_VALUE) return -1;
-  RUN_SEARCH* search = BeginRunSearch(query, matchCase, wholeWord, pinyin);
-  if (!search) {
-    CloseHandle(file);
-    return -1;
-  }
-  KeptBlocks kept(table.ArenaUnits);
-  int keptCount = 0;
-  bool whole = kept.Ready() && ReadTableThrough(file, table, pinyin != 0, [&](const TABLE_RUN& run) {
-                 int accepted = 0;
-                 const int* index = SearchRun(search, run.Blocks, run.Marks, run.First, run.Count, &accepted);
-                 for (; keptCount < accepted; keptCount++) kept.Keep(run.Blocks[index[keptCount] - run.First]);
-                 return true;
-               });
+  PieceSearch search(query, matchCase, wholeWord, pinyin, table.ArenaUnits);
+  bool whole = search.Ready() &&
+               ReadTableThrough(file, table, pinyin != 0, [&search](const TABLE_RUN& run) { return search.Take(run); });
   CloseHandle(file);
+  if (!whole) return -1;
+  onStatus(table.Status);
+  return search.Answer(table.Count, sink);
+}
 
-  if (whole) onStatus(table.Status);
-  if (!whole || keptCount == 0) {
-    EndRunSearch(search, nullptr, 0, nullptr);
-    return whole ? 0 : -1;
-  }
-  std::vector<const DictionaryEntry*> blocks(keptCount);
-  for (int r = 0; r < keptCount; r++) blocks[r] = kept.Kept(r);
-  EndRunSearch(search, blocks.data(), (LONG)table.Count, sink);
-  return 1;
+int FindWhileKeepingTable(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int pinyin,
+                          void (*onStatus)(int status), ResultSink sink)
+{
+  DATABASE_STAMP stamp;
+  WCHAR tablePath[MAX_PATH];
+  if (!LocateKeptTable(fileName, &stamp, tablePath)) return -1;
+  // An entry block takes at most three times the units of its line in the database.
+  PieceSearch search(query, matchCase, wholeWord, pinyin, 3 * (size_t)stamp.Size / 2 + ENTRY_TABLE_SLACK);
+  if (!search.Ready()) return -1;
+  int status = LOAD_OK;
+  LONG count = 0;
+  if (KeepDictionaryTable(fileName, &status, [&](const TABLE_RUN& run) {
+        count = run.First + run.Count;
+        return search.Take(run);
+      }) <= 0)
+    return -1;
+  onStatus(status);
+  return search.Answer((size_t)count, sink);
 }

@@ -20,3 +20,9 @@
 // when it cannot answer: an empty query, or no usable kept table.
 int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int pinyin,
                          void (*onStatus)(int status), ResultSink sink);
+
+// The same for a database that has no kept table yet: it is kept now (KeepDictionaryTable) and
+// each piece searched while it is written, the file never read back. Returns -1, having called
+// neither, when there was a table already or none could be made.
+int FindWhileKeepingTable(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int pinyin,
+                          void (*onStatus)(int status), ResultSink sink);

@@ -179,11 +179,13 @@ int RunQueryCommand(const cli::Parsed& parsed)
   if (text) TrimQuery(text);
   // A few Chinese characters are looked up through the kept table's index, which reads only
   // the entries holding them; other queries (best matches off) read the kept table's file
-  // through once. Either needs a kept table, and the index one made from it: when they are
-  // not there (a new database), they are made first, from files read in pieces. A query they
-  // cannot answer, or one that finds nothing where other forms of it are searched (PinYin's
-  // rewrites, the other script), loads the table.
+  // through once. Either needs a kept table, and the index one made from it. A new database's
+  // table is kept as the database is parsed, and searched piece by piece as it is written; its
+  // index is made once the results are out. A query these cannot answer, or one that finds
+  // nothing where other forms of it are searched (PinYin's rewrites, the other script), loads
+  // the table.
   int answered = -1;
+  bool makeIndex = false;
   if (text && !parsed.Has(kBest)) {
     const bool indexed = !pinyin && IndexAnswers(text, wholeWord);
     auto lookUp = [&]() {
@@ -192,9 +194,11 @@ int RunQueryCommand(const cli::Parsed& parsed)
     };
     answered = lookUp();
     if (answered < 0) {
-      bool made = KeepDictionaryTable(fileName) > 0;
-      if (indexed) made = KeepLookupIndex(fileName) || made;
-      if (made) answered = lookUp();
+      answered = FindWhileKeepingTable(fileName, text, matchCase, wholeWord, pinyin, ReportDamage, PrintResult);
+      if (answered >= 0)
+        makeIndex = indexed;
+      else if (indexed && KeepLookupIndex(fileName))
+        answered = lookUp();
     }
     if (answered == 0 && (indexed || !FindsOnlyTyped(text, pinyin, database)))
       answered = -1;  // found nothing: the other forms need the table
@@ -226,5 +230,9 @@ int RunQueryCommand(const cli::Parsed& parsed)
   }
   // Results that did not reach their reader (a full disk, a closed output) are no success.
   if (fflush(stdout) != 0 || ferror(stdout)) return Fail("cannot write the results: ", strerror(errno));
+  if (makeIndex) {
+    FreeDictionary();  // done with: the index is made from the kept table's file, read in pieces
+    KeepLookupIndex(fileName);
+  }
   return ResultCount > 0 ? 0 : 1;
 }

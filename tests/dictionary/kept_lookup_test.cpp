@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <set>
@@ -184,9 +185,12 @@ int ReadThrough(const std::u16string& query, int matchCase, int wholeWord, int p
   return FindThroughTableFile(u"cedict.gb.dat", query.c_str(), matchCase, wholeWord, pinyin, Status, Tell);
 }
 
+// A lookup through the kept files: query, match case, whole word, PinYin; its answer.
+using KeptLookup = std::function<int(const std::u16string&, int, int, int)>;
+
 // Every query of one to sixteen units taken from the loaded table's entries, in each case,
 // whole-word and PinYin setting, and a few that find nothing.
-void ExpectReadThroughAsTheWholeTable(int queries)
+void ExpectAsTheWholeTable(int queries, const KeptLookup& lookUp = ReadThrough)
 {
   std::mt19937 random(11);
   std::set<std::u16string> chosen = {u"xyzzy", u"a", u"to eat", u"Z", u"zhong", u"zhong guo", u"wang"};
@@ -201,36 +205,59 @@ void ExpectReadThroughAsTheWholeTable(int queries)
       std::vector<Told> scanned = Scanned(query, matchCase, wholeWord, pinyin);
       int found = 0;
       for (const Told& told : scanned) found += told.code >= 0;
-      ASSERT_EQ(found > 0 ? 1 : 0, ReadThrough(query, matchCase, wholeWord, pinyin)) << "a query of " << query.size();
+      ASSERT_EQ(found > 0 ? 1 : 0, lookUp(query, matchCase, wholeWord, pinyin)) << "a query of " << query.size();
       EXPECT_TRUE(found > 0 ? g_told == scanned : g_told.empty()) << "a query of " << query.size();
       EXPECT_EQ(LOAD_OK, g_status);
     }
 }
 
-TEST(TableSearch, ReadsTheKeptTableThroughAsTheWholeTableSearchesIt)
+// Lines of every size, some longer than the pieces a table is read or written in.
+std::vector<std::u16string> LinesOfEverySize(int count, int longEvery)
 {
-  // Entries of every size, some longer than the pieces the table is read in.
   std::mt19937 random(3);
   const char16_t* words[] = {u"to", u"eat", u"China", u"beautiful", u"compute", u"Wang", u"king", u"(bird)"};
   std::vector<std::u16string> lines;
-  for (int i = 0; i < 2000; i++) {
+  for (int i = 0; i < count; i++) {
     std::u16string definition;
-    for (int k = (i % 97 == 5 ? 6000 : 1 + (int)(random() % 12)); k > 0; k--)
+    for (int k = (i % longEvery == 5 ? 6000 : 1 + (int)(random() % 12)); k > 0; k--)
       definition += std::u16string(words[random() % 8]) + (random() % 5 ? u" " : u"/");
     const char16_t* sounds[] = {u"zhong1", u"wang2 guo2", u"zhong1 guo2 ren2", u"chi1"};
     lines.push_back(u"中" + std::u16string(1, (char16_t)(0x4E00 + i % 300)) + u" [" + sounds[i % 4] + u"] /" + definition + u"/");
   }
-  FolderWith(lines);
+  return lines;
+}
+
+TEST(TableSearch, ReadsTheKeptTableThroughAsTheWholeTableSearchesIt)
+{
+  FolderWith(LinesOfEverySize(2000, 97));
   EXPECT_EQ(-1, ReadThrough(u"king", 0, 0));  // nothing kept yet
   EXPECT_EQ(-1, g_status);
   LoadDictionary(u"cedict.gb.dat");
   ASSERT_EQ(LOAD_OK, LoadDictionaryStatus());
-  ExpectReadThroughAsTheWholeTable(150);
+  ExpectAsTheWholeTable(150);
 
   if (!FullDictionaryFolder().empty()) {
     LoadDictionary(u"cedict.gb.dat");
-    ExpectReadThroughAsTheWholeTable(40);
+    ExpectAsTheWholeTable(40);
   }
+}
+
+// A new database's table searched piece by piece as it is written (several pieces of 2 MiB).
+TEST(TableSearch, SearchesATableAsItIsWrittenAsTheWholeTableSearchesIt)
+{
+  std::string table = FolderWith(LinesOfEverySize(2400, 40)) + "cedict.gb.dat.table";
+  LoadDictionary(u"cedict.gb.dat");
+  ASSERT_EQ(LOAD_OK, LoadDictionaryStatus());
+  ASSERT_GT(ReadFile(table).size(), (size_t)4 << 20);  // three pieces
+  std::vector<BYTE> kept = ReadFile(table);
+  ExpectAsTheWholeTable(16, [&table](const std::u16string& query, int matchCase, int wholeWord, int pinyin) {
+    std::remove(table.c_str());
+    g_told.clear();
+    g_status = -1;
+    return FindWhileKeepingTable(u"cedict.gb.dat", query.c_str(), matchCase, wholeWord, pinyin, Status, Tell);
+  });
+  EXPECT_TRUE(ReadFile(table) == kept);
+  EXPECT_EQ(-1, FindWhileKeepingTable(u"cedict.gb.dat", u"king", 0, 0, 0, Status, Tell));  // one is kept already
 }
 
 TEST(TableSearch, ADamagedStaleOrShortTableIsRefused)

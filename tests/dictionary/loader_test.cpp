@@ -9,6 +9,7 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
+#include "device/dictionary/table_file.h"
 #include "device/dictionary/table_hash.h"
 #include "device/dictionary/unit_search.h"
 #include "device/shell/program_folder.h"

@@ -7,6 +7,7 @@
 
 #include "device/dictionary/database.h"
 #include "device/dictionary/lookup_index.h"
+#include "device/dictionary/table_file.h"
 #include "device/dictionary/table_search.h"
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/unit_search.h"
