@@ -188,12 +188,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(Texts() == expected);
   }
   if (expectedStatus != LOAD_NO_MEMORY) CheckLookupIndex(data, size);
-  // The table a lookup writes while it parses is the one a load keeps, or there is none.
+  // The table a lookup writes while it parses is the one a load keeps, or there is none; what
+  // it finds searching each piece as it is written is what the whole table gives.
   std::vector<unsigned char> kept, written;
   unlink((database + ".table").c_str());
   LoadDictionary(u"cedict.gb.dat");
+  std::u16string query = u"a";
+  if (EntryTable.Count > 0) {
+    const DictionaryEntry* entry = EntryTable.Entries[size % EntryTable.Count];
+    query.assign(entry + 1, entry[0] < 4 ? entry[0] : 4);
+  }
+  const int pinyin = (int)(size & 1);
+  Heard.clear();
+  std::u16string copy = query;
+  SearchDictionary(copy.data(), 0, 0, pinyin, Hear);
+  std::vector<Told> whole = Heard;
+  bool found = false;
+  for (const Told& told : whole) found |= told.code >= 0;
   FreeDictionary();
   bool keptOne = ReadWhole(database + ".table", &kept);
+  unlink((database + ".table").c_str());
+  Heard.clear();
+  int answer = FindWhileKeepingTable(u"cedict.gb.dat", query.c_str(), 0, 0, pinyin, IgnoreStatus, Hear);
+  FUZZ_CHECK(keptOne ? answer != 0 || !found : answer == -1);
+  FUZZ_CHECK(!keptOne || !found || answer == 1);
+  FUZZ_CHECK(answer == 1 ? Heard == whole : Heard.empty());
+  FUZZ_CHECK(ReadWhole(database + ".table", &written) == (answer >= 0) && (answer < 0 || written == kept));
   unlink((database + ".table").c_str());
   FUZZ_CHECK(KeepDictionaryTable(u"cedict.gb.dat") == (keptOne ? 1 : -1));
   FUZZ_CHECK(ReadWhole(database + ".table", &written) == keptOne && written == kept);
