@@ -2,8 +2,7 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
-
+#include "device/dictionary/large_block.h"
 #include "device/shell/program_folder.h"
 
 namespace {
@@ -17,8 +16,23 @@ struct Word {
 
 bool g_loaded = false;
 int g_generation = 0;
-std::string g_text;
-std::vector<Word> g_words;
+// The list in use: a text given (tests) or the file's bytes, read into a block of its own.
+std::string g_given;
+LARGE_BLOCK g_fileText = {};
+const char* g_text = "";
+size_t g_size = 0;
+// The words taken, in a block as large as the lines: a list of 170,000 words would take a
+// thousand fresh small pages in a growing vector, which cost more here than reading it.
+LARGE_BLOCK g_wordBlock = {};
+Word* g_words = nullptr;
+size_t g_count = 0;
+
+// A block of bytes, in huge pages even when smaller than one: they are cheaper to take.
+bool AllocPages(LARGE_BLOCK* block, size_t bytes)
+{
+  const size_t hugePage = (size_t)2 << 20;
+  return AllocLargeBlock(block, bytes > hugePage ? bytes : hugePage) != 0;
+}
 
 int Compare(const char* a, size_t an, const char* b, size_t bn)
 {
@@ -33,10 +47,18 @@ int Compare(const char* a, size_t an, const char* b, size_t bn)
 void Index()
 {
   g_generation++;
-  g_words.clear();
-  size_t start = 0, n = g_text.size();
+  FreeLargeBlock(&g_wordBlock);
+  g_words = nullptr;
+  g_count = 0;
+  size_t lines = 0;
+  for (const char* p = g_text; (p = static_cast<const char*>(std::memchr(p, '\n', g_size - (size_t)(p - g_text))));
+       p++)
+    lines++;
+  if (lines == 0 || !AllocPages(&g_wordBlock, lines * sizeof(Word))) return;  // no memory: no list
+  g_words = static_cast<Word*>(g_wordBlock.Data);
+  size_t start = 0, n = g_size;
   while (start < n) {
-    const char* line = g_text.data() + start;
+    const char* line = g_text + start;
     const char* end = static_cast<const char*>(std::memchr(line, '\n', n - start));
     if (!end) break;  // a cut last line
     size_t length = static_cast<size_t>(end - line);
@@ -50,12 +72,12 @@ void Index()
     while (k < length && line[k] >= '0' && line[k] <= '9' && digits < 10) count = count * 10 + (line[k++] - '0'), ++digits;
     if (digits == 0) continue;
     if (std::memchr(line, 0, split)) continue;
-    if (!g_words.empty()) {
-      const Word& last = g_words.back();
-      if (Compare(g_text.data() + last.offset, last.size, line, split) >= 0) continue;
+    if (g_count > 0) {
+      const Word& last = g_words[g_count - 1];
+      if (Compare(g_text + last.offset, last.size, line, split) >= 0) continue;
     }
-    g_words.push_back({static_cast<unsigned>(line - g_text.data()), static_cast<unsigned short>(split),
-                       count > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<unsigned>(count)});
+    g_words[g_count++] = {static_cast<unsigned>(line - g_text), static_cast<unsigned short>(split),
+                          count > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<unsigned>(count)};
   }
 }
 
@@ -79,8 +101,10 @@ HANDLE OpenList()
 void ReadFile()
 {
   g_loaded = true;
-  g_text.clear();
-  g_words.clear();
+  g_given.clear();
+  FreeLargeBlock(&g_fileText);
+  g_text = "";
+  g_size = 0;
   HANDLE file = OpenList();
   if (file == INVALID_HANDLE_VALUE) {
     Index();
@@ -88,15 +112,18 @@ void ReadFile()
   }
   DWORD size = GetFileSize(file, nullptr);
   DWORD want = size == INVALID_FILE_SIZE || size > WORD_FREQUENCY_READ_LIMIT ? WORD_FREQUENCY_READ_LIMIT : size;
-  g_text.resize(want);
   DWORD total = 0;
-  while (total < want) {
-    DWORD read = 0;
-    if (!::ReadFile(file, &g_text[total], want - total, &read, nullptr) || read == 0) break;
-    total += read;
+  if (AllocPages(&g_fileText, want)) {
+    char* text = static_cast<char*>(g_fileText.Data);
+    while (total < want) {
+      DWORD read = 0;
+      if (!::ReadFile(file, text + total, want - total, &read, nullptr) || read == 0) break;
+      total += read;
+    }
+    g_text = text;
+    g_size = total;
   }
   CloseHandle(file);
-  g_text.resize(total);
   Index();
 }
 
@@ -104,7 +131,10 @@ void ReadFile()
 
 void SetWordFrequencyText(const char* text, size_t size)
 {
-  g_text.assign(text ? text : "", text ? size : 0);
+  FreeLargeBlock(&g_fileText);
+  g_given.assign(text ? text : "", text ? size : 0);
+  g_text = g_given.data();
+  g_size = g_given.size();
   g_loaded = text != nullptr;
   Index();
 }
@@ -118,21 +148,21 @@ int WordFrequencyGeneration()
 int WordFrequencyCount()
 {
   if (!g_loaded) ReadFile();
-  return static_cast<int>(g_words.size());
+  return static_cast<int>(g_count);
 }
 
 unsigned WordFrequency(const WCHAR* word, int length)
 {
   if (!g_loaded) ReadFile();
-  if (g_words.empty() || !word || length <= 0 || length > WORD_FREQUENCY_MAX_WORD) return 0;
+  if (g_count == 0 || !word || length <= 0 || length > WORD_FREQUENCY_MAX_WORD) return 0;
   char key[WORD_FREQUENCY_MAX_WORD * 3];
   int size = WideCharToMultiByte(CP_UTF8, 0, word, length, key, sizeof key, nullptr, nullptr);
   if (size <= 0 || size > WORD_FREQUENCY_MAX_WORD) return 0;
-  size_t low = 0, high = g_words.size();
+  size_t low = 0, high = g_count;
   while (low < high) {
     size_t middle = (low + high) / 2;
     const Word& w = g_words[middle];
-    int c = Compare(g_text.data() + w.offset, w.size, key, static_cast<size_t>(size));
+    int c = Compare(g_text + w.offset, w.size, key, static_cast<size_t>(size));
     if (c == 0) return w.count;
     if (c < 0) low = middle + 1;
     else high = middle;
