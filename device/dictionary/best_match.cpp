@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "device/dictionary/database.h"
+#include "device/dictionary/large_block.h"
 #include "device/dictionary/unit_search.h"
 #include "device/dictionary/word_frequency.h"
 
@@ -194,11 +195,16 @@ namespace {
 // since a new load may reuse the address) and the word-frequency list.
 unsigned long long g_cachedTable = 0;
 int g_cachedList = -1;
-// For each UTF-16 unit, the entries whose headword holds it, in entry order (made on the
-// first headword question, so only a best-match search pays for it).
-std::vector<int> g_unitStart, g_unitEntries;
-// Each entry's headword frequency, UINT_MAX until first asked.
-std::vector<unsigned> g_frequencies;
+// For each UTF-16 unit u, the entries whose headword holds it, in entry order:
+// g_unitEntries[g_unitStart[u] .. g_unitStart[u + 1]). Made on the first headword question, so
+// only a best-match search pays for it; in huge pages, as fresh small pages cost more here
+// than the walks over the table that fill them.
+LARGE_BLOCK g_unitBlock = {}, g_entryBlock = {};
+int* g_unitStart = nullptr;
+int* g_unitEntries = nullptr;
+// Each entry's headword frequency, UINT_MAX until first asked (in huge pages too).
+LARGE_BLOCK g_frequencyBlock = {};
+unsigned* g_frequencies = nullptr;
 
 int HeadwordLength(const WCHAR* t, int L)
 {
@@ -221,42 +227,64 @@ unsigned long long TableFingerprint()
   return h;
 }
 
+// In a block of huge pages, even when smaller than one.
+bool AllocPages(LARGE_BLOCK* block, size_t bytes)
+{
+  const size_t hugePage = (size_t)2 << 20;
+  return AllocLargeBlock(block, bytes > hugePage ? bytes : hugePage) != 0;
+}
+
 void CheckCaches()
 {
   unsigned long long table = TableFingerprint();
   int list = WordFrequencyGeneration();
   if (table == g_cachedTable && list == g_cachedList) return;
   if (table != g_cachedTable) {
-    g_unitStart.clear();
-    g_unitEntries.clear();
+    FreeLargeBlock(&g_unitBlock);
+    FreeLargeBlock(&g_entryBlock);
+    g_unitStart = g_unitEntries = nullptr;
   }
   g_cachedTable = table;
   g_cachedList = list;
-  g_frequencies.assign((size_t)EntryTable.Count, UINT_MAX);
+  FreeLargeBlock(&g_frequencyBlock);
+  g_frequencies = nullptr;
+  if (AllocPages(&g_frequencyBlock, (size_t)EntryTable.Count * sizeof(unsigned))) {
+    g_frequencies = static_cast<unsigned*>(g_frequencyBlock.Data);
+    std::fill(g_frequencies, g_frequencies + EntryTable.Count, UINT_MAX);
+  }
 }
 
-void IndexHeadwords()
+
+// Two walks over the table's headwords: counting each unit's entries, then placing them.
+// False without memory.
+bool IndexHeadwords()
 {
-  g_unitStart.assign(0x10001, 0);
-  for (int pass = 0; pass < 2; pass++) {
-    std::vector<int> next;
-    if (pass == 1) {
-      for (int u = 0; u < 0x10000; u++) g_unitStart[(size_t)u + 1] += g_unitStart[(size_t)u];
-      g_unitEntries.resize((size_t)g_unitStart[0x10000]);
-      next.assign(g_unitStart.begin(), g_unitStart.end() - 1);
-    }
+  if (!AllocPages(&g_unitBlock, (0x10001 + 0x10000) * sizeof(int))) return false;
+  int* start = static_cast<int*>(g_unitBlock.Data);  // zero: fresh pages
+  int* next = start + 0x10001;
+  auto eachUnit = [](auto&& onUnit) {
     for (int e = 0; e < EntryTable.Count; e++) {
       const WCHAR* t = EntryTable.Entries[e] + 1;
       int h = HeadwordLength(t, EntryTable.Entries[e][0]);
       for (int i = 0; i < h; i++) {
         bool repeated = false;
         for (int k = 0; k < i && !repeated; k++) repeated = t[k] == t[i];
-        if (repeated) continue;
-        if (pass == 0) g_unitStart[(size_t)t[i] + 1]++;
-        else g_unitEntries[(size_t)next[t[i]]++] = e;
+        if (!repeated) onUnit(t[i], e);
       }
     }
+  };
+  eachUnit([start](WCHAR u, int) { start[(size_t)u + 1]++; });
+  for (int u = 0; u < 0x10000; u++) start[(size_t)u + 1] += start[(size_t)u];
+  if (!AllocPages(&g_entryBlock, ((size_t)start[0x10000] + 1) * sizeof(int))) {
+    FreeLargeBlock(&g_unitBlock);
+    return false;
   }
+  int* entries = static_cast<int*>(g_entryBlock.Data);
+  std::copy(start, start + 0x10000, next);
+  eachUnit([next, entries](WCHAR u, int e) { entries[next[u]++] = e; });
+  g_unitStart = start;
+  g_unitEntries = entries;
+  return true;
 }
 
 }  // namespace
@@ -266,7 +294,7 @@ void AddHeadwordMatches(const std::u16string& query, std::vector<char>* seen, st
   int n = (int)query.size();
   if (n == 0) return;
   CheckCaches();
-  if (g_unitStart.empty()) IndexHeadwords();
+  if (!g_unitStart && !IndexHeadwords()) return;
   std::vector<int> inside;
   for (int k = g_unitStart[query[0]]; k < g_unitStart[(size_t)query[0] + 1]; k++) {
     int e = g_unitEntries[(size_t)k];
@@ -295,7 +323,8 @@ void OrderBestMatches(std::vector<BestMatch>* matches)
 {
   CheckCaches();
   for (BestMatch& m : *matches) {
-    unsigned& known = g_frequencies[(size_t)m.entry];
+    unsigned asked = UINT_MAX;
+    unsigned& known = g_frequencies ? g_frequencies[(size_t)m.entry] : asked;  // no memory: asked each time
     if (known == UINT_MAX) {
       const WCHAR* t = EntryTable.Entries[m.entry] + 1;
       known = WordFrequency(t, HeadwordLength(t, EntryTable.Entries[m.entry][0]));
