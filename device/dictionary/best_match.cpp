@@ -197,12 +197,12 @@ unsigned long long g_cachedTable = 0;
 int g_cachedList = -1;
 // For each UTF-16 unit u, the entries whose headword holds it, in entry order:
 // g_unitEntries[g_unitStart[u] .. g_unitStart[u + 1]). Made on the first headword question, so
-// only a best-match search pays for it; in huge pages, as fresh small pages cost more here
-// than the walks over the table that fill them.
+// only a best-match search pays for it; in large blocks (huge pages), as fresh small pages
+// cost more here than the walks over the table that fill them.
 LARGE_BLOCK g_unitBlock = {}, g_entryBlock = {};
 int* g_unitStart = nullptr;
 int* g_unitEntries = nullptr;
-// Each entry's headword frequency, UINT_MAX until first asked (in huge pages too).
+// Each entry's headword frequency, UINT_MAX until first asked (in a large block too).
 LARGE_BLOCK g_frequencyBlock = {};
 unsigned* g_frequencies = nullptr;
 
@@ -227,13 +227,6 @@ unsigned long long TableFingerprint()
   return h;
 }
 
-// In a block of huge pages, even when smaller than one.
-bool AllocPages(LARGE_BLOCK* block, size_t bytes)
-{
-  const size_t hugePage = (size_t)2 << 20;
-  return AllocLargeBlock(block, bytes > hugePage ? bytes : hugePage) != 0;
-}
-
 void CheckCaches()
 {
   unsigned long long table = TableFingerprint();
@@ -248,7 +241,7 @@ void CheckCaches()
   g_cachedList = list;
   FreeLargeBlock(&g_frequencyBlock);
   g_frequencies = nullptr;
-  if (AllocPages(&g_frequencyBlock, (size_t)EntryTable.Count * sizeof(unsigned))) {
+  if (AllocLargeBlock(&g_frequencyBlock, (size_t)EntryTable.Count * sizeof(unsigned))) {
     g_frequencies = static_cast<unsigned*>(g_frequencyBlock.Data);
     std::fill(g_frequencies, g_frequencies + EntryTable.Count, UINT_MAX);
   }
@@ -259,9 +252,10 @@ void CheckCaches()
 // False without memory.
 bool IndexHeadwords()
 {
-  if (!AllocPages(&g_unitBlock, (0x10001 + 0x10000) * sizeof(int))) return false;
-  int* start = static_cast<int*>(g_unitBlock.Data);  // zero: fresh pages
+  if (!AllocLargeBlock(&g_unitBlock, (0x10001 + 0x10000) * sizeof(int))) return false;
+  int* start = static_cast<int*>(g_unitBlock.Data);
   int* next = start + 0x10001;
+  std::fill(start, next, 0);
   auto eachUnit = [](auto&& onUnit) {
     for (int e = 0; e < EntryTable.Count; e++) {
       const WCHAR* t = EntryTable.Entries[e] + 1;
@@ -275,7 +269,7 @@ bool IndexHeadwords()
   };
   eachUnit([start](WCHAR u, int) { start[(size_t)u + 1]++; });
   for (int u = 0; u < 0x10000; u++) start[(size_t)u + 1] += start[(size_t)u];
-  if (!AllocPages(&g_entryBlock, ((size_t)start[0x10000] + 1) * sizeof(int))) {
+  if (!AllocLargeBlock(&g_entryBlock, ((size_t)start[0x10000] + 1) * sizeof(int))) {
     FreeLargeBlock(&g_unitBlock);
     return false;
   }

@@ -1,6 +1,7 @@
-// Large blocks for the loaded table, its pointers and the file image. All are written once
-// from end to end, so they are taken in huge pages where the system offers
-// them: with small pages the page faults cost more than the parsing.
+// Large blocks: the loaded table, its pointers, the pieces and results of a lookup, the
+// best-match caches and the word-frequency list. Each is written once, so from 1 MiB on it
+// is taken in huge pages where the system offers them (with small pages the page faults
+// cost more than the work that fills them), and from 256 KiB on in one call.
 #pragma once
 
 #include <cstddef>

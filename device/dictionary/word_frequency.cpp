@@ -27,13 +27,6 @@ LARGE_BLOCK g_wordBlock = {};
 Word* g_words = nullptr;
 size_t g_count = 0;
 
-// A block of bytes, in huge pages even when smaller than one: they are cheaper to take.
-bool AllocPages(LARGE_BLOCK* block, size_t bytes)
-{
-  const size_t hugePage = (size_t)2 << 20;
-  return AllocLargeBlock(block, bytes > hugePage ? bytes : hugePage) != 0;
-}
-
 int Compare(const char* a, size_t an, const char* b, size_t bn)
 {
   int c = std::memcmp(a, b, an < bn ? an : bn);
@@ -54,7 +47,7 @@ void Index()
   for (const char* p = g_text; (p = static_cast<const char*>(std::memchr(p, '\n', g_size - (size_t)(p - g_text))));
        p++)
     lines++;
-  if (lines == 0 || !AllocPages(&g_wordBlock, lines * sizeof(Word))) return;  // no memory: no list
+  if (lines == 0 || !AllocLargeBlock(&g_wordBlock, lines * sizeof(Word))) return;  // no memory: no list
   g_words = static_cast<Word*>(g_wordBlock.Data);
   size_t start = 0, n = g_size;
   while (start < n) {
@@ -113,7 +106,7 @@ void ReadFile()
   DWORD size = GetFileSize(file, nullptr);
   DWORD want = size == INVALID_FILE_SIZE || size > WORD_FREQUENCY_READ_LIMIT ? WORD_FREQUENCY_READ_LIMIT : size;
   DWORD total = 0;
-  if (AllocPages(&g_fileText, want)) {
+  if (AllocLargeBlock(&g_fileText, want)) {
     char* text = static_cast<char*>(g_fileText.Data);
     while (total < want) {
       DWORD read = 0;
