@@ -47,7 +47,6 @@ uint64_t TableBytes(size_t count, size_t arenaUnits)
 
 const BYTE kZeros[8] = {};
 
-
 uint64_t HeaderHash(const TABLE_HEADER& header)
 {
   return XXH3_64bits(&header, offsetof(TABLE_HEADER, HeaderHash));
