@@ -67,7 +67,8 @@
   X(SDL_UpperBlitScaled) \
   X(SDL_WaitEventTimeout) \
   X(SDL_free) \
-  X(SDL_getenv)
+  X(SDL_getenv) \
+  X(SDL_sin)
 
 namespace platform {
 
@@ -146,4 +147,5 @@ bool LoadSdlApi();
 #define SDL_WaitEventTimeout (::platform::sdl_api.SDL_WaitEventTimeout)
 #define SDL_free (::platform::sdl_api.SDL_free)
 #define SDL_getenv (::platform::sdl_api.SDL_getenv)
+#define SDL_sin (::platform::sdl_api.SDL_sin)
 #endif

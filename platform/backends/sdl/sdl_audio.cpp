@@ -3,7 +3,6 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -86,7 +85,8 @@ void SdlAudio::Tone(DWORD frequency, DWORD milliseconds) {
   for (size_t i = 0; i < frames; ++i) {
     // A sine with short fades, so the tone starts and stops without clicks.
     double fade = std::min(1.0, std::min(i, frames - i) / (spec_.freq * 0.005));
-    auto v = static_cast<Sint16>(std::sin(step * static_cast<double>(i)) * 8000.0 * fade);
+    // SDL's sine: the maths library then comes with SDL, not with every process.
+    auto v = static_cast<Sint16>(SDL_sin(step * static_cast<double>(i)) * 8000.0 * fade);
     for (int c = 0; c < spec_.channels; ++c) samples[i * spec_.channels + static_cast<size_t>(c)] = v;
   }
   SDL_ClearQueuedAudio(device_);
