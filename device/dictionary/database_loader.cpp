@@ -12,7 +12,6 @@
 #include "device/dictionary/large_block.h"
 #include "device/dictionary/table_file.h"
 #include "device/dictionary/unit_search.h"
-#include "device/shell/program_folder.h"
 
 ENTRY_TABLE EntryTable = {nullptr, 0};
 const ENTRY_MARKS* EntryMarks = nullptr;
@@ -339,31 +338,17 @@ int LoadDictionaryImage(const BYTE* image, DWORD size) { return ParseDictionaryI
 void LoadDictionary(const WCHAR* fileName)
 {
   FreeDictionary();
-  WCHAR path[MAX_PATH];
-  if (!ProgramFolderPath(fileName, path)) {
-    LastStatus = LOAD_UNREADABLE;
-    return;
-  }
-
-  HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD size = 0;
+  DATABASE_STAMP stamp;
+  WCHAR tablePath[MAX_PATH];
+  HANDLE file = OpenDatabase(fileName, &size, &stamp, tablePath);
   if (file == INVALID_HANDLE_VALUE) {
     LastStatus = LOAD_UNREADABLE;
     return;
   }
-  DWORD high = 0;
-  DWORD size = GetFileSize(file, &high);
-  if (size == INVALID_FILE_SIZE || high != 0) {
-    CloseHandle(file);
-    LastStatus = LOAD_UNREADABLE;
-    return;
-  }
   // A table made from this very file is mapped; else the file is, and parsed.
-  WCHAR tablePath[MAX_PATH];
-  DATABASE_STAMP stamp;
-  bool stamped = lstrlenW(path) + 6 < MAX_PATH && StampDatabase(file, size, &stamp);
+  const bool stamped = tablePath[0] != 0;
   if (stamped) {
-    lstrcpyW(tablePath, path);
-    lstrcatW(tablePath, u".table");
     DictionaryEntry** entries = nullptr;
     LONG count = 0;
     int status = LOAD_OK;
@@ -384,45 +369,31 @@ void LoadDictionary(const WCHAR* fileName)
     return;
   }
   LARGE_BLOCK copy;
-  BYTE* buffer = AllocLargeBlock(&copy, size) ? static_cast<BYTE*>(copy.Data) : nullptr;
-  if (!buffer) {
+  if (!AllocLargeBlock(&copy, size)) {
     CloseHandle(file);
     LastStatus = LOAD_NO_MEMORY;
     return;
   }
-  DWORD done = 0;
-  if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0) {
-    while (done < size) {
-      DWORD got = 0;
-      if (!ReadFile(file, buffer + done, size - done, &got, nullptr) || got == 0) break;
-      done += got;
-    }
-  }
+  bool read = ReadFileAt(file, 0, copy.Data, size);
   CloseHandle(file);
-  if (done < size) {
-    FreeLargeBlock(&copy);
+  if (read)
+    LoadDictionaryImage(static_cast<const BYTE*>(copy.Data), size);
+  else
     LastStatus = LOAD_UNREADABLE;
-    return;
-  }
-  LoadDictionaryImage(buffer, size);
   FreeLargeBlock(&copy);
 }
 
 int KeepDictionaryTable(const WCHAR* fileName, int* status, std::function<bool(const TABLE_RUN&)> onRun)
 {
-  WCHAR path[MAX_PATH], tablePath[MAX_PATH];
-  if (!ProgramFolderPath(fileName, path) || lstrlenW(path) + 6 >= MAX_PATH) return -1;
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return -1;
-  DWORD high = 0;
-  DWORD size = GetFileSize(file, &high);
+  DWORD size = 0;
   DATABASE_STAMP stamp;
-  if (size == INVALID_FILE_SIZE || high != 0 || !StampDatabase(file, size, &stamp)) {
+  WCHAR tablePath[MAX_PATH];
+  HANDLE file = OpenDatabase(fileName, &size, &stamp, tablePath);
+  if (file == INVALID_HANDLE_VALUE) return -1;
+  if (!tablePath[0]) {  // no table can be kept for it
     CloseHandle(file);
     return -1;
   }
-  lstrcpyW(tablePath, path);
-  lstrcatW(tablePath, u".table");
   TABLE_VIEW view;
   HANDLE kept = OpenTableView(tablePath, stamp, &view);
   if (kept != INVALID_HANDLE_VALUE) {

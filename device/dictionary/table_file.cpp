@@ -193,20 +193,33 @@ bool ReadFully(HANDLE file, void* data, size_t bytes)
   return true;
 }
 
+HANDLE OpenDatabase(const WCHAR* fileName, DWORD* size, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PATH])
+{
+  tablePath[0] = 0;
+  WCHAR path[MAX_PATH];
+  if (!ProgramFolderPath(fileName, path)) return INVALID_HANDLE_VALUE;
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return file;
+  DWORD high = 0;
+  *size = GetFileSize(file, &high);
+  if (*size == INVALID_FILE_SIZE || high != 0) {
+    CloseHandle(file);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (lstrlenW(path) + 6 < MAX_PATH && StampDatabase(file, *size, stamp)) {
+    lstrcpyW(tablePath, path);
+    lstrcatW(tablePath, u".table");
+  }
+  return file;
+}
+
 bool LocateKeptTable(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PATH])
 {
-  WCHAR path[MAX_PATH];
-  if (!ProgramFolderPath(fileName, path) || lstrlenW(path) + 13 >= MAX_PATH) return false;
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD size;
+  HANDLE file = OpenDatabase(fileName, &size, stamp, tablePath);
   if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD high = 0;
-  DWORD size = GetFileSize(file, &high);
-  bool stamped = size != INVALID_FILE_SIZE && high == 0 && StampDatabase(file, size, stamp);
   CloseHandle(file);
-  if (!stamped) return false;
-  lstrcpyW(tablePath, path);
-  lstrcatW(tablePath, u".table");
-  return true;
+  return tablePath[0] && lstrlenW(tablePath) + 7 < MAX_PATH;  // room for the index's name too
 }
 
 // The table at tablePath mapped whole after its header was checked; its entries are checked by

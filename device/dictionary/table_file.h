@@ -96,8 +96,14 @@ bool ReadFully(HANDLE file, void* data, size_t bytes);
 // The same from byte at of the file on.
 bool ReadFileAt(HANDLE file, DWORD at, void* data, size_t bytes);
 
+// Opens the database fileName (in the program folder) for reading, with its size, its stamp
+// and the path of its kept table (fileName + ".table"), or tablePath empty when it can keep
+// none (a path too long for the table's name, or no stamp); INVALID_HANDLE_VALUE when it
+// cannot be read. Its file pointer is at 0.
+HANDLE OpenDatabase(const WCHAR* fileName, DWORD* size, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PATH]);
+
 // The stamp of the database fileName (in the program folder) and the path of its kept table
-// (fileName + ".table"); false when the database cannot be read.
+// (fileName + ".table"); false when the database cannot be read or keep a table and index.
 bool LocateKeptTable(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PATH]);
 
 // Maps the table at tablePath when it belongs to stamp and is whole. Sets *entries (the

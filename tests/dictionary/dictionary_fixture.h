@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,13 @@ inline void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes)
 {
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), (std::streamsize)bytes.size());
+}
+
+// The whole file at path; empty when there is none.
+inline std::vector<BYTE> ReadBytes(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<BYTE>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 inline std::u16string Widen(const std::string& text)

@@ -49,12 +49,6 @@ int Indexed(const std::u16string& query, int matchCase, int wholeWord)
   return FindThroughIndex(u"cedict.gb.dat", query.c_str(), matchCase, wholeWord, Status, Tell);
 }
 
-std::vector<BYTE> ReadFile(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<BYTE>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // A new program folder holding a database of these lines, the match weights set up.
 std::string FolderWith(const std::vector<std::u16string>& lines)
 {
@@ -91,7 +85,7 @@ TEST(LookupIndex, AnswersEveryChineseQueryAsTheWholeTable)
 {
   std::string folder = PreparedFolder();
   ASSERT_GT(EntryTable.Count, 0);
-  ASSERT_FALSE(ReadFile(folder + "cedict.gb.dat.table.index").empty());
+  ASSERT_FALSE(ReadBytes(folder + "cedict.gb.dat.table.index").empty());
   // Queries from the entries themselves: their first one to four Chinese units, whole or as
   // whole words, and a few that hold units no entry has together.
   std::set<std::u16string> queries = {u"中", u"中国", u"国中", u"学生", u"龘龘", u"中国人民", u"的"};
@@ -140,7 +134,7 @@ TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
   EXPECT_EQ(LOAD_OK, g_status);
 
   std::string table = folder + "cedict.gb.dat.table", index = table + ".index";
-  std::vector<BYTE> goodTable = ReadFile(table), goodIndex = ReadFile(index);
+  std::vector<BYTE> goodTable = ReadBytes(table), goodIndex = ReadBytes(index);
   // One unit of the entry found ("middle" to "middlf"), a byte of the index's postings for 丁
   // (entry 1, the only one that holds it), the index cut short: each is refused,
   // and the table loaded and the index made again.
@@ -248,15 +242,15 @@ TEST(TableSearch, SearchesATableAsItIsWrittenAsTheWholeTableSearchesIt)
   std::string table = FolderWith(LinesOfEverySize(2400, 40)) + "cedict.gb.dat.table";
   LoadDictionary(u"cedict.gb.dat");
   ASSERT_EQ(LOAD_OK, LoadDictionaryStatus());
-  ASSERT_GT(ReadFile(table).size(), (size_t)4 << 20);  // three pieces
-  std::vector<BYTE> kept = ReadFile(table);
+  ASSERT_GT(ReadBytes(table).size(), (size_t)4 << 20);  // three pieces
+  std::vector<BYTE> kept = ReadBytes(table);
   ExpectAsTheWholeTable(16, [&table](const std::u16string& query, int matchCase, int wholeWord, int pinyin) {
     std::remove(table.c_str());
     g_told.clear();
     g_status = -1;
     return FindWhileKeepingTable(u"cedict.gb.dat", query.c_str(), matchCase, wholeWord, pinyin, Status, Tell);
   });
-  EXPECT_TRUE(ReadFile(table) == kept);
+  EXPECT_TRUE(ReadBytes(table) == kept);
   EXPECT_EQ(-1, FindWhileKeepingTable(u"cedict.gb.dat", u"king", 0, 0, 0, Status, Tell));  // one is kept already
 }
 
@@ -268,7 +262,7 @@ TEST(TableSearch, ADamagedStaleOrShortTableIsRefused)
   LoadDictionary(u"cedict.gb.dat");
   FreeDictionary();
   std::string table = folder + "cedict.gb.dat.table";
-  std::vector<BYTE> good = ReadFile(table);
+  std::vector<BYTE> good = ReadBytes(table);
   ASSERT_EQ(1, ReadThrough(u"king", 0, 0));
   // A byte of the header's content hash, of an entry, of the slack, of the marks (the last
   // 1,200 bytes); the table cut short.

@@ -225,8 +225,7 @@ TEST_F(LoaderFiles, TheKeptTableIsUsedOnlyWhenItIsTheDatabasesAndWhole)
   LoadDictionary(u"cedict.gb.dat");
   std::vector<std::u16string> parsed = TableTexts();
   ASSERT_EQ(2u, parsed.size());
-  std::ifstream kept(table, std::ios::binary);
-  std::vector<BYTE> good((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+  std::vector<BYTE> good = ReadBytes(table);
   ASSERT_FALSE(good.empty());
   LoadDictionary(u"cedict.gb.dat");
   EXPECT_EQ(LOAD_OK, LoadDictionaryStatus());
@@ -253,9 +252,7 @@ TEST_F(LoaderFiles, TheKeptTableIsUsedOnlyWhenItIsTheDatabasesAndWhole)
     LoadDictionary(u"cedict.gb.dat");
     EXPECT_EQ(LOAD_OK, LoadDictionaryStatus()) << damage;
     EXPECT_EQ(parsed, TableTexts()) << damage;
-    std::ifstream again(table, std::ios::binary);
-    EXPECT_EQ(good, std::vector<BYTE>((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()))
-        << damage;
+    EXPECT_EQ(good, ReadBytes(table)) << damage;
   }
 
   // The database rewritten in place, same size, within the same clock tick: the sample of
@@ -265,12 +262,6 @@ TEST_F(LoaderFiles, TheKeptTableIsUsedOnlyWhenItIsTheDatabasesAndWhole)
   EXPECT_EQ(u"中国 [zhong1 guo2] /Chino#zhong guo", EntryText(0));
   LoadDictionary(u"cedict.gb.dat");
   EXPECT_EQ(u"中国 [zhong1 guo2] /Chino#zhong guo", EntryText(0));
-}
-
-std::vector<BYTE> FileBytes(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<BYTE>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // A lookup keeps the table of a new database as it parses it, never holding it whole; that
@@ -296,10 +287,10 @@ TEST_F(LoaderFiles, TheTableWrittenWhileParsingIsTheOneALoadKeeps)
     WriteBytes(database, c.image);
     std::remove(table.c_str());
     int made = KeepDictionaryTable(u"cedict.gb.dat");
-    std::vector<BYTE> written = FileBytes(table);
+    std::vector<BYTE> written = ReadBytes(table);
     std::remove(table.c_str());
     LoadDictionary(u"cedict.gb.dat");
-    std::vector<BYTE> kept = FileBytes(table);
+    std::vector<BYTE> kept = ReadBytes(table);
     EXPECT_EQ(kept.empty() ? -1 : 1, made);
     EXPECT_TRUE(kept == written) << kept.size() << " " << written.size();
     if (made == 1) EXPECT_EQ(0, KeepDictionaryTable(u"cedict.gb.dat"));  // there is one now
@@ -406,8 +397,7 @@ TEST(Loader, FullDictionaryMarksWhenPresent)
   std::string path = std::string(ORLEND_SOURCE_DIR) + "/data/cedict.gb.dat";
   if (access(path.c_str(), R_OK) != 0) GTEST_SKIP() << "data/cedict.gb.dat not fetched";
   // Parsed from its bytes: a load from data/ would keep its table there.
-  std::ifstream in(path, std::ios::binary);
-  ASSERT_EQ(LOAD_OK, LoadImage(std::vector<BYTE>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())));
+  ASSERT_EQ(LOAD_OK, LoadImage(ReadBytes(path)));
   ExpectMarksMatchTexts();
 }
 
