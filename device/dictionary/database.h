@@ -48,6 +48,15 @@ extern const ENTRY_MARKS* EntryMarks;
 // Longest toneless key, '#' included, as the key buffer of 260 units allows.
 #define MAX_KEY_UNITS 259
 
+// How LoadDictionary brings in a kept table (table_file.h). TABLE_ON_DEMAND, the default:
+// its file is read through to check it, and each page of its mapping is read in when a search
+// first touches it, so a program that has just loaded it holds none of it. TABLE_AT_ONCE:
+// mapped whole at once and checked in place, cheaper for a process that searches all of it
+// right away and ends.
+#define TABLE_ON_DEMAND 0
+#define TABLE_AT_ONCE 1
+void SetTableLoading(int how);
+
 // Outcome of the last LoadDictionary.
 #define LOAD_OK 0
 #define LOAD_DAMAGED 1      // the file does not follow the layout; what was valid is loaded

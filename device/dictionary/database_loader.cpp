@@ -335,6 +335,10 @@ static int ParseDictionaryImage(const BYTE* image, DWORD size, const BYTE* relea
 
 int LoadDictionaryImage(const BYTE* image, DWORD size) { return ParseDictionaryImage(image, size, nullptr); }
 
+static int TableLoading = TABLE_ON_DEMAND;
+
+void SetTableLoading(int how) { TableLoading = how; }
+
 void LoadDictionary(const WCHAR* fileName)
 {
   FreeDictionary();
@@ -352,7 +356,8 @@ void LoadDictionary(const WCHAR* fileName)
     DictionaryEntry** entries = nullptr;
     LONG count = 0;
     int status = LOAD_OK;
-    int mapped = MapTableFile(tablePath, stamp, &Mapping, &entries, &EntryMarks, &count, &status, WordListName);
+    int mapped = MapTableFile(tablePath, stamp, &Mapping, &entries, &EntryMarks, &count, &status, WordListName,
+                              TableLoading == TABLE_AT_ONCE);
     if (mapped != 0) {
       CloseHandle(file);
       EntryTable.Entries = entries;

@@ -8,6 +8,7 @@
 #include <xxhash.h>
 
 #include "device/dictionary/table_hash.h"
+#include "device/dictionary/table_reader.h"
 #include "device/shell/program_folder.h"
 
 namespace {
@@ -101,6 +102,7 @@ bool CheckEntries(TableHash* hash, const ENTRY_MARKS* marks, size_t count, const
     if (end[k] != 0) return false;
   return true;
 }
+
 
 }  // namespace
 
@@ -222,52 +224,62 @@ bool LocateKeptTable(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePa
   return tablePath[0] && lstrlenW(tablePath) + 7 < MAX_PATH;  // room for the index's name too
 }
 
-// The table at tablePath mapped whole after its header was checked; its entries are checked by
-// the caller.
-static int MapTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view)
-{
-  HANDLE file = OpenTableView(tablePath, stamp, view);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  const BYTE* bytes = MapWholeFile(file);
-  CloseHandle(file);
-  if (!bytes) return 0;
-  view->Bytes = bytes;
-  view->Marks = reinterpret_cast<const ENTRY_MARKS*>(bytes + view->MarksOffset);
-  view->Arena = reinterpret_cast<const WCHAR*>(bytes + view->ArenaOffset);
-  return 1;
-}
-
 int MapTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_MAPPING* mapping,
                  DictionaryEntry*** entries, const ENTRY_MARKS** marks, LONG* count, int* status,
-                 WCHAR name[WORD_LIST_NAME_UNITS])
+                 WCHAR name[WORD_LIST_NAME_UNITS], bool atOnce)
 {
   *mapping = TABLE_MAPPING{};
   TABLE_VIEW view;
-  if (!MapTableView(tablePath, stamp, &view)) return 0;
+  HANDLE file = OpenTableView(tablePath, stamp, &view);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  // Mapped whole when the caller reads all of it at once: then checked in place, one pass.
+  // Else mapped with nothing read in and checked by reading the file through, so a page of
+  // the mapping is first touched by a search that needs it, and a program that has just
+  // loaded the table holds none of it.
+  const BYTE* bytes = MapWholeFile(file, !atOnce);
+  if (!bytes) {
+    CloseHandle(file);
+    return 0;
+  }
   size_t n = view.Count;
   LARGE_BLOCK block;
   if (!AllocLargeBlock(&block, (n ? n : 1) * sizeof(DictionaryEntry*))) {
-    UnmapViewOfFile(view.Bytes);
+    CloseHandle(file);
+    UnmapViewOfFile(bytes);
     return -1;
   }
   DictionaryEntry** table = static_cast<DictionaryEntry**>(block.Data);
-  TableHash hash;
-  TableHashReset(&hash);
-  const BYTE* arenaEnd = reinterpret_cast<const BYTE*>(view.Arena + view.ArenaUnits);
-  bool whole = CheckEntries(&hash, view.Marks, n, view.Arena, view.ArenaUnits, table);
-  if (whole) {
-    TableHashUpdate(&hash, arenaEnd, view.FileBytes - (size_t)(arenaEnd - view.Bytes));  // the padding and the marks
-    whole = TableHashDigest(&hash) == view.ContentHash;
+  const WCHAR* arena = reinterpret_cast<const WCHAR*>(bytes + view.ArenaOffset);
+  bool whole;
+  if (atOnce) {
+    TableHash hash;
+    TableHashReset(&hash);
+    const ENTRY_MARKS* marks = reinterpret_cast<const ENTRY_MARKS*>(bytes + view.MarksOffset);
+    const BYTE* arenaEnd = reinterpret_cast<const BYTE*>(arena + view.ArenaUnits);
+    whole = CheckEntries(&hash, marks, n, arena, view.ArenaUnits, table);
+    if (whole) {
+      TableHashUpdate(&hash, arenaEnd, view.FileBytes - (size_t)(arenaEnd - bytes));  // the padding and the marks
+      whole = TableHashDigest(&hash) == view.ContentHash;
+    }
+  } else {
+    // Each block checked in the piece read is at the same place in the mapping.
+    whole = ReadTableThrough(file, view, true, [&](const TABLE_RUN& run) {
+      const WCHAR* mapped = arena + run.FirstUnit;
+      for (int k = 0; k < run.Count; k++)
+        table[run.First + k] = const_cast<WCHAR*>(mapped + (run.Blocks[k] - run.Blocks[0]));
+      return true;
+    });
   }
+  CloseHandle(file);
   if (!whole) {
     FreeLargeBlock(&block);
-    UnmapViewOfFile(view.Bytes);
+    UnmapViewOfFile(bytes);
     return 0;
   }
-  mapping->View = view.Bytes;
+  mapping->View = bytes;
   mapping->Entries = block;
   *entries = table;
-  *marks = view.Marks;
+  *marks = reinterpret_cast<const ENTRY_MARKS*>(bytes + view.MarksOffset);
   *count = (LONG)n;
   *status = view.Status;
   memcpy(name, view.Name, sizeof view.Name);

@@ -109,10 +109,12 @@ bool LocateKeptTable(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePa
 // Maps the table at tablePath when it belongs to stamp and is whole. Sets *entries (the
 // pointer array, in mapping->Entries), *marks, *count, *status (the database's load
 // outcome when the table was made) and name. Returns 1, 0 when there is no usable table,
-// or -1 when the pointer array could not be allocated. UnmapTable frees both.
+// or -1 when the pointer array could not be allocated. UnmapTable frees both. atOnce reads
+// all of the mapping in and checks it there; else the file is read through to check it and
+// no page of the mapping is touched (see SetTableLoading).
 int MapTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_MAPPING* mapping,
                  DictionaryEntry*** entries, const ENTRY_MARKS** marks, LONG* count, int* status,
-                 WCHAR name[WORD_LIST_NAME_UNITS]);
+                 WCHAR name[WORD_LIST_NAME_UNITS], bool atOnce);
 void UnmapTable(TABLE_MAPPING* mapping);
 
 // Writes the loaded EntryTable, its marks and name as the table of stamp's database, made

@@ -205,6 +205,7 @@ int RunQueryCommand(const cli::Parsed& parsed)
   }
   FindNote note = {};
   if (answered < 0) {
+    SetTableLoading(TABLE_AT_ONCE);  // searched through at once, and the process ends
     LoadDictionary(fileName);
     switch (LoadDictionaryStatus()) {
       case LOAD_UNREADABLE:

@@ -217,51 +217,58 @@ TEST(Loader, TheTableHashIsPortableXxh3)
   EXPECT_EQ(XXH3_64bits(bytes.data(), bytes.size()), TableHashDigest(&hash));
 }
 
-// The table kept beside the database is used only while it is the database's and whole.
+// The table kept beside the database is used only while it is the database's and whole,
+// checked in place or read through.
 TEST_F(LoaderFiles, TheKeptTableIsUsedOnlyWhenItIsTheDatabasesAndWhole)
 {
   std::string database = folder + "cedict.gb.dat", table = database + ".table";
-  WriteBytes(database, DictionaryImage({u"中国 [zhong1 guo2] /China/", u"人 [ren2] /person/"}));
-  LoadDictionary(u"cedict.gb.dat");
-  std::vector<std::u16string> parsed = TableTexts();
-  ASSERT_EQ(2u, parsed.size());
-  std::vector<BYTE> good = ReadBytes(table);
-  ASSERT_FALSE(good.empty());
-  LoadDictionary(u"cedict.gb.dat");
-  EXPECT_EQ(LOAD_OK, LoadDictionaryStatus());
-  EXPECT_EQ(parsed, TableTexts());
-  EXPECT_EQ(u"test dictionary", std::u16string(WordListName));
-  EXPECT_EQ(2, EntryMarks[1].Open);  // "人 [": the marks come back too
-
-  // One unit changed in the entries ("China" to "Chinb"), a cut file, a foreign header:
-  // each is ignored and made again from the database.
-  size_t at = good.size() - 2 * (ENTRY_TABLE_SLACK + 1 + 20);
-  for (int damage = 0; damage < 3; damage++) {
-    std::vector<BYTE> bad = good;
-    if (damage == 0) {
-      std::u16string china(reinterpret_cast<const char16_t*>(bad.data() + 224), (bad.size() - 224) / 2);
-      size_t c = china.find(u"China");
-      ASSERT_NE(std::u16string::npos, c);
-      bad[224 + 2 * (c + 4)] = 'b';
-    } else if (damage == 1) {
-      bad.resize(at);
-    } else {
-      bad[0] ^= 1;
-    }
-    WriteBytes(table, bad);
+  for (int how : {TABLE_ON_DEMAND, TABLE_AT_ONCE}) {
+    SCOPED_TRACE(how);
+    SetTableLoading(how);
+    std::remove(table.c_str());
+    WriteBytes(database, DictionaryImage({u"中国 [zhong1 guo2] /China/", u"人 [ren2] /person/"}));
     LoadDictionary(u"cedict.gb.dat");
-    EXPECT_EQ(LOAD_OK, LoadDictionaryStatus()) << damage;
-    EXPECT_EQ(parsed, TableTexts()) << damage;
-    EXPECT_EQ(good, ReadBytes(table)) << damage;
-  }
+    std::vector<std::u16string> parsed = TableTexts();
+    ASSERT_EQ(2u, parsed.size());
+    std::vector<BYTE> good = ReadBytes(table);
+    ASSERT_FALSE(good.empty());
+    LoadDictionary(u"cedict.gb.dat");
+    EXPECT_EQ(LOAD_OK, LoadDictionaryStatus());
+    EXPECT_EQ(parsed, TableTexts());
+    EXPECT_EQ(u"test dictionary", std::u16string(WordListName));
+    EXPECT_EQ(2, EntryMarks[1].Open);  // "人 [": the marks come back too
 
-  // The database rewritten in place, same size, within the same clock tick: the sample of
-  // its bytes tells.
-  WriteBytes(database, DictionaryImage({u"中国 [zhong1 guo2] /Chino/", u"人 [ren2] /person/"}));
-  LoadDictionary(u"cedict.gb.dat");
-  EXPECT_EQ(u"中国 [zhong1 guo2] /Chino#zhong guo", EntryText(0));
-  LoadDictionary(u"cedict.gb.dat");
-  EXPECT_EQ(u"中国 [zhong1 guo2] /Chino#zhong guo", EntryText(0));
+    // One unit changed in the entries ("China" to "Chinb"), a cut file, a foreign header:
+    // each is ignored and made again from the database.
+    size_t at = good.size() - 2 * (ENTRY_TABLE_SLACK + 1 + 20);
+    for (int damage = 0; damage < 3; damage++) {
+      std::vector<BYTE> bad = good;
+      if (damage == 0) {
+        std::u16string china(reinterpret_cast<const char16_t*>(bad.data() + 224), (bad.size() - 224) / 2);
+        size_t c = china.find(u"China");
+        ASSERT_NE(std::u16string::npos, c);
+        bad[224 + 2 * (c + 4)] = 'b';
+      } else if (damage == 1) {
+        bad.resize(at);
+      } else {
+        bad[0] ^= 1;
+      }
+      WriteBytes(table, bad);
+      LoadDictionary(u"cedict.gb.dat");
+      EXPECT_EQ(LOAD_OK, LoadDictionaryStatus()) << damage;
+      EXPECT_EQ(parsed, TableTexts()) << damage;
+      EXPECT_EQ(good, ReadBytes(table)) << damage;
+    }
+
+    // The database rewritten in place, same size, within the same clock tick: the sample of
+    // its bytes tells.
+    WriteBytes(database, DictionaryImage({u"中国 [zhong1 guo2] /Chino/", u"人 [ren2] /person/"}));
+    LoadDictionary(u"cedict.gb.dat");
+    EXPECT_EQ(u"中国 [zhong1 guo2] /Chino#zhong guo", EntryText(0));
+    LoadDictionary(u"cedict.gb.dat");
+    EXPECT_EQ(u"中国 [zhong1 guo2] /Chino#zhong guo", EntryText(0));
+  }
+  SetTableLoading(TABLE_ON_DEMAND);
 }
 
 // A lookup keeps the table of a new database as it parses it, never holding it whole; that
