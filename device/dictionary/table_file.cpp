@@ -422,8 +422,48 @@ void TableWriter::Abandon()
   FreeLargeBlock(&marks_);
 }
 
+// Writers of path that were ended before they finished (a lookup interrupted while it kept a
+// new table) leave path.PID.new behind, a table's worth of disk that nothing would remove. A
+// writer that begins removes each one whose process is gone and which has not been written
+// for ten seconds (a process of another system sharing the folder may still be writing it),
+// and one of its own process id, which can only be left over: it would stop its own writing.
+static void RemoveAbandonedFiles(const std::u16string& path)
+{
+  const std::u16string pattern = path + u".*.new";
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW(pattern.c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  size_t slash = path.find_last_of(u"/\\");
+  const std::u16string folder = slash == std::u16string::npos ? u"" : path.substr(0, slash + 1);
+  const size_t prefix = path.size() - folder.size() + 1, suffix = 4;  // "name." and ".new"
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  auto units = [](const FILETIME& t) { return (uint64_t)t.dwHighDateTime << 32 | t.dwLowDateTime; };
+  const uint64_t quiet = 10ULL * 10000000;  // ten seconds in 100 ns units
+  do {
+    std::u16string name = found.cFileName;
+    if (name.size() <= prefix + suffix || name.size() > prefix + suffix + 10) continue;
+    uint64_t id = 0;
+    bool digits = true;
+    for (size_t i = prefix; i < name.size() - suffix; i++) {
+      digits = digits && name[i] >= u'0' && name[i] <= u'9';
+      id = id * 10 + (name[i] - u'0');
+    }
+    if (!digits || id > 0xFFFFFFFFu) continue;
+    bool abandoned = id == GetCurrentProcessId();
+    if (!abandoned && units(now) - units(found.ftLastWriteTime) >= quiet) {
+      HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, (DWORD)id);
+      abandoned = !process || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+      if (process) CloseHandle(process);
+    }
+    if (abandoned) DeleteFileW((folder + name).c_str());
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+}
+
 bool BeginFileInPlace(const WCHAR* path, FILE_IN_PLACE* place)
 {
+  RemoveAbandonedFiles(path);
   WCHAR number[16];
   wsprintfW(number, u"%lu", (unsigned long)GetCurrentProcessId());
   place->Path = path;

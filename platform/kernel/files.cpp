@@ -278,6 +278,17 @@ BOOL CloseHandle(HANDLE h) {
   return FALSE;
 }
 
+FILETIME platform::FileTimeFromUnix(long long seconds, long nanoseconds) {
+  uint64_t units = (static_cast<uint64_t>(seconds) + 11644473600ULL) * 10000000ULL + nanoseconds / 100;
+  return FILETIME{static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
+}
+
+void GetSystemTimeAsFileTime(LPFILETIME time) {
+  struct timespec now;
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  *time = FileTimeFromUnix(now.tv_sec, now.tv_nsec);
+}
+
 BOOL GetFileInformationByHandle(HANDLE h, LPBY_HANDLE_FILE_INFORMATION information) {
   File* f = AsFile(h);
   if (!f || !information) return FALSE;
@@ -286,11 +297,7 @@ BOOL GetFileInformationByHandle(HANDLE h, LPBY_HANDLE_FILE_INFORMATION informati
     SetLastErrorFromErrno(errno);
     return FALSE;
   }
-  auto fileTime = [](const struct timespec& t) {
-    // 100 ns units from 1601-01-01, as the platform counts.
-    uint64_t units = (static_cast<uint64_t>(t.tv_sec) + 11644473600ULL) * 10000000ULL + t.tv_nsec / 100;
-    return FILETIME{static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
-  };
+  auto fileTime = [](const struct timespec& t) { return FileTimeFromUnix(t.tv_sec, t.tv_nsec); };
   *information = BY_HANDLE_FILE_INFORMATION{};
   information->dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
   information->ftCreationTime = fileTime(st.st_ctim);

@@ -29,6 +29,9 @@ bool Fill(const std::string& folder, const std::string& name, LPWIN32_FIND_DATAW
   if (::stat((folder + name).c_str(), &st) != 0) return false;
   std::memset(data, 0, sizeof *data);
   data->dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  data->ftCreationTime = FileTimeFromUnix(st.st_ctim.tv_sec, st.st_ctim.tv_nsec);
+  data->ftLastAccessTime = FileTimeFromUnix(st.st_atim.tv_sec, st.st_atim.tv_nsec);
+  data->ftLastWriteTime = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
   data->nFileSizeLow = static_cast<DWORD>(st.st_size);
   data->nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
   std::u16string wide = Utf16FromNativePath(name);

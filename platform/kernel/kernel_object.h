@@ -23,5 +23,7 @@ class KernelObject {
 KernelObject* LookUpHandle(HANDLE handle, KernelObject::Kind kind);
 // Maps errno to the platform's error codes and records it for GetLastError.
 void SetLastErrorFromErrno(int error);
+// A Unix time as the platform counts file times: 100 ns units from 1601-01-01.
+FILETIME FileTimeFromUnix(long long seconds, long nanoseconds);
 
 }  // namespace platform

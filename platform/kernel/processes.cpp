@@ -23,6 +23,7 @@ class Process : public KernelObject {
  public:
   explicit Process(pid_t pid) : KernelObject(Kind::Process), pid(pid) {}
   pid_t pid;
+  bool foreign = false;  // opened by its id, not started here: its end is seen, not its status
   bool exited = false;
   int status = 0;
 };
@@ -70,6 +71,11 @@ std::vector<std::string> SplitCommandLine(const std::u16string& line) {
 bool WaitProcess(HANDLE handle, bool block) {
   auto* p = static_cast<Process*>(LookUpHandle(handle, KernelObject::Kind::Process));
   if (!p) return false;
+  if (p->foreign) {
+    while (!p->exited && !(::kill(p->pid, 0) != 0 && errno == ESRCH) && block) ::usleep(10000);
+    if (::kill(p->pid, 0) != 0 && errno == ESRCH) p->exited = true;
+    return p->exited;
+  }
   if (!p->exited && ::waitpid(p->pid, &p->status, block ? 0 : WNOHANG) == p->pid) p->exited = true;
   return p->exited;
 }
@@ -161,6 +167,18 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
 
 HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)); }
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(::getpid()); }
+
+HANDLE OpenProcess(DWORD, BOOL, DWORD processId) {
+  pid_t pid = static_cast<pid_t>(processId);
+  // A process of another user is there too, only not to be signalled.
+  if (pid <= 0 || static_cast<DWORD>(pid) != processId || (::kill(pid, 0) != 0 && errno != EPERM)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto* p = new Process(pid);
+  p->foreign = true;
+  return p;
+}
 
 BOOL TerminateProcess(HANDLE process, UINT exitCode) {
   if (process == GetCurrentProcess()) {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
@@ -280,15 +282,16 @@ TEST_F(LoaderFiles, TheTableWrittenWhileParsingIsTheOneALoadKeeps)
   std::vector<BadImage> images = BadImages();
   std::u16string pinyin(300, u'p');
   images.push_back({"long lines", DictionaryImage({u"a [" + pinyin + u"] /x/", u"h [" + pinyin + u"] /" +
-                                                   std::u16string(70000, u'd') + u"/", u"b [b1] /y/"})});
+                                                   std::u16string(70000, u'd') + u"/", u"b [b1] /y/"}),
+                    LOAD_OK, {}});
   std::vector<std::u16string> many;  // more than one piece of the writer's, with long lines between
   for (int i = 0; i < 30000; i++)
     many.push_back(i % 9000 == 5 ? u"长 [chang2] /" + std::u16string(66000 + i, u'l') + u"/"
                                  : u"词" + std::u16string(1, (char16_t)(0x4E00 + i % 20000)) + u" [ci2 " +
                                        std::u16string(1, (char16_t)(u'a' + i % 26)) + u"4] /word " +
                                        std::u16string(i % 40, u'w') + u"/[x]#/");
-  images.push_back({"a name shorter than the one before", DatabaseImage({u"# a", u"b [b1] /c/"})});
-  images.push_back({"many lines", DictionaryImage(many)});
+  images.push_back({"a name shorter than the one before", DatabaseImage({u"# a", u"b [b1] /c/"}), LOAD_OK, {}});
+  images.push_back({"many lines", DictionaryImage(many), LOAD_OK, {}});
   for (const BadImage& c : images) {
     SCOPED_TRACE(c.name);
     WriteBytes(database, c.image);
@@ -300,7 +303,9 @@ TEST_F(LoaderFiles, TheTableWrittenWhileParsingIsTheOneALoadKeeps)
     std::vector<BYTE> kept = ReadBytes(table);
     EXPECT_EQ(kept.empty() ? -1 : 1, made);
     EXPECT_TRUE(kept == written) << kept.size() << " " << written.size();
-    if (made == 1) EXPECT_EQ(0, KeepDictionaryTable(u"cedict.gb.dat"));  // there is one now
+    if (made == 1) {
+      EXPECT_EQ(0, KeepDictionaryTable(u"cedict.gb.dat"));  // there is one now
+    }
   }
 
   // A disk that fills while the table is written keeps no table and leaves nothing behind.
@@ -315,6 +320,36 @@ TEST_F(LoaderFiles, TheTableWrittenWhileParsingIsTheOneALoadKeeps)
   for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
   EXPECT_EQ(std::vector<std::string>{"cedict.gb.dat"}, names);
   EXPECT_EQ(-1, KeepDictionaryTable(u"missing.dat"));
+}
+
+// A lookup ended while it kept a table leaves its half-written file behind; the next writer of
+// that table removes it once its process is gone, and never one that may still be written.
+TEST_F(LoaderFiles, AWriterRemovesWhatAnEndedOneLeftBehind)
+{
+  std::string table = folder + "cedict.gb.dat.table";
+  WriteBytes(folder + "cedict.gb.dat", DictionaryImage({u"人 [ren2] /person/"}));
+  auto leave = [&](const std::string& name, bool old) {
+    WriteBytes(folder + name, std::vector<BYTE>(100, 1));
+    if (old)
+      std::filesystem::last_write_time(folder + name,
+                                       std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+  };
+  const std::string ended = "cedict.gb.dat.table.4294967295.new";  // beyond any process id
+  const std::string own = "cedict.gb.dat.table." + std::to_string(GetCurrentProcessId()) + ".new";
+  const std::string running = "cedict.gb.dat.table.1.new", recent = "cedict.gb.dat.table.999999999.new";
+  const std::string other = "cedict.gb.dat.table.x1.new", index = "cedict.gb.dat.table.index.4294967295.new";
+  leave(ended, true);
+  leave(own, false);  // would stop this process's own writing
+  leave(running, true);
+  leave(recent, false);
+  leave(other, true);
+  leave(index, true);  // the index's, for its own writer
+  LoadDictionary(u"cedict.gb.dat");
+  EXPECT_EQ(1, EntryTable.Count);
+  EXPECT_FALSE(ReadBytes(table).empty());
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
+  EXPECT_EQ((std::set<std::string>{"cedict.gb.dat", "cedict.gb.dat.table", running, recent, other, index}), names);
 }
 
 TEST_F(LoaderFiles, UnreadableFilesLeaveAnEmptyTable)

@@ -69,7 +69,7 @@ typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
 typedef struct _FILETIME {
   DWORD dwLowDateTime;
   DWORD dwHighDateTime;
-} FILETIME;
+} FILETIME, *LPFILETIME;
 
 typedef struct _BY_HANDLE_FILE_INFORMATION {
   DWORD dwFileAttributes;
@@ -217,6 +217,10 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUT
                     LPPROCESS_INFORMATION info);
 HANDLE GetCurrentProcess();
 DWORD GetCurrentProcessId();
+#define SYNCHRONIZE 0x00100000L
+// A running process by its id, or null (ERROR_INVALID_PARAMETER) when there is none. Waiting
+// on it tells when it has ended; its exit code is not known.
+HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId);
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
 [[noreturn]] void ExitProcess(UINT exitCode);
 // The command line after the program name, as one UTF-16 text.
@@ -234,6 +238,8 @@ DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
 
 // ---- time (implemented by the window system, which owns the clock)
 DWORD GetTickCount();
+// The wall clock, as file times count (100 ns units from 1601-01-01, UTC).
+void GetSystemTimeAsFileTime(LPFILETIME time);
 void Sleep(DWORD milliseconds);
 DWORD SleepEx(DWORD milliseconds, BOOL alertable);
 
