@@ -57,6 +57,11 @@ extern const ENTRY_MARKS* EntryMarks;
 #define TABLE_AT_ONCE 1
 void SetTableLoading(int how);
 
+// Gives back the pages of a mapped table (a kept one) that searches have read in: they stay in
+// the page cache, and the next search reads them in again. For a program left alone a while;
+// a table in memory (a database just parsed) stays as it is.
+void ReleaseDictionaryPages();
+
 // Outcome of the last LoadDictionary.
 #define LOAD_OK 0
 #define LOAD_DAMAGED 1      // the file does not follow the layout; what was valid is loaded

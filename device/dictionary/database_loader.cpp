@@ -335,6 +335,14 @@ static int ParseDictionaryImage(const BYTE* image, DWORD size, const BYTE* relea
 
 int LoadDictionaryImage(const BYTE* image, DWORD size) { return ParseDictionaryImage(image, size, nullptr); }
 
+void ReleaseDictionaryPages()
+{
+#if defined(__linux__)
+  // Read-only and never written: dropped pages come back from the file as they were.
+  if (Mapping.View) madvise(const_cast<void*>(Mapping.View), Mapping.Bytes, MADV_DONTNEED);
+#endif
+}
+
 static int TableLoading = TABLE_ON_DEMAND;
 
 void SetTableLoading(int how) { TableLoading = how; }

@@ -277,6 +277,7 @@ int MapTableFile(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_MAPP
     return 0;
   }
   mapping->View = bytes;
+  mapping->Bytes = view.FileBytes;
   mapping->Entries = block;
   *entries = table;
   *marks = reinterpret_cast<const ENTRY_MARKS*>(bytes + view.MarksOffset);

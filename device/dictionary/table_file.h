@@ -40,6 +40,7 @@ struct DATABASE_STAMP {
 // A mapped table and its pointer array; View null when none.
 struct TABLE_MAPPING {
   const void* View;
+  size_t Bytes;  // of the view
   LARGE_BLOCK Entries;
 };
 

@@ -6,6 +6,7 @@
 #include "device/definition/definition_view.h"
 #include "device/definition/entry_line.h"
 #include "device/definition/tone_marks.h"
+#include "device/dictionary/database.h"
 #include "device/dictionary/search_driver.h"
 #include "device/dictionary/search_engine.h"
 #include "device/shell/about_window.h"
@@ -124,6 +125,25 @@ void OnSearchTextChanged(int* length) {
     KillTimer(MainWindow, kTypingTimer);
 }
 
+// A program left alone this long after its last search gives back the pages of the table
+// that the searches read in; the next search reads them in again.
+const UINT kIdleTimer = 2;
+const UINT kIdlePause = 30000;
+
+void SearchAndThenIdle(bool typed) {
+  if (typed)
+    RunSearchAsTyped();
+  else
+    RunSearch();
+  if (MainWindow) SetTimer(MainWindow, kIdleTimer, kIdlePause, nullptr);
+}
+
+void OnIdle(HWND window) {
+  if (SearchRunning()) return;  // it sets the timer again when it ends
+  KillTimer(window, kIdleTimer);
+  ReleaseDictionaryPages();
+}
+
 // The pause is over. A search still running for an older text is cancelled, and the timer,
 // left running, starts the new one when it next fires, after that search has ended.
 void OnTypingPause(HWND window) {
@@ -132,12 +152,12 @@ void OnTypingPause(HWND window) {
     return;
   }
   KillTimer(window, kTypingTimer);
-  if (SearchBox->GetTextLength() >= 1) RunSearchAsTyped();
+  if (SearchBox->GetTextLength() >= 1) SearchAndThenIdle(true);
 }
 
 void RunSearchAction() {
   SearchBox->CloseDropDown();
-  RunSearch();
+  SearchAndThenIdle(false);
 }
 
 // Any tap in the window outside the search box closes its drop-down list.
@@ -417,6 +437,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT: OnPaint(window); return 0;
     case WM_TIMER:
       if (wParam == kTypingTimer) OnTypingPause(window);
+      if (wParam == kIdleTimer) OnIdle(window);
       return 0;
     case WM_COMMAND: OnCommand(window, wParam, lParam); return 0;
     case WM_INITMENUPOPUP: MarkWordListItem(reinterpret_cast<HMENU>(wParam)); return 0;

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <fstream>
+#include <string>
 
 #include "device/definition/definition_view.h"
 #include "device/dictionary/database.h"
@@ -515,6 +518,45 @@ struct SearchWatch {
   }
 };
 SearchWatch* SearchWatch::current = nullptr;
+
+// KiB of this process's mapping of the kept Simplified table that are resident.
+long TableResidentKiB() {
+  std::ifstream smaps("/proc/self/smaps");
+  std::string line;
+  bool table = false;
+  long kib = 0;
+  while (std::getline(smaps, line)) {
+    size_t dash = line.find('-'), space = line.find(' ');
+    if (isxdigit(static_cast<unsigned char>(line[0])) && !isupper(static_cast<unsigned char>(line[0])) &&
+        dash < space) {
+      const std::string end = "/cedict.gb.dat.table";
+      table = line.size() >= end.size() && line.compare(line.size() - end.size(), end.size(), end) == 0;
+    } else if (table && line.rfind("Rss:", 0) == 0) {
+      kib += atol(line.c_str() + 4);
+    }
+  }
+  return kib;
+}
+
+// The kept table is mapped with nothing read in; the pages a search reads in are given back
+// once the program has been left alone for half a minute, and the next search finds the same.
+TEST_F(DictionaryProgram, LeftAloneItGivesBackTheTablesPages) {
+  PrepareLarge(20000);
+  ASSERT_TRUE(Start());    // parses the database and keeps its table
+  ASSERT_TRUE(Restart());  // maps the kept table
+  EXPECT_EQ(TableResidentKiB(), 0);
+  Search(u"china");
+  const int found = ResultEntryCount;
+  EXPECT_GE(found, 1);
+  EXPECT_GT(TableResidentKiB(), 0);
+  test::Advance(25000);
+  EXPECT_GT(TableResidentKiB(), 0);
+  test::Advance(6000);
+  EXPECT_EQ(TableResidentKiB(), 0);
+  Search(u"china");
+  EXPECT_EQ(ResultEntryCount, found);
+  EXPECT_GE(RowOf(EntryOf(u"中国")), 0);
+}
 
 TEST_F(DictionaryProgram, ALongSearchShowsItsProgress) {
   PrepareLarge(6000);
