@@ -56,11 +56,11 @@ struct Parts {
   int length;
 };
 
-Parts Split(int entry)
+Parts Split(const DictionaryEntry* block)
 {
   Parts p;
-  p.text = EntryTable.Entries[entry] + 1;
-  p.length = EntryTable.Entries[entry][0];
+  p.text = block + 1;
+  p.length = block[0];
   const WCHAR* t = p.text;
   int L = p.length;
   int hash = L;
@@ -161,7 +161,12 @@ int IsChineseText(const WCHAR* text, int length)
 
 int MatchTier(int entry, const std::vector<std::u16string>& queries, int matchCase, int pinyin)
 {
-  Parts p = Split(entry);
+  return BlockMatchTier(EntryTable.Entries[entry], queries, matchCase, pinyin);
+}
+
+int BlockMatchTier(const DictionaryEntry* block, const std::vector<std::u16string>& queries, int matchCase, int pinyin)
+{
+  Parts p = Split(block);
   const WCHAR* t = p.text;
   int best = TIER_REST;
   for (const std::u16string& q : queries) {
@@ -319,13 +324,20 @@ void OrderBestMatches(std::vector<BestMatch>* matches)
   for (BestMatch& m : *matches) {
     unsigned asked = UINT_MAX;
     unsigned& known = g_frequencies ? g_frequencies[(size_t)m.entry] : asked;  // no memory: asked each time
-    if (known == UINT_MAX) {
-      const WCHAR* t = EntryTable.Entries[m.entry] + 1;
-      known = WordFrequency(t, HeadwordLength(t, EntryTable.Entries[m.entry][0]));
-      if (known == UINT_MAX) known--;
-    }
+    if (known == UINT_MAX) known = HeadwordFrequency(EntryTable.Entries[m.entry]);
     m.frequency = known;
   }
+  SortBestMatches(matches);
+}
+
+unsigned HeadwordFrequency(const DictionaryEntry* block)
+{
+  unsigned known = WordFrequency(block + 1, HeadwordLength(block + 1, block[0]));
+  return known == UINT_MAX ? known - 1 : known;
+}
+
+void SortBestMatches(std::vector<BestMatch>* matches)
+{
   // Ranks differ, so the order is total and a plain sort is stable enough.
   std::sort(matches->begin(), matches->end(), [](const BestMatch& a, const BestMatch& b) {
     if (a.group != b.group) return a.group < b.group;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "device/dictionary/database.h"
 #include "platform/windows.h"
 
 // The tiers, best first. A sense is a text between slashes; it is the query when the query is
@@ -24,6 +25,9 @@
 // folded to lower case when matchCase is 0. With PinYin on the pronunciation is compared,
 // with it off the senses.
 int MatchTier(int entry, const std::vector<std::u16string>& queries, int matchCase, int pinyin);
+// The same for an entry block anywhere (database.h), loaded or not.
+int BlockMatchTier(const DictionaryEntry* block, const std::vector<std::u16string>& queries, int matchCase,
+                   int pinyin);
 
 // 1 when every unit of text is a CJK character or symbol (U+2E80 and above).
 int IsChineseText(const WCHAR* text, int length);
@@ -44,3 +48,7 @@ struct BestMatch {
 
 // Fills in each match's frequency (of its headword) and sorts by group, tier, frequency, rank.
 void OrderBestMatches(std::vector<BestMatch>* matches);
+// The frequency OrderBestMatches gives the entry of this block; sorting matches whose
+// frequencies are filled in as OrderBestMatches does.
+unsigned HeadwordFrequency(const DictionaryEntry* block);
+void SortBestMatches(std::vector<BestMatch>* matches);

@@ -93,6 +93,67 @@ void NoteConverted(FindNote* note, const std::u16string& converted)
 
 void StopFindingEntries() { g_stopped = true; }
 
+namespace {
+
+// The results a search outside the table handed on, their blocks copied one after another.
+std::u16string g_bestQuery;
+int g_bestMatchCase;
+std::vector<int> g_bestEntries;
+std::vector<size_t> g_bestAt;
+std::u16string g_bestBlocks;
+
+}  // namespace
+
+int BestMatchesInOnePass(const WCHAR* query, int pinyin)
+{
+  int length = 0;
+  while (query[length]) length++;
+  return !pinyin && !HasChinese(query, length) ? 1 : 0;
+}
+
+void BeginBestMatches(const WCHAR* query, int matchCase, ResultSink sink)
+{
+  g_sink = sink;
+  g_bestQuery = query;
+  g_bestMatchCase = matchCase;
+  g_bestEntries.clear();
+  g_bestAt.clear();
+  g_bestBlocks.clear();
+}
+
+void BestMatchSink(int code, int length, const WCHAR* text)
+{
+  if (code == -1) return;  // ended once the results are ordered
+  if (code < -1) {
+    g_sink(code, length, text);
+    return;
+  }
+  g_bestEntries.push_back(code);
+  g_bestAt.push_back(g_bestBlocks.size());
+  g_bestBlocks.push_back((WCHAR)length);
+  g_bestBlocks.append(text, (size_t)length);
+  g_bestBlocks.push_back(0);
+}
+
+void EndBestMatches()
+{
+  const std::vector<std::u16string> folded{Folded(g_bestQuery, g_bestMatchCase)};
+  std::vector<BestMatch> matches;
+  matches.reserve(g_bestEntries.size());
+  for (size_t k = 0; k < g_bestEntries.size(); k++) {
+    const DictionaryEntry* block = g_bestBlocks.data() + g_bestAt[k];
+    matches.push_back({(int)k, 0, (int)k, BlockMatchTier(block, folded, g_bestMatchCase, 0), HeadwordFrequency(block)});
+  }
+  SortBestMatches(&matches);
+  for (const BestMatch& m : matches) {
+    const DictionaryEntry* block = g_bestBlocks.data() + g_bestAt[(size_t)m.entry];
+    g_sink(g_bestEntries[(size_t)m.entry], block[0], block + 1);
+  }
+  g_sink(-1, 0, nullptr);
+  g_bestBlocks.clear();
+  g_bestBlocks.shrink_to_fit();
+}
+
 int FindsOnlyTyped(const WCHAR* query, int pinyin, int database)
 {
   int length = 0;

@@ -30,6 +30,16 @@ void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, i
 // when that finds nothing: PinYin off, and nothing in it to convert into the database's script.
 int FindsOnlyTyped(const WCHAR* query, int pinyin, int database);
 
+// Best matches first for a lookup that searches without loading the table (table_search.h),
+// when FindEntries with Best matches on would search the query once and do nothing else
+// (BestMatchesInOnePass: PinYin off, nothing Chinese in it). BeginBestMatches, then the
+// search's calls to BestMatchSink, then EndBestMatches: the sink receives what FindEntries
+// would hand it over the whole table, from copies of the results' texts.
+int BestMatchesInOnePass(const WCHAR* query, int pinyin);
+void BeginBestMatches(const WCHAR* query, int matchCase, ResultSink sink);
+void BestMatchSink(int code, int length, const WCHAR* text);
+void EndBestMatches();
+
 // Called from the sink's progress report (while messages are dispatched): the search in
 // progress hands on no more results and ends, with its end signal, once the scan it is in
 // has run to its end (the table stays as it is until then).

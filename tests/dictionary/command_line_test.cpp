@@ -107,8 +107,12 @@ TEST_F(CommandLine, LookupsThroughTheKeptFilesPrintTheSame)
   image.resize(image.size() - 2);
   WriteBytes(folder + "cedict.gb.dat", image);
   const std::string table = folder + "cedict.gb.dat.table";
-  for (const char* query : {"中", "中国", "国人", "china", "to eat", "xyzzy", "Wang king", "zhong guo"}) {
-    for (const char* option : {"", "--whole-word", "--match-case", "--pinyin"}) {
+  FILE* frequencies = fopen((folder + "wordfreq.txt").c_str(), "wb");  // the more common word first
+  ASSERT_NE(frequencies, nullptr);
+  fputs("中国人\t100\n中国\t10\n", frequencies);
+  fclose(frequencies);
+  for (const char* query : {"中", "中国", "国人", "china", "chin", "to eat", "xyzzy", "Wang king", "zhong guo"}) {
+    for (const char* option : {"", "--whole-word", "--match-case", "--pinyin", "--best"}) {
       std::vector<std::string> arguments = {"--query", query, "--folder", folder};
       if (*option) arguments.push_back(option);
       std::remove(table.c_str());
@@ -129,6 +133,7 @@ TEST_F(CommandLine, LookupsThroughTheKeptFilesPrintTheSame)
   }
   EXPECT_EQ("0\t中国 \tChina\n", Lookup({"--query", "中国", "--folder", folder}).out);
   EXPECT_EQ("0\t中国 \tChina\n2\t中国人 \tChinese person\n", Lookup({"--query", "china", "--folder", folder}).out);
+  EXPECT_EQ("2\t中国人 \tChinese person\n0\t中国 \tChina\n", Lookup({"--query", "chin", "--best", "--folder", folder}).out);
 }
 
 TEST_F(CommandLine, WordListIsPrintedAsTheExportWritesIt)
