@@ -288,6 +288,17 @@ bool IndexHeadwords()
 
 }  // namespace
 
+int HeadwordHolds(const DictionaryEntry* block, const std::u16string& query)
+{
+  const WCHAR* t = block + 1;
+  int n = (int)query.size(), h = HeadwordLength(t, block[0]);
+  if (n == 0 || h < n) return 0;
+  if (Same(t, n, query, 1)) return 1;
+  for (int i = 1; i + n <= h; i++)
+    if (t[i] == query[0] && Same(t + i, n, query, 1)) return 2;
+  return 0;
+}
+
 void AddHeadwordMatches(const std::u16string& query, std::vector<char>* seen, std::vector<int>* out)
 {
   int n = (int)query.size();
@@ -298,19 +309,13 @@ void AddHeadwordMatches(const std::u16string& query, std::vector<char>* seen, st
   for (int k = g_unitStart[query[0]]; k < g_unitStart[(size_t)query[0] + 1]; k++) {
     int e = g_unitEntries[(size_t)k];
     if ((*seen)[(size_t)e]) continue;
-    const WCHAR* t = EntryTable.Entries[e] + 1;
-    int h = HeadwordLength(t, EntryTable.Entries[e][0]);
-    if (h < n) continue;
-    if (Same(t, n, query, 1)) {
+    int holds = HeadwordHolds(EntryTable.Entries[e], query);
+    if (holds == 1) {
       (*seen)[(size_t)e] = 1;
       out->push_back(e);
-      continue;
+    } else if (holds == 2) {
+      inside.push_back(e);
     }
-    for (int i = 1; i + n <= h; i++)
-      if (t[i] == query[0] && Same(t + i, n, query, 1)) {
-        inside.push_back(e);
-        break;
-      }
   }
   for (int e : inside) {
     (*seen)[(size_t)e] = 1;

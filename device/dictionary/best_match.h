@@ -35,6 +35,9 @@ int IsChineseText(const WCHAR* text, int length);
 // Appends to out every entry not yet marked in seen (one byte per entry of the table) whose
 // headword starts with query, then every one whose headword holds it further in, marking them.
 void AddHeadwordMatches(const std::u16string& query, std::vector<char>* seen, std::vector<int>* out);
+// 1 when the headword of the entry of this block starts with query, 2 when it holds it further
+// in, else 0 (units compared as they are).
+int HeadwordHolds(const DictionaryEntry* block, const std::u16string& query);
 
 // One result before ordering: group 0 holds the query as typed and its rewrites, group 1 the
 // query converted into the database's script, whose hits come after.

@@ -1,5 +1,7 @@
 #include "device/dictionary/lookup_index.h"
 
+#include "device/dictionary/best_match.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -288,7 +290,7 @@ int IndexAnswers(const WCHAR* query, int wholeWord)
   return n > 0 ? 1 : 0;
 }
 
-int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord,
+int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int headwords,
                      void (*onStatus)(int status), ResultSink sink)
 {
   if (!IndexAnswers(query, wholeWord)) return 0;
@@ -336,6 +338,26 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
     SearchCandidateEntries(copy, matchCase, wholeWord, candidates.data(), entries.data(), (int)candidates.size(),
                            (LONG)table.Count, Record);
     for (const Call& call : g_calls) results += call.code >= 0;
+  }
+  if (results > 0 && headwords && !wholeWord && n == 2 && IsChineseText(query, n)) {
+    // Every headword that holds the query is among the candidates: those the search did not
+    // accept follow its results, the ones starting with it first, each group in entry order.
+    std::vector<int> accepted;
+    for (const Call& call : g_calls)
+      if (call.code >= 0) accepted.push_back(call.code);
+    std::sort(accepted.begin(), accepted.end());
+    const std::u16string asked(query, (size_t)n);
+    std::vector<Call> starting, inside;
+    for (size_t k = 0; k < candidates.size(); k++) {
+      if (std::binary_search(accepted.begin(), accepted.end(), candidates[k])) continue;
+      int holds = HeadwordHolds(entries[k], asked);
+      if (holds) (holds == 1 ? starting : inside).push_back({candidates[k], entries[k][0], entries[k] + 1});
+    }
+    Call end = g_calls.back();  // the search's end signal stays last
+    g_calls.pop_back();
+    g_calls.insert(g_calls.end(), starting.begin(), starting.end());
+    g_calls.insert(g_calls.end(), inside.begin(), inside.end());
+    g_calls.push_back(end);
   }
   if (results > 0) {
     onStatus(table.Status);

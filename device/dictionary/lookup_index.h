@@ -28,8 +28,11 @@ int IndexAnswers(const WCHAR* query, int wholeWord);
 // and the sink every call SearchDictionary would make. Otherwise neither is called, and it
 // returns 0 when the query is not one the index can answer or the index finds nothing (a
 // search that finds nothing goes on to other forms of the query, which need the loaded table),
-// or -1 when it could have answered but there is no usable table and index.
-int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord,
+// or -1 when it could have answered but there is no usable table and index. With headwords,
+// a query of two Chinese characters (whole word off) also lists, after the search's results
+// and before its end, the entries whose headwords hold it that the search did not accept, as
+// Best matches first does (AddHeadwordMatches).
+int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int headwords,
                      void (*onStatus)(int status), ResultSink sink);
 
 // Makes the index of the database fileName's kept table when there is no whole one (every page

@@ -178,27 +178,31 @@ int RunQueryCommand(const cli::Parsed& parsed)
   WCHAR* text = Widen(query);
   if (text) TrimQuery(text);
   // A few Chinese characters are looked up through the kept table's index, which reads only
-  // the entries holding them; other queries read the kept table's file through once (with best
-  // matches first, those searched once: PinYin off, nothing Chinese). Either needs a kept table, and the index one made from it. A new database's
-  // table is kept as the database is parsed, and searched piece by piece as it is written; its
-  // index is made once the results are out. A query these cannot answer, or one that finds
-  // nothing where other forms of it are searched (PinYin's rewrites, the other script), loads
-  // the table.
+  // the entries holding them; other queries read the kept table's file through once. Either
+  // needs a kept table, and the index one made from it. A new database's table is kept as the
+  // database is parsed, and searched piece by piece as it is written; its index is made once
+  // the results are out. A query these cannot answer, or one that finds nothing where other
+  // forms of it are searched (PinYin's rewrites, the other script), loads the table. So does
+  // one with best matches first that is more than one search (PinYin on, or Chinese the index
+  // cannot answer, or to be converted into the database's script).
   int answered = -1;
   bool makeIndex = false;
   const bool best = parsed.Has(kBest);
-  if (text && (!best || BestMatchesInOnePass(text, pinyin))) {
+  const bool indexed = text && !pinyin && IndexAnswers(text, wholeWord);
+  if (text && (!best || BestMatchesInOnePass(text, pinyin) || (indexed && FindsOnlyTyped(text, pinyin, database)))) {
     // Best matches first: the results are kept, ordered once they are all in, then printed.
-    const bool indexed = !best && !pinyin && IndexAnswers(text, wholeWord);
     const ResultSink sink = best ? BestMatchSink : PrintResult;
     if (best) BeginBestMatches(text, matchCase, PrintResult);
     auto lookUp = [&]() {
-      return indexed ? FindThroughIndex(fileName, text, matchCase, wholeWord, ReportDamage, sink)
+      return indexed ? FindThroughIndex(fileName, text, matchCase, wholeWord, best, ReportDamage, sink)
                      : FindThroughTableFile(fileName, text, matchCase, wholeWord, pinyin, ReportDamage, sink);
     };
     answered = lookUp();
     if (answered < 0) {
-      answered = FindWhileKeepingTable(fileName, text, matchCase, wholeWord, pinyin, ReportDamage, sink);
+      // A search while the table is kept lists no headwords; best matches of Chinese wait for
+      // the index.
+      if (!(best && indexed))
+        answered = FindWhileKeepingTable(fileName, text, matchCase, wholeWord, pinyin, ReportDamage, sink);
       if (answered >= 0)
         makeIndex = indexed;
       else if (indexed && KeepLookupIndex(fileName))

@@ -46,7 +46,7 @@ std::vector<Told> Scanned(const std::u16string& query, int matchCase, int wholeW
 int Indexed(const std::u16string& query, int matchCase, int wholeWord)
 {
   g_told.clear();
-  return FindThroughIndex(u"cedict.gb.dat", query.c_str(), matchCase, wholeWord, Status, Tell);
+  return FindThroughIndex(u"cedict.gb.dat", query.c_str(), matchCase, wholeWord, 0, Status, Tell);
 }
 
 // A new program folder holding a database of these lines, the match weights set up.

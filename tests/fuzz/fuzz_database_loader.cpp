@@ -98,7 +98,7 @@ void CheckLookupIndex(const uint8_t* data, size_t size)
     }
   }
   Heard.clear();
-  int answer = FindThroughIndex(u"cedict.gb.dat", query.c_str(), 0, 0, IgnoreStatus, Hear);
+  int answer = FindThroughIndex(u"cedict.gb.dat", query.c_str(), 0, 0, 0, IgnoreStatus, Hear);
   FUZZ_CHECK(answer == 1 ? Heard == whole : Heard.empty());
   FUZZ_CHECK(answer != 0 || !found);
   // The kept table read through, as the whole table or not at all.
