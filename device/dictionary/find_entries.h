@@ -30,11 +30,13 @@ void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, i
 // when that finds nothing: PinYin off, and nothing in it to convert into the database's script.
 int FindsOnlyTyped(const WCHAR* query, int pinyin, int database);
 
-// Best matches first for a lookup that searches without loading the table (table_search.h),
-// when FindEntries with Best matches on would search the query once and do nothing else
-// (BestMatchesInOnePass: PinYin off, nothing Chinese in it). BeginBestMatches, then the
-// search's calls to BestMatchSink, then EndBestMatches: the sink receives what FindEntries
-// would hand it over the whole table, from copies of the results' texts.
+// Best matches first for a lookup that searches without loading the table: through the table
+// read through (table_search.h) when FindEntries with Best matches on would search the query
+// once and do nothing else (BestMatchesInOnePass: PinYin off, nothing Chinese in it), or
+// through the index with its headwords (lookup_index.h) when nothing is to be converted
+// (FindsOnlyTyped). BeginBestMatches, then the search's calls to BestMatchSink, then
+// EndBestMatches: the sink receives what FindEntries would hand it over the whole table, from
+// copies of the results' texts.
 int BestMatchesInOnePass(const WCHAR* query, int pinyin);
 void BeginBestMatches(const WCHAR* query, int matchCase, ResultSink sink);
 void BestMatchSink(int code, int length, const WCHAR* text);

@@ -103,7 +103,6 @@ bool CheckEntries(TableHash* hash, const ENTRY_MARKS* marks, size_t count, const
   return true;
 }
 
-
 }  // namespace
 
 BOOL StampDatabase(HANDLE file, DWORD size, DATABASE_STAMP* stamp)

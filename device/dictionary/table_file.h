@@ -67,12 +67,9 @@ struct TABLE_RUN {
 // A table file whose header alone was checked (it belongs to stamp, and its size and layout
 // add up), its entries not yet: for a reader that checks what it reads.
 struct TABLE_VIEW {
-  const BYTE* Bytes;  // the whole file when mapped (MapTableFile), else null
   size_t FileBytes;
   size_t Count;
-  const ENTRY_MARKS* Marks;
   size_t ArenaOffset;  // bytes from the start of the file to the first entry block (the header's)
-  const WCHAR* Arena;
   size_t ArenaUnits;   // the entry blocks and the slack
   size_t MarksOffset;  // bytes from the start of the file to the marks
   int Status;
@@ -82,7 +79,7 @@ struct TABLE_VIEW {
 
 // Checks the header of the table at tablePath, for a reader that reads the file through: the
 // open file (its pointer past the header) with view's sizes, counts, status, hashes and name
-// set and its pointers null, or INVALID_HANDLE_VALUE.
+// set, or INVALID_HANDLE_VALUE.
 HANDLE OpenTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view);
 
 // The bytes of a table file's header; its entry blocks follow.
