@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "device/dictionary/best_match.h"
@@ -95,30 +96,39 @@ void StopFindingEntries() { g_stopped = true; }
 
 namespace {
 
-// The results a search outside the table handed on, their blocks copied one after another.
-std::u16string g_bestQuery;
-int g_bestMatchCase;
+// The results searches outside the table handed on, their blocks copied one after another.
+std::vector<std::u16string> g_bestForms;
+int g_bestMatchCase, g_bestPinyin;
 std::vector<int> g_bestEntries;
 std::vector<size_t> g_bestAt;
 std::u16string g_bestBlocks;
+std::unordered_set<int> g_bestSeen;
 
 }  // namespace
 
-int BestMatchesInOnePass(const WCHAR* query, int pinyin)
+int BestMatchForms(const WCHAR* query, int pinyin, std::vector<std::u16string>* forms)
 {
   int length = 0;
   while (query[length]) length++;
-  return !pinyin && !HasChinese(query, length) ? 1 : 0;
+  if (HasChinese(query, length)) return 0;
+  *forms = {std::u16string(query, (size_t)length)};
+  if (pinyin) {
+    std::vector<std::u16string> rewrites = PinyinRewrites(query, length);
+    forms->insert(forms->end(), rewrites.begin(), rewrites.end());
+  }
+  return 1;
 }
 
-void BeginBestMatches(const WCHAR* query, int matchCase, ResultSink sink)
+void BeginBestMatches(const std::vector<std::u16string>& forms, int matchCase, int pinyin, ResultSink sink)
 {
   g_sink = sink;
-  g_bestQuery = query;
+  g_bestForms = forms;
   g_bestMatchCase = matchCase;
+  g_bestPinyin = pinyin;
   g_bestEntries.clear();
   g_bestAt.clear();
   g_bestBlocks.clear();
+  g_bestSeen.clear();
 }
 
 void BestMatchSink(int code, int length, const WCHAR* text)
@@ -128,6 +138,7 @@ void BestMatchSink(int code, int length, const WCHAR* text)
     g_sink(code, length, text);
     return;
   }
+  if (!g_bestSeen.insert(code).second) return;  // found by an earlier form
   g_bestEntries.push_back(code);
   g_bestAt.push_back(g_bestBlocks.size());
   g_bestBlocks.push_back((WCHAR)length);
@@ -137,12 +148,14 @@ void BestMatchSink(int code, int length, const WCHAR* text)
 
 void EndBestMatches()
 {
-  const std::vector<std::u16string> folded{Folded(g_bestQuery, g_bestMatchCase)};
+  std::vector<std::u16string> folded;
+  for (const std::u16string& form : g_bestForms) folded.push_back(Folded(form, g_bestMatchCase));
   std::vector<BestMatch> matches;
   matches.reserve(g_bestEntries.size());
   for (size_t k = 0; k < g_bestEntries.size(); k++) {
     const DictionaryEntry* block = g_bestBlocks.data() + g_bestAt[k];
-    matches.push_back({(int)k, 0, (int)k, BlockMatchTier(block, folded, g_bestMatchCase, 0), HeadwordFrequency(block)});
+    matches.push_back({(int)k, 0, (int)k, BlockMatchTier(block, folded, g_bestMatchCase, g_bestPinyin),
+                       HeadwordFrequency(block)});
   }
   SortBestMatches(&matches);
   for (const BestMatch& m : matches) {
@@ -152,6 +165,7 @@ void EndBestMatches()
   g_sink(-1, 0, nullptr);
   g_bestBlocks.clear();
   g_bestBlocks.shrink_to_fit();
+  g_bestSeen.clear();
 }
 
 int FindsOnlyTyped(const WCHAR* query, int pinyin, int database)

@@ -8,6 +8,9 @@
 // that start with or contain it too) in tiers, then the converted query's hits, also in tiers.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "device/dictionary/search_engine.h"
 #include "platform/windows.h"
 
@@ -31,14 +34,16 @@ void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, i
 int FindsOnlyTyped(const WCHAR* query, int pinyin, int database);
 
 // Best matches first for a lookup that searches without loading the table: through the table
-// read through (table_search.h) when FindEntries with Best matches on would search the query
-// once and do nothing else (BestMatchesInOnePass: PinYin off, nothing Chinese in it), or
-// through the index with its headwords (lookup_index.h) when nothing is to be converted
-// (FindsOnlyTyped). BeginBestMatches, then the search's calls to BestMatchSink, then
-// EndBestMatches: the sink receives what FindEntries would hand it over the whole table, from
-// copies of the results' texts.
-int BestMatchesInOnePass(const WCHAR* query, int pinyin);
-void BeginBestMatches(const WCHAR* query, int matchCase, ResultSink sink);
+// read through (table_search.h) when FindEntries with Best matches on would only search some
+// forms of the query (BestMatchForms: nothing Chinese in it, so no headwords to list and
+// nothing to convert; the query, and with PinYin on its rewrites), or through the index with
+// its headwords (lookup_index.h) when nothing is to be converted (FindsOnlyTyped; the form is
+// the query). BeginBestMatches with those forms, then the searches' calls to BestMatchSink
+// (the forms in turn; an entry found again is dropped), then EndBestMatches: the sink
+// receives what FindEntries would hand it over the whole table, from copies of the results'
+// texts.
+int BestMatchForms(const WCHAR* query, int pinyin, std::vector<std::u16string>* forms);
+void BeginBestMatches(const std::vector<std::u16string>& forms, int matchCase, int pinyin, ResultSink sink);
 void BestMatchSink(int code, int length, const WCHAR* text);
 void EndBestMatches();
 

@@ -1,6 +1,8 @@
 #include "device/dictionary/table_search.h"
 
 #include <cstring>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "device/dictionary/database.h"
@@ -75,19 +77,34 @@ class PieceSearch {
 int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int pinyin,
                          void (*onStatus)(int status), ResultSink sink)
 {
+  return FindFormsThroughTableFile(fileName, {std::u16string(query)}, matchCase, wholeWord, pinyin, onStatus, sink);
+}
+
+int FindFormsThroughTableFile(const WCHAR* fileName, const std::vector<std::u16string>& forms, int matchCase,
+                              int wholeWord, int pinyin, void (*onStatus)(int status), ResultSink sink)
+{
   DATABASE_STAMP stamp;
   WCHAR tablePath[MAX_PATH];
-  if (!LocateKeptTable(fileName, &stamp, tablePath)) return -1;
+  if (forms.empty() || !LocateKeptTable(fileName, &stamp, tablePath)) return -1;
   TABLE_VIEW table;
   HANDLE file = OpenTableView(tablePath, stamp, &table);
   if (file == INVALID_HANDLE_VALUE) return -1;
-  PieceSearch search(query, matchCase, wholeWord, pinyin, table.ArenaUnits);
-  bool whole = search.Ready() &&
-               ReadTableThrough(file, table, pinyin != 0, [&search](const TABLE_RUN& run) { return search.Take(run); });
+  std::vector<std::unique_ptr<PieceSearch>> searches;
+  bool ready = true;
+  for (const std::u16string& form : forms) {
+    searches.push_back(std::make_unique<PieceSearch>(form.c_str(), matchCase, wholeWord, pinyin, table.ArenaUnits));
+    ready = ready && searches.back()->Ready();
+  }
+  bool whole = ready && ReadTableThrough(file, table, pinyin != 0, [&searches](const TABLE_RUN& run) {
+                 for (auto& search : searches) search->Take(run);
+                 return true;
+               });
   CloseHandle(file);
   if (!whole) return -1;
   onStatus(table.Status);
-  return search.Answer(table.Count, sink);
+  int found = 0;
+  for (auto& search : searches) found |= search->Answer(table.Count, sink);
+  return found;
 }
 
 int FindWhileKeepingTable(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int pinyin,

@@ -9,6 +9,9 @@
 // then). Nothing reaches the sink before the last piece has been checked.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "device/dictionary/search_engine.h"
 #include "platform/windows.h"
 
@@ -20,6 +23,12 @@
 // when it cannot answer: an empty query, or no usable kept table.
 int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int pinyin,
                          void (*onStatus)(int status), ResultSink sink);
+
+// The same for several forms of a query (a query and its pinyin rewrites), the table read once
+// and each piece searched for every form: the sink has each form's calls in turn, as from
+// SearchDictionary. Returns 1 when any found results.
+int FindFormsThroughTableFile(const WCHAR* fileName, const std::vector<std::u16string>& forms, int matchCase,
+                              int wholeWord, int pinyin, void (*onStatus)(int status), ResultSink sink);
 
 // The same for a database that has no kept table yet: it is kept now (KeepDictionaryTable) and
 // each piece searched while it is written, the file never read back. Returns -1, having called

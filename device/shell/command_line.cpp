@@ -189,19 +189,21 @@ int RunQueryCommand(const cli::Parsed& parsed)
   bool makeIndex = false;
   const bool best = parsed.Has(kBest);
   const bool indexed = text && !pinyin && IndexAnswers(text, wholeWord);
-  if (text && (!best || BestMatchesInOnePass(text, pinyin) || (indexed && FindsOnlyTyped(text, pinyin, database)))) {
+  std::vector<std::u16string> forms;
+  if (text && (!best || BestMatchForms(text, pinyin, &forms) || (indexed && FindsOnlyTyped(text, pinyin, database)))) {
     // Best matches first: the results are kept, ordered once they are all in, then printed.
     const ResultSink sink = best ? BestMatchSink : PrintResult;
-    if (best) BeginBestMatches(text, matchCase, PrintResult);
+    if (forms.empty()) forms.push_back(text);
+    if (best) BeginBestMatches(forms, matchCase, pinyin, PrintResult);
     auto lookUp = [&]() {
       return indexed ? FindThroughIndex(fileName, text, matchCase, wholeWord, best, ReportDamage, sink)
-                     : FindThroughTableFile(fileName, text, matchCase, wholeWord, pinyin, ReportDamage, sink);
+                     : FindFormsThroughTableFile(fileName, forms, matchCase, wholeWord, pinyin, ReportDamage, sink);
     };
     answered = lookUp();
     if (answered < 0) {
-      // A search while the table is kept lists no headwords; best matches of Chinese wait for
-      // the index.
-      if (!(best && indexed))
+      // A search while the table is kept lists no headwords and searches one form: best
+      // matches of Chinese wait for the index, those of several forms for the table.
+      if (!(best && (indexed || forms.size() > 1)))
         answered = FindWhileKeepingTable(fileName, text, matchCase, wholeWord, pinyin, ReportDamage, sink);
       if (answered >= 0)
         makeIndex = indexed;

@@ -111,10 +111,14 @@ TEST_F(CommandLine, LookupsThroughTheKeptFilesPrintTheSame)
   ASSERT_NE(frequencies, nullptr);
   fputs("中国人\t100\n中国\t10\n", frequencies);
   fclose(frequencies);
-  for (const char* query : {"中", "中国", "国人", "china", "chin", "to eat", "xyzzy", "Wang king", "zhong guo"}) {
-    for (const char* option : {"", "--whole-word", "--match-case", "--pinyin", "--best"}) {
+  const std::vector<std::vector<std::string>> switches = {
+      {}, {"--whole-word"}, {"--match-case"}, {"--pinyin"}, {"--best"}, {"--pinyin", "--best"}};
+  for (const char* query : {"中", "中国", "国人", "china", "chin", "to eat", "xyzzy", "Wang king", "zhong guo", "zhongguo"}) {
+    for (const std::vector<std::string>& these : switches) {
       std::vector<std::string> arguments = {"--query", query, "--folder", folder};
-      if (*option) arguments.push_back(option);
+      arguments.insert(arguments.end(), these.begin(), these.end());
+      std::string option;
+      for (const std::string& one : these) option += " " + one;
       std::remove(table.c_str());
       std::remove((table + ".index").c_str());
       ASSERT_EQ(0, mkdir(table.c_str(), 0700));
