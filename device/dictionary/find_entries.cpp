@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "device/dictionary/best_match.h"
 #include "device/dictionary/database.h"
+#include "device/dictionary/large_block.h"
 #include "device/dictionary/pinyin_input.h"
 #include "device/dictionary/script_convert.h"
 
@@ -101,8 +101,48 @@ std::vector<std::u16string> g_bestForms;
 int g_bestMatchCase, g_bestPinyin;
 std::vector<int> g_bestEntries;
 std::vector<size_t> g_bestAt;
-std::u16string g_bestBlocks;
-std::unordered_set<int> g_bestSeen;
+std::vector<char> g_bestSeen;  // by entry, once there is more than one form
+
+// The copies, one after another in a large block (huge pages: thousands of results would
+// take hundreds of fresh small pages), moved to one twice as large when it fills.
+class CopiedBlocks {
+ public:
+  ~CopiedBlocks() { FreeLargeBlock(&block_); }
+  void Clear()
+  {
+    FreeLargeBlock(&block_);
+    block_ = LARGE_BLOCK{};
+    units_ = capacity_ = 0;
+  }
+  size_t Size() const { return units_; }
+  const WCHAR* Data() const { return static_cast<const WCHAR*>(block_.Data); }
+  // Appends the block of text (length units); false without memory.
+  bool Add(int length, const WCHAR* text)
+  {
+    size_t need = units_ + (size_t)length + 2;
+    if (need > capacity_) {
+      size_t capacity = capacity_ ? capacity_ : (size_t)1 << 20;
+      while (capacity < need) capacity *= 2;
+      LARGE_BLOCK larger;
+      if (!AllocLargeBlock(&larger, capacity * sizeof(WCHAR))) return false;
+      if (units_) memcpy(larger.Data, block_.Data, units_ * sizeof(WCHAR));
+      FreeLargeBlock(&block_);
+      block_ = larger;
+      capacity_ = capacity;
+    }
+    WCHAR* to = static_cast<WCHAR*>(block_.Data) + units_;
+    to[0] = (WCHAR)length;
+    memcpy(to + 1, text, (size_t)length * sizeof(WCHAR));
+    to[length + 1] = 0;
+    units_ = need;
+    return true;
+  }
+
+ private:
+  LARGE_BLOCK block_ = {};
+  size_t units_ = 0, capacity_ = 0;
+};
+CopiedBlocks g_bestBlocks;
 
 }  // namespace
 
@@ -127,7 +167,7 @@ void BeginBestMatches(const std::vector<std::u16string>& forms, int matchCase, i
   g_bestPinyin = pinyin;
   g_bestEntries.clear();
   g_bestAt.clear();
-  g_bestBlocks.clear();
+  g_bestBlocks.Clear();
   g_bestSeen.clear();
 }
 
@@ -138,12 +178,15 @@ void BestMatchSink(int code, int length, const WCHAR* text)
     g_sink(code, length, text);
     return;
   }
-  if (!g_bestSeen.insert(code).second) return;  // found by an earlier form
+  if (g_bestForms.size() > 1) {  // an entry found by an earlier form is dropped
+    if ((size_t)code >= g_bestSeen.size()) g_bestSeen.resize((size_t)code + 1 + g_bestSeen.size() / 2);
+    if (g_bestSeen[(size_t)code]) return;
+    g_bestSeen[(size_t)code] = 1;
+  }
+  size_t at = g_bestBlocks.Size();
+  if (!g_bestBlocks.Add(length, text)) return;
   g_bestEntries.push_back(code);
-  g_bestAt.push_back(g_bestBlocks.size());
-  g_bestBlocks.push_back((WCHAR)length);
-  g_bestBlocks.append(text, (size_t)length);
-  g_bestBlocks.push_back(0);
+  g_bestAt.push_back(at);
 }
 
 void EndBestMatches()
@@ -153,18 +196,17 @@ void EndBestMatches()
   std::vector<BestMatch> matches;
   matches.reserve(g_bestEntries.size());
   for (size_t k = 0; k < g_bestEntries.size(); k++) {
-    const DictionaryEntry* block = g_bestBlocks.data() + g_bestAt[k];
+    const DictionaryEntry* block = g_bestBlocks.Data() + g_bestAt[k];
     matches.push_back({(int)k, 0, (int)k, BlockMatchTier(block, folded, g_bestMatchCase, g_bestPinyin),
                        HeadwordFrequency(block)});
   }
   SortBestMatches(&matches);
   for (const BestMatch& m : matches) {
-    const DictionaryEntry* block = g_bestBlocks.data() + g_bestAt[(size_t)m.entry];
+    const DictionaryEntry* block = g_bestBlocks.Data() + g_bestAt[(size_t)m.entry];
     g_sink(g_bestEntries[(size_t)m.entry], block[0], block + 1);
   }
   g_sink(-1, 0, nullptr);
-  g_bestBlocks.clear();
-  g_bestBlocks.shrink_to_fit();
+  g_bestBlocks.Clear();
   g_bestSeen.clear();
 }
 
