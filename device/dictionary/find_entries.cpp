@@ -7,7 +7,7 @@
 
 #include "device/dictionary/best_match.h"
 #include "device/dictionary/database.h"
-#include "device/dictionary/large_block.h"
+#include "device/dictionary/entry_copies.h"
 #include "device/dictionary/pinyin_input.h"
 #include "device/dictionary/script_convert.h"
 
@@ -100,49 +100,9 @@ namespace {
 std::vector<std::u16string> g_bestForms;
 int g_bestMatchCase, g_bestPinyin;
 std::vector<int> g_bestEntries;
-std::vector<size_t> g_bestAt;
 std::vector<char> g_bestSeen;  // by entry, once there is more than one form
-
-// The copies, one after another in a large block (huge pages: thousands of results would
-// take hundreds of fresh small pages), moved to one twice as large when it fills.
-class CopiedBlocks {
- public:
-  ~CopiedBlocks() { FreeLargeBlock(&block_); }
-  void Clear()
-  {
-    FreeLargeBlock(&block_);
-    block_ = LARGE_BLOCK{};
-    units_ = capacity_ = 0;
-  }
-  size_t Size() const { return units_; }
-  const WCHAR* Data() const { return static_cast<const WCHAR*>(block_.Data); }
-  // Appends the block of text (length units); false without memory.
-  bool Add(int length, const WCHAR* text)
-  {
-    size_t need = units_ + (size_t)length + 2;
-    if (need > capacity_) {
-      size_t capacity = capacity_ ? capacity_ : (size_t)1 << 20;
-      while (capacity < need) capacity *= 2;
-      LARGE_BLOCK larger;
-      if (!AllocLargeBlock(&larger, capacity * sizeof(WCHAR))) return false;
-      if (units_) memcpy(larger.Data, block_.Data, units_ * sizeof(WCHAR));
-      FreeLargeBlock(&block_);
-      block_ = larger;
-      capacity_ = capacity;
-    }
-    WCHAR* to = static_cast<WCHAR*>(block_.Data) + units_;
-    to[0] = (WCHAR)length;
-    memcpy(to + 1, text, (size_t)length * sizeof(WCHAR));
-    to[length + 1] = 0;
-    units_ = need;
-    return true;
-  }
-
- private:
-  LARGE_BLOCK block_ = {};
-  size_t units_ = 0, capacity_ = 0;
-};
-CopiedBlocks g_bestBlocks;
+EntryCopies g_bestBlocks;
+bool g_bestLost;  // a copy could not be kept
 
 }  // namespace
 
@@ -166,9 +126,9 @@ void BeginBestMatches(const std::vector<std::u16string>& forms, int matchCase, i
   g_bestMatchCase = matchCase;
   g_bestPinyin = pinyin;
   g_bestEntries.clear();
-  g_bestAt.clear();
   g_bestBlocks.Clear();
   g_bestSeen.clear();
+  g_bestLost = false;
 }
 
 void BestMatchSink(int code, int length, const WCHAR* text)
@@ -183,31 +143,36 @@ void BestMatchSink(int code, int length, const WCHAR* text)
     if (g_bestSeen[(size_t)code]) return;
     g_bestSeen[(size_t)code] = 1;
   }
-  size_t at = g_bestBlocks.Size();
-  if (!g_bestBlocks.Add(length, text)) return;
-  g_bestEntries.push_back(code);
-  g_bestAt.push_back(at);
+  if (g_bestBlocks.Add(length, text))
+    g_bestEntries.push_back(code);
+  else
+    g_bestLost = true;
 }
 
-void EndBestMatches()
+bool EndBestMatches()
 {
+  if (g_bestLost) {
+    g_bestBlocks.Clear();
+    return false;
+  }
   std::vector<std::u16string> folded;
   for (const std::u16string& form : g_bestForms) folded.push_back(Folded(form, g_bestMatchCase));
   std::vector<BestMatch> matches;
   matches.reserve(g_bestEntries.size());
   for (size_t k = 0; k < g_bestEntries.size(); k++) {
-    const DictionaryEntry* block = g_bestBlocks.Data() + g_bestAt[k];
+    const DictionaryEntry* block = g_bestBlocks.Copy(k);
     matches.push_back({(int)k, 0, (int)k, BlockMatchTier(block, folded, g_bestMatchCase, g_bestPinyin),
                        HeadwordFrequency(block)});
   }
   SortBestMatches(&matches);
   for (const BestMatch& m : matches) {
-    const DictionaryEntry* block = g_bestBlocks.Data() + g_bestAt[(size_t)m.entry];
+    const DictionaryEntry* block = g_bestBlocks.Copy((size_t)m.entry);
     g_sink(g_bestEntries[(size_t)m.entry], block[0], block + 1);
   }
   g_sink(-1, 0, nullptr);
   g_bestBlocks.Clear();
   g_bestSeen.clear();
+  return true;
 }
 
 int FindsOnlyTyped(const WCHAR* query, int pinyin, int database)

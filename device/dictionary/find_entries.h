@@ -41,11 +41,12 @@ int FindsOnlyTyped(const WCHAR* query, int pinyin, int database);
 // the query). BeginBestMatches with those forms, then the searches' calls to BestMatchSink
 // (the forms in turn; an entry found again is dropped), then EndBestMatches: the sink
 // receives what FindEntries would hand it over the whole table, from copies of the results'
-// texts.
+// texts. EndBestMatches returns false, having handed on nothing, when a copy could not be kept
+// (no memory).
 int BestMatchForms(const WCHAR* query, int pinyin, std::vector<std::u16string>* forms);
 void BeginBestMatches(const std::vector<std::u16string>& forms, int matchCase, int pinyin, ResultSink sink);
 void BestMatchSink(int code, int length, const WCHAR* text);
-void EndBestMatches();
+bool EndBestMatches();
 
 // Called from the sink's progress report (while messages are dispatched): the search in
 // progress hands on no more results and ends, with its end signal, once the scan it is in

@@ -6,35 +6,12 @@
 #include <vector>
 
 #include "device/dictionary/database.h"
+#include "device/dictionary/entry_copies.h"
 #include "device/dictionary/large_block.h"
 #include "device/dictionary/table_file.h"
 #include "device/dictionary/table_reader.h"
 
 namespace {
-
-// The blocks of the accepted entries, copied as their piece goes, one after another in a block
-// as large as the table's (never more can be accepted), whose huge pages are taken as the
-// copies reach them: a fresh small page costs more than the copy into it.
-class KeptBlocks {
- public:
-  explicit KeptBlocks(size_t units) { AllocLargeBlock(&block_, units * sizeof(WCHAR)); }
-  ~KeptBlocks() { FreeLargeBlock(&block_); }
-  bool Ready() const { return block_.Data != nullptr; }
-
-  void Keep(const DictionaryEntry* entry)
-  {
-    starts_.push_back(units_);
-    size_t units = (size_t)entry[0] + 2;
-    memcpy(static_cast<WCHAR*>(block_.Data) + units_, entry, units * sizeof(WCHAR));
-    units_ += units;
-  }
-  const DictionaryEntry* Kept(size_t r) const { return static_cast<const WCHAR*>(block_.Data) + starts_[r]; }
-
- private:
-  LARGE_BLOCK block_;
-  size_t units_ = 0;
-  std::vector<size_t> starts_;
-};
 
 // A run search over a table read or written piece by piece, keeping a copy of each accepted
 // entry's block as its piece goes; the sink hears of them at the end.
@@ -45,22 +22,24 @@ class PieceSearch {
   {
   }
   ~PieceSearch() { EndRunSearch(search_, nullptr, 0, nullptr); }
-  bool Ready() const { return search_ && kept_.Ready(); }
+  bool Ready() const { return search_ != nullptr; }
 
+  // False when a copy could not be kept (no memory).
   bool Take(const TABLE_RUN& run)
   {
     int accepted = 0;
     const int* index = SearchRun(search_, run.Blocks, run.Marks, run.First, run.Count, &accepted);
-    for (; keptCount_ < accepted; keptCount_++) kept_.Keep(run.Blocks[index[keptCount_] - run.First]);
+    for (size_t k = kept_.Count(); k < (size_t)accepted; k++)
+      if (!kept_.Keep(run.Blocks[index[k] - run.First])) return false;
     return true;
   }
 
   // Hands the results to sink over a table of count entries: 1, or 0 when there were none.
   int Answer(size_t count, ResultSink sink)
   {
-    if (keptCount_ == 0) return 0;
-    std::vector<const DictionaryEntry*> blocks(keptCount_);
-    for (int r = 0; r < keptCount_; r++) blocks[r] = kept_.Kept(r);
+    if (kept_.Count() == 0) return 0;
+    std::vector<const DictionaryEntry*> blocks(kept_.Count());
+    for (size_t r = 0; r < blocks.size(); r++) blocks[r] = kept_.Copy(r);
     EndRunSearch(search_, blocks.data(), (LONG)count, sink);
     search_ = nullptr;
     return 1;
@@ -68,8 +47,7 @@ class PieceSearch {
 
  private:
   RUN_SEARCH* search_;
-  KeptBlocks kept_;
-  int keptCount_ = 0;
+  EntryCopies kept_;  // room for the whole table's blocks: never more can be accepted
 };
 
 }  // namespace
@@ -96,7 +74,8 @@ int FindFormsThroughTableFile(const WCHAR* fileName, const std::vector<std::u16s
     ready = ready && searches.back()->Ready();
   }
   bool whole = ready && ReadTableThrough(file, table, pinyin != 0, [&searches](const TABLE_RUN& run) {
-                 for (auto& search : searches) search->Take(run);
+                 for (auto& search : searches)
+                   if (!search->Take(run)) return false;
                  return true;
                });
   CloseHandle(file);

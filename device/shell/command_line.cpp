@@ -212,7 +212,10 @@ int RunQueryCommand(const cli::Parsed& parsed)
     }
     if (answered == 0 && (indexed || !FindsOnlyTyped(text, pinyin, database)))
       answered = -1;  // found nothing: the other forms need the table
-    if (best && answered >= 0) EndBestMatches();
+    if (best && answered >= 0 && !EndBestMatches()) {
+      free(text);
+      return Fail("not enough memory to order the results", nullptr);
+    }
   }
   FindNote note = {};
   if (answered < 0) {
