@@ -410,8 +410,7 @@ bool KeepLookupIndex(const WCHAR* fileName)
   LARGE_BLOCK body = {};
   if (read) {
     for (size_t u = 0; u < kUnits; u++) directory[u + 1] += directory[u];
-    read = AllocLargeBlock(&body, BodyBytes(table.Count, directory[kUnits])) &&
-           SetFilePointer(file, (LONG)TableHeaderBytes(), nullptr, FILE_BEGIN) == TableHeaderBytes();
+    read = AllocLargeBlock(&body, BodyBytes(table.Count, directory[kUnits]));
   }
   const size_t bodyBytes = read ? BodyBytes(table.Count, directory[kUnits]) : 0;
   const size_t directoryAt = table.Count * sizeof(ENTRY_RECORD), directoryBytes = directory.size() * sizeof(uint32_t);

@@ -169,8 +169,6 @@ HANDLE OpenTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_
   return file;
 }
 
-size_t TableHeaderBytes() { return sizeof(TABLE_HEADER); }
-
 bool MarksFit(ENTRY_MARKS marks, size_t length)
 {
   return marks.Open == MARK_NONE ? marks.Hash == MARK_NONE : marks.Open < marks.Hash && marks.Hash <= length;
@@ -178,7 +176,21 @@ bool MarksFit(ENTRY_MARKS marks, size_t length)
 
 bool ReadFileAt(HANDLE file, DWORD at, void* data, size_t bytes)
 {
-  return SetFilePointer(file, (LONG)at, nullptr, FILE_BEGIN) == at && ReadFully(file, data, bytes);
+  // One pread a piece: the file pointer does not move, and no seek is made for it.
+  BYTE* p = static_cast<BYTE*>(data);
+  uint64_t offset = at;
+  while (bytes > 0) {
+    DWORD piece = bytes < (1u << 30) ? (DWORD)bytes : (1u << 30);
+    OVERLAPPED where = {};
+    where.Offset = (DWORD)offset;
+    where.OffsetHigh = (DWORD)(offset >> 32);
+    DWORD got = 0;
+    if (!ReadFile(file, p, piece, &got, &where) || got == 0) return false;
+    p += got;
+    offset += got;
+    bytes -= got;
+  }
+  return true;
 }
 
 bool ReadFully(HANDLE file, void* data, size_t bytes)

@@ -82,8 +82,6 @@ struct TABLE_VIEW {
 // set, or INVALID_HANDLE_VALUE.
 HANDLE OpenTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view);
 
-// The bytes of a table file's header; its entry blocks follow.
-size_t TableHeaderBytes();
 
 // Whether an entry's marks fit its text of length units: none at all, or a '[' before a '#'
 // inside it.
@@ -91,7 +89,7 @@ bool MarksFit(ENTRY_MARKS marks, size_t length);
 
 // Reads bytes from the file's pointer on; false when the file fails or ends first.
 bool ReadFully(HANDLE file, void* data, size_t bytes);
-// The same from byte at of the file on.
+// The same from byte at of the file on, leaving the file pointer where it was.
 bool ReadFileAt(HANDLE file, DWORD at, void* data, size_t bytes);
 
 // Opens the database fileName (in the program folder) for reading, with its size, its stamp

@@ -44,8 +44,7 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
   std::unique_ptr<LARGE_BLOCK, void (*)(LARGE_BLOCK*)> freeMarks(&markBlock, FreeLargeBlock);
   if (withMarks) {
     if (!AllocLargeBlock(&markBlock, markBytes > kHugePage ? markBytes : kHugePage) ||
-        !ReadFileAt(file, (DWORD)table.MarksOffset, markBlock.Data, markBytes) ||
-        SetFilePointer(file, (LONG)table.ArenaOffset, nullptr, FILE_BEGIN) != table.ArenaOffset)
+        !ReadFileAt(file, (DWORD)table.MarksOffset, markBlock.Data, markBytes))
       return false;
   }
   const ENTRY_MARKS* marks = static_cast<const ENTRY_MARKS*>(markBlock.Data);
@@ -56,7 +55,7 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
   WCHAR* from = piece;                     // the first unit not walked
   while (read < table.ArenaUnits) {
     size_t units = table.ArenaUnits - read < kPieceUnits ? table.ArenaUnits - read : kPieceUnits;
-    if (!ReadFully(file, piece, units * sizeof(WCHAR))) return false;
+    if (!ReadFileAt(file, (DWORD)(table.ArenaOffset + read * sizeof(WCHAR)), piece, units * sizeof(WCHAR))) return false;
     TableHashUpdate(&hash, piece, units * sizeof(WCHAR));
     read += units;
     WCHAR* to = piece + units;
@@ -95,7 +94,7 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
   const size_t readTo = withMarks ? table.MarksOffset : table.FileBytes;
   for (size_t done = arenaEnd; done < readTo;) {
     size_t bytes = readTo - done < kPieceUnits * sizeof(WCHAR) ? readTo - done : kPieceUnits * sizeof(WCHAR);
-    if (!ReadFully(file, piece, bytes)) return false;
+    if (!ReadFileAt(file, (DWORD)done, piece, bytes)) return false;
     TableHashUpdate(&hash, piece, bytes);
     done += bytes;
   }

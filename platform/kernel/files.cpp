@@ -125,14 +125,22 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
   return new File(fd, path, faulty);
 }
 
-BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD readOut, LPOVERLAPPED) {
+// Where an OVERLAPPED asks the bytes to be moved (-1: at the file pointer).
+static off_t OverlappedOffset(LPOVERLAPPED overlapped) {
+  return overlapped ? static_cast<off_t>((static_cast<uint64_t>(overlapped->OffsetHigh) << 32) | overlapped->Offset)
+                    : -1;
+}
+
+BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD readOut, LPOVERLAPPED overlapped) {
   if (readOut) *readOut = 0;
   File* f = AsFile(h);
   if (!f || (!buffer && toRead)) return FALSE;
+  const off_t at = OverlappedOffset(overlapped);
   DWORD allowed = Allowance(f, toRead, false);
   DWORD total = 0;
   while (total < allowed) {
-    ssize_t n = ::read(f->fd, static_cast<char*>(buffer) + total, allowed - total);
+    char* into = static_cast<char*>(buffer) + total;
+    ssize_t n = at < 0 ? ::read(f->fd, into, allowed - total) : ::pread(f->fd, into, allowed - total, at + total);
     if (n < 0) {
       if (errno == EINTR) continue;
       SetLastErrorFromErrno(errno);
@@ -144,6 +152,7 @@ BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD readOut, LPOVERLAPP
   }
   Charge(f, total, false);
   if (readOut) *readOut = total;
+  if (overlapped) overlapped->InternalHigh = total;
   if (allowed < toRead && total == allowed) {
     SetLastError(ERROR_READ_FAULT);
     return FALSE;
@@ -151,14 +160,16 @@ BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD readOut, LPOVERLAPP
   return TRUE;
 }
 
-BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD writtenOut, LPOVERLAPPED) {
+BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD writtenOut, LPOVERLAPPED overlapped) {
   if (writtenOut) *writtenOut = 0;
   File* f = AsFile(h);
   if (!f || (!buffer && toWrite)) return FALSE;
+  const off_t at = OverlappedOffset(overlapped);
   DWORD allowed = Allowance(f, toWrite, true);
   DWORD total = 0;
   while (total < allowed) {
-    ssize_t n = ::write(f->fd, static_cast<const char*>(buffer) + total, allowed - total);
+    const char* from = static_cast<const char*>(buffer) + total;
+    ssize_t n = at < 0 ? ::write(f->fd, from, allowed - total) : ::pwrite(f->fd, from, allowed - total, at + total);
     if (n < 0) {
       if (errno == EINTR) continue;
       SetLastErrorFromErrno(errno);
@@ -170,6 +181,7 @@ BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD writtenOut, LPOV
   Charge(f, total, true);
   if (std::function<void()> pause = DuePause(f)) pause();
   if (writtenOut) *writtenOut = total;
+  if (overlapped) overlapped->InternalHigh = total;
   if (allowed < toWrite) {
     SetLastError(ERROR_DISK_FULL);
     return FALSE;

@@ -55,6 +55,39 @@ TEST_F(KernelFiles, WriteReadSeekAndSize) {
   CloseHandle(h);
 }
 
+// With an OVERLAPPED, a read or write moves bytes at its offset and leaves the file pointer; the
+// injected faults count those bytes as any others.
+TEST_F(KernelFiles, ReadAndWriteAtAnOffsetLeaveThePointer) {
+  std::u16string path = Path("faulty-at.bin");
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(h, "0123456789", 10, &written, nullptr));
+  OVERLAPPED at = {};
+  at.Offset = 2;
+  ASSERT_TRUE(WriteFile(h, "ab", 2, &written, &at));
+  EXPECT_EQ(at.InternalHigh, 2u);
+  ASSERT_TRUE(WriteFile(h, "Z", 1, &written, nullptr));  // still at the end
+  CloseHandle(h);
+
+  h = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  char buffer[16] = {};
+  DWORD read = 0;
+  at.Offset = 8;
+  ASSERT_TRUE(ReadFile(h, buffer, sizeof buffer, &read, &at));
+  EXPECT_EQ(std::string(buffer, read), "89Z");
+  ASSERT_TRUE(ReadFile(h, buffer, 4, &read, nullptr));
+  EXPECT_EQ(std::string(buffer, read), "01ab");
+  CloseHandle(h);
+
+  platform::SetFileFaults({"faulty-at", -1, 3});
+  h = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  at.Offset = 4;
+  EXPECT_FALSE(ReadFile(h, buffer, 6, &read, &at));
+  EXPECT_EQ(read, 3u);
+  EXPECT_EQ(std::string(buffer, read), "456");
+  CloseHandle(h);
+}
+
 TEST_F(KernelFiles, CreationModesAndErrors) {
   std::u16string path = Path("b.txt");
   EXPECT_EQ(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);

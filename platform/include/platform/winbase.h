@@ -64,7 +64,16 @@ typedef struct _SECURITY_ATTRIBUTES {
   BOOL bInheritHandle;
 } SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 
-typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
+// ReadFile and WriteFile with one read or write at Offset (and OffsetHigh) instead of at the
+// file pointer, which stays where it was; InternalHigh is set to the bytes moved. Handles are
+// never asynchronous here: the call returns when it is done, and hEvent is not used.
+typedef struct _OVERLAPPED {
+  ULONG_PTR Internal;
+  ULONG_PTR InternalHigh;
+  DWORD Offset;
+  DWORD OffsetHigh;
+  HANDLE hEvent;
+} OVERLAPPED, *LPOVERLAPPED;
 
 typedef struct _FILETIME {
   DWORD dwLowDateTime;
