@@ -19,15 +19,29 @@
 
 namespace {
 
-const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '3'};
+const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '4'};
 const size_t kPage = 4096;
 const size_t kUnits = 0x10000 - LOOKUP_INDEX_FIRST_UNIT;
+// The lists of three-unit pieces are kept by a hash of the piece: pieces that share a list
+// lead to more entries, never to fewer.
+const size_t kBuckets = (size_t)1 << 16;
+// A Latin query is read through the index while its pieces lead to at most one entry in this
+// many: each entry read costs about a read call, and a query with more is read through faster
+// with the whole table.
+const size_t kBroad = 128;
+// However small the table, this many are always read through the index.
+const size_t kFewest = 64;
 
 // The file: this header, a hash of every 4 KiB of the body, then the body: a record of every
 // entry block (where it starts in the table's arena, in units, and a hash of it), where each
 // unit's postings start (kUnits + 1), then the postings: for each unit, the entries that hold
-// it, ascending. The directory is padded to 8 bytes. A lookup checks the header and the body's
-// page hashes, then each page of the body as it first reads it, and each entry block it reads
+// it, ascending. The directory is padded to 8 bytes. Then the Latin part: where each bucket's
+// list starts (kBuckets + 1 byte offsets), how many entries each list holds (kBuckets), then
+// the lists: for each bucket, the entries whose
+// text holds a piece of three units below LOOKUP_INDEX_FIRST_UNIT (case folded) that hashes to
+// it, ascending, each written as its distance from the one before less one, seven bits a byte
+// (the high bit set on all but the last). A lookup checks the header and the body's page
+// hashes, then each page of the body as it first reads it, and each entry block it reads
 // against its record: not the whole index, nor the pages of the table around the blocks.
 struct INDEX_HEADER {
   char Magic[8];
@@ -36,6 +50,7 @@ struct INDEX_HEADER {
   uint64_t Count;
   uint64_t ArenaUnits;
   uint64_t PostingCount;
+  uint64_t LatinBytes;
   uint64_t FileBytes;
   uint64_t ContentHash;  // of the body's page hashes
   uint64_t HeaderHash;   // of the header before this field
@@ -49,16 +64,80 @@ struct ENTRY_RECORD {
   uint32_t Hash;    // of the whole block: its length, text and zero
 };
 
-size_t BodyBytes(size_t count, size_t postings)
+size_t BodyBytes(size_t count, size_t postings, size_t latinBytes)
 {
-  return count * sizeof(ENTRY_RECORD) + Padded((kUnits + 1) * sizeof(uint32_t)) + postings * sizeof(uint32_t);
+  return count * sizeof(ENTRY_RECORD) + Padded((kUnits + 1) * sizeof(uint32_t)) + postings * sizeof(uint32_t) +
+         (2 * kBuckets + 1) * sizeof(uint32_t) + latinBytes;
 }
 
-size_t IndexBytes(size_t count, size_t postings)
+size_t IndexBytes(size_t count, size_t postings, size_t latinBytes)
 {
-  size_t body = BodyBytes(count, postings);
+  size_t body = BodyBytes(count, postings, latinBytes);
   return sizeof(INDEX_HEADER) + Pages(body) * sizeof(uint64_t) + body;
 }
+
+inline WCHAR Fold(WCHAR c) { return c >= u'A' && c <= u'Z' ? (WCHAR)(c + 32) : c; }
+
+// The bucket of the piece a b c (each below LOOKUP_INDEX_FIRST_UNIT), case folded.
+uint32_t PieceBucket(WCHAR a, WCHAR b, WCHAR c)
+{
+  uint64_t key = (uint64_t)Fold(a) | (uint64_t)Fold(b) << 16 | (uint64_t)Fold(c) << 32;
+  return (uint32_t)((key * 0x9E3779B97F4A7C15ull) >> 48);
+}
+
+size_t VarintBytes(uint32_t value)
+{
+  size_t bytes = 1;
+  while (value >= 0x80) value >>= 7, bytes++;
+  return bytes;
+}
+
+BYTE* PutVarint(BYTE* at, uint32_t value)
+{
+  while (value >= 0x80) *at++ = (BYTE)(value | 0x80), value >>= 7;
+  *at++ = (BYTE)value;
+  return at;
+}
+
+// A bucket's list read entry by entry, ascending; a list that does not decode to entries below
+// the table's count is damaged.
+class ListCursor {
+ public:
+  ListCursor(const BYTE* bytes, size_t size, size_t count) : bytes_(bytes), size_(size), count_(count) {}
+
+  // The next entry, or false at the end of the list or where it is damaged.
+  bool Next(uint32_t* entry)
+  {
+    if (at_ >= size_) return false;
+    uint64_t distance = 0;
+    for (int shift = 0;; shift += 7) {
+      if (at_ >= size_ || shift > 28) return Damaged();
+      BYTE b = bytes_[at_++];
+      distance |= (uint64_t)(b & 0x7F) << shift;
+      if (!(b & 0x80)) break;
+    }
+    uint64_t next = next_ + distance;
+    if (next >= count_) return Damaged();
+    *entry = (uint32_t)next;
+    next_ = next + 1;
+    return true;
+  }
+
+  bool damaged() const { return damaged_; }
+
+ private:
+  bool Damaged()
+  {
+    damaged_ = true;
+    at_ = size_;
+    return false;
+  }
+
+  const BYTE* bytes_;
+  size_t size_, count_, at_ = 0;
+  uint64_t next_ = 0;
+  bool damaged_ = false;
+};
 
 uint64_t HashOf(const void* data, size_t bytes)
 {
@@ -118,10 +197,12 @@ class IndexView {
                  header.TableHeaderHash == table.HeaderHash && header.TableFileBytes == table.FileBytes &&
                  header.Count == table.Count && header.ArenaUnits == table.ArenaUnits &&
                  header.FileBytes == fileBytes && header.PostingCount <= fileBytes / sizeof(uint32_t) &&
-                 IndexBytes(count_, (size_t)header.PostingCount) == fileBytes;
+                 header.LatinBytes <= fileBytes &&
+                 IndexBytes(count_, (size_t)header.PostingCount, (size_t)header.LatinBytes) == fileBytes;
     if (sound) {
       postingCount_ = (size_t)header.PostingCount;
-      bodyBytes_ = BodyBytes(count_, postingCount_);
+      latinBytes_ = (size_t)header.LatinBytes;
+      bodyBytes_ = BodyBytes(count_, postingCount_, latinBytes_);
       ownHashes_ = reinterpret_cast<const uint64_t*>(bytes_ + sizeof header);
       body_ = bytes_ + sizeof header + Pages(bodyBytes_) * sizeof(uint64_t);
       sound = HashOf(ownHashes_, Pages(bodyBytes_) * sizeof(uint64_t)) == header.ContentHash;
@@ -130,6 +211,9 @@ class IndexView {
       checked_.assign(Pages(bodyBytes_), 0);
       directory_ = count_ * sizeof(ENTRY_RECORD);
       postings_ = directory_ + Padded((kUnits + 1) * sizeof(uint32_t));
+      latinDirectory_ = postings_ + postingCount_ * sizeof(uint32_t);
+      latinCounts_ = latinDirectory_ + (kBuckets + 1) * sizeof(uint32_t);
+      latinLists_ = latinCounts_ + kBuckets * sizeof(uint32_t);
       if (whole) sound = Checked(0, bodyBytes_);
     }
     if (!sound) Unmap();
@@ -159,6 +243,25 @@ class IndexView {
     return true;
   }
 
+  // How many entries a Latin bucket's list holds, or false when the index says something
+  // impossible.
+  bool LatinCount(uint32_t bucket, uint32_t* count)
+  {
+    return bucket < kBuckets && Read(latinCounts_ + bucket * sizeof(uint32_t), count) && *count <= count_;
+  }
+
+  // The list of a Latin bucket, or false when the index says something impossible.
+  bool LatinList(uint32_t bucket, ListCursor* list)
+  {
+    uint32_t from, to;
+    if (bucket >= kBuckets || !Read(latinDirectory_ + bucket * sizeof(uint32_t), &from) ||
+        !Read(latinDirectory_ + (bucket + 1) * sizeof(uint32_t), &to) || from > to || to > latinBytes_ ||
+        !Checked(latinLists_ + from, to - from))
+      return false;
+    *list = ListCursor(body_ + latinLists_ + from, to - from, count_);
+    return true;
+  }
+
  private:
   template <class T>
   bool Read(size_t at, T* value)
@@ -184,8 +287,8 @@ class IndexView {
   const BYTE* bytes_ = nullptr;
   const BYTE* body_ = nullptr;
   const uint64_t* ownHashes_ = nullptr;
-  size_t count_ = 0, postingCount_ = 0, bodyBytes_ = 0;
-  size_t directory_ = 0, postings_ = 0;  // where they start in the body
+  size_t count_ = 0, postingCount_ = 0, latinBytes_ = 0, bodyBytes_ = 0;
+  size_t directory_ = 0, postings_ = 0, latinDirectory_ = 0, latinCounts_ = 0, latinLists_ = 0;  // where they start in the body
   std::vector<char> checked_;
 };
 
@@ -279,25 +382,137 @@ std::vector<Call> g_calls;
 
 void Record(int code, int length, const WCHAR* text) { g_calls.push_back({code, length, text}); }
 
+// For each place p where a window the search accepts for a Latin query of n units may differ
+// from it (none when m is n, else each from m on), the query's three-unit pieces that leave p
+// out, the one whose list is shortest (counts) first. False when for some p none is left out,
+// or even the shortest list holds more than most entries.
+bool LatinPlaces(const std::vector<uint32_t>& counts, int n, int m, size_t most, std::vector<std::vector<size_t>>* places)
+{
+  for (int p = m < n ? m : -1; p < n; p++) {
+    std::vector<size_t> pieces;
+    for (int i = 0; i + 2 < n; i++)
+      if (p < i || p > i + 2) pieces.push_back((size_t)i);
+    std::sort(pieces.begin(), pieces.end(), [&](size_t a, size_t b) { return counts[a] < counts[b]; });
+    if (pieces.empty() || counts[pieces[0]] > most) return false;
+    places->push_back(pieces);
+    if (p < 0) break;
+  }
+  return true;
+}
+
+// Whether the index at indexPath, read as it stands (nothing checked: a wrong answer only
+// chooses the slower way), says that a Latin query is too broad for it, before anything is
+// opened or mapped for it.
+bool LatinLooksBroad(const WCHAR* indexPath, const WCHAR* query, int n, int m)
+{
+  HANDLE file = CreateFileW(indexPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  INDEX_HEADER header;
+  std::vector<uint32_t> counts((size_t)n - 2);
+  bool read = ReadFileAt(file, 0, &header, sizeof header) && memcmp(header.Magic, kMagic, sizeof kMagic) == 0 &&
+              header.Count < UINT32_MAX && header.PostingCount < UINT32_MAX;
+  if (read) {
+    const size_t body = BodyBytes((size_t)header.Count, (size_t)header.PostingCount, 0);
+    const uint64_t countsAt = sizeof header + Pages(body + header.LatinBytes) * sizeof(uint64_t) + body -
+                              kBuckets * sizeof(uint32_t);
+    for (int i = 0; read && i + 2 < n; i++) {
+      uint64_t at = countsAt + PieceBucket(query[i], query[i + 1], query[i + 2]) * sizeof(uint32_t);
+      read = at < UINT32_MAX && ReadFileAt(file, (DWORD)at, &counts[i], sizeof counts[i]);
+    }
+  }
+  CloseHandle(file);
+  std::vector<std::vector<size_t>> places;
+  return read && !LatinPlaces(counts, n, m, (size_t)header.Count / kBroad + kFewest, &places);
+}
+
+// The entries that may hold a window the search accepts for the Latin query: a window
+// holds the query's first m units exactly and differs from it in one unit after them at most.
+// For each place p of that unit (or none, when m is n), the window holds every three-unit piece
+// of the query that leaves out p, so the entry is on each of their lists: the shortest list is
+// read whole, the others only as far as it reaches, each only to keep what is on it. Ascending;
+// false when a list is damaged. broad is set instead when they are more than most, or when for
+// some p even the shortest list holds more (lists that long seldom have few entries in common,
+// and the whole table read through is never wrong).
+bool LatinCandidates(IndexView& index, const WCHAR* query, int n, int m, size_t most, std::vector<int>* candidates,
+                     bool* broad)
+{
+  std::vector<uint32_t> buckets((size_t)n - 2), counts((size_t)n - 2);
+  for (int i = 0; i + 2 < n; i++) {
+    buckets[i] = PieceBucket(query[i], query[i + 1], query[i + 2]);
+    if (!index.LatinCount(buckets[i], &counts[i])) return false;
+  }
+  std::vector<std::vector<size_t>> places;
+  *broad = !LatinPlaces(counts, n, m, most, &places);
+  if (*broad) return true;
+  std::vector<uint32_t> found, holding, kept;
+  for (const std::vector<size_t>& pieces : places) {
+    ListCursor list(nullptr, 0, 0);
+    if (!index.LatinList(buckets[pieces[0]], &list)) return false;
+    holding.clear();
+    holding.reserve(counts[pieces[0]]);
+    for (uint32_t entry; list.Next(&entry);) holding.push_back(entry);
+    if (list.damaged() || holding.size() != counts[pieces[0]]) return false;
+    for (size_t k = 1; k < pieces.size() && !holding.empty(); k++) {
+      if (!index.LatinList(buckets[pieces[k]], &list)) return false;
+      kept.clear();
+      uint32_t entry = 0;
+      bool more = list.Next(&entry);
+      for (uint32_t wanted : holding) {
+        while (more && entry < wanted) more = list.Next(&entry);
+        if (!more) break;
+        if (entry == wanted) kept.push_back(wanted);
+      }
+      if (list.damaged()) return false;
+      holding.swap(kept);
+    }
+    kept.clear();
+    std::set_union(found.begin(), found.end(), holding.begin(), holding.end(), std::back_inserter(kept));
+    found.swap(kept);
+    if (found.size() > most) {
+      *broad = true;
+      return true;
+    }
+  }
+  candidates->assign(found.begin(), found.end());
+  return true;
+}
 
 }  // namespace
+
+// The units of query that take part in a search.
+static int QueryLength(const WCHAR* query)
+{
+  int n = 0;
+  while (query && n < MAX_QUERY_UNITS && query[n]) n++;
+  return n;
+}
 
 int IndexAnswers(const WCHAR* query, int wholeWord)
 {
   int n = CandidatesSuffice(query, wholeWord);
+  bool chinese = n > 0;
   for (int p = 0; p < n; p++)
-    if (query[p] < LOOKUP_INDEX_FIRST_UNIT) return 0;
-  return n > 0 ? 1 : 0;
+    if (query[p] < LOOKUP_INDEX_FIRST_UNIT) chinese = false;
+  if (chinese) return INDEX_CHINESE;
+  n = QueryLength(query);
+  if (n < 3) return 0;
+  for (int p = 0; p < n; p++)
+    if (query[p] >= LOOKUP_INDEX_FIRST_UNIT) return 0;
+  return INDEX_LATIN;
 }
 
 int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int headwords,
                      void (*onStatus)(int status), ResultSink sink)
 {
-  if (!IndexAnswers(query, wholeWord)) return 0;
-  int n = CandidatesSuffice(query, wholeWord);
+  const int kind = IndexAnswers(query, wholeWord);
+  if (!kind) return 0;
+  int n = kind == INDEX_CHINESE ? CandidatesSuffice(query, wholeWord) : QueryLength(query);
   DATABASE_STAMP stamp;
   WCHAR tablePath[MAX_PATH], indexPath[MAX_PATH];
   if (!Locate(fileName, &stamp, tablePath, indexPath)) return -1;
+  if (kind == INDEX_LATIN && LatinLooksBroad(indexPath, query, n, ExactLeadingUnits(n, wholeWord)))
+    return INDEX_TOO_BROAD;
   TABLE_VIEW table;
   HANDLE tableFile = OpenTableView(tablePath, stamp, &table);
   if (tableFile == INVALID_HANDLE_VALUE) return -1;
@@ -307,20 +522,29 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
     return -1;
   }
 
-  // The entries that hold every unit of the query: the shortest list, filtered by the others.
-  std::vector<WCHAR> units(query, query + n);
+  std::vector<int> candidates;
+  bool sound = true;
+  if (kind == INDEX_LATIN) {
+    bool broad = false;
+    sound = LatinCandidates(index, query, n, ExactLeadingUnits(n, wholeWord), table.Count / kBroad + kFewest,
+                            &candidates, &broad);
+    if (sound && broad) {
+      CloseHandle(tableFile);
+      return INDEX_TOO_BROAD;
+    }
+  }
+  // The entries that hold every unit of a Chinese query: the shortest list, filtered by the others.
+  std::vector<WCHAR> units(kind == INDEX_CHINESE ? query : query + n, query + n);
   std::sort(units.begin(), units.end());
   units.erase(std::unique(units.begin(), units.end()), units.end());
   std::vector<const uint32_t*> lists(units.size());
   std::vector<size_t> sizes(units.size());
-  bool sound = true;
   size_t shortest = 0;
   for (size_t u = 0; sound && u < units.size(); u++) {
     sound = index.Postings(units[u], &lists[u], &sizes[u]);
     if (sound && sizes[u] < sizes[shortest]) shortest = u;
   }
-  std::vector<int> candidates;
-  for (size_t j = 0; sound && j < sizes[shortest]; j++) {
+  for (size_t j = 0; sound && !units.empty() && j < sizes[shortest]; j++) {
     uint32_t entry = lists[shortest][j];
     bool everywhere = true;
     for (size_t u = 0; everywhere && u < units.size(); u++)
@@ -359,10 +583,11 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
     g_calls.insert(g_calls.end(), inside.begin(), inside.end());
     g_calls.push_back(end);
   }
-  if (results > 0) {
-    onStatus(table.Status);
+  // A Latin query that finds nothing has its answer (no other form of it is searched): the
+  // table's status is told as the read-through tells it.
+  if (results > 0 || (sound && kind == INDEX_LATIN)) onStatus(table.Status);
+  if (results > 0)
     for (const Call& call : g_calls) sink(call.code, call.length, call.text);
-  }
   g_calls.clear();
   CloseHandle(tableFile);
   // A page or entry that does not match: the table or the index is damaged, and made again.
@@ -401,18 +626,48 @@ bool KeepLookupIndex(const WCHAR* fileName)
     }
     return true;
   };
+  // The Latin lists likewise: where each bucket's list starts (in bytes), and for each bucket
+  // the last entry on it, plus one, from which the next one's distance is taken.
+  std::vector<uint32_t> latin(kBuckets + 1, 0), latinCounts(kBuckets, 0), previous(kBuckets, 0), cursor;
+  auto eachPiece = [&previous](const TABLE_RUN& run, auto&& onPiece) {
+    for (int k = 0; k < run.Count; k++) {
+      const DictionaryEntry* block = run.Blocks[k];
+      const uint32_t entry = (uint32_t)(run.First + k);
+      const WCHAR* text = block + 1;
+      for (size_t i = 0; i + 2 < block[0]; i++) {
+        if (text[i] >= LOOKUP_INDEX_FIRST_UNIT || text[i + 1] >= LOOKUP_INDEX_FIRST_UNIT ||
+            text[i + 2] >= LOOKUP_INDEX_FIRST_UNIT)
+          continue;
+        uint32_t bucket = PieceBucket(text[i], text[i + 1], text[i + 2]);
+        if (previous[bucket] == entry + 1) continue;
+        if (!onPiece(bucket, entry - previous[bucket])) return false;
+        previous[bucket] = entry + 1;
+      }
+    }
+    return true;
+  };
+  uint64_t latinBytes = 0;
   bool read = ReadTableThrough(file, table, false, [&](const TABLE_RUN& run) {
-    return eachUnit(run, [&directory](size_t u, uint32_t) {
-      directory[u + 1]++;
-      return true;
-    });
+    return eachUnit(run,
+                    [&directory](size_t u, uint32_t) {
+                      directory[u + 1]++;
+                      return true;
+                    }) &&
+           eachPiece(run, [&](uint32_t bucket, uint32_t distance) {
+             latin[bucket + 1] += (uint32_t)VarintBytes(distance);
+             latinCounts[bucket]++;
+             latinBytes += VarintBytes(distance);
+             return true;
+           });
   });
   LARGE_BLOCK body = {};
+  read = read && latinBytes < UINT32_MAX;  // the lists' offsets are 32 bits
   if (read) {
     for (size_t u = 0; u < kUnits; u++) directory[u + 1] += directory[u];
-    read = AllocLargeBlock(&body, BodyBytes(table.Count, directory[kUnits]));
+    for (size_t b = 0; b < kBuckets; b++) latin[b + 1] += latin[b];
+    read = AllocLargeBlock(&body, BodyBytes(table.Count, directory[kUnits], latinBytes));
   }
-  const size_t bodyBytes = read ? BodyBytes(table.Count, directory[kUnits]) : 0;
+  const size_t bodyBytes = read ? BodyBytes(table.Count, directory[kUnits], latinBytes) : 0;
   const size_t directoryAt = table.Count * sizeof(ENTRY_RECORD), directoryBytes = directory.size() * sizeof(uint32_t);
   if (read) {
     BYTE* bytes = static_cast<BYTE*>(body.Data);
@@ -420,8 +675,14 @@ bool KeepLookupIndex(const WCHAR* fileName)
     memcpy(bytes + directoryAt, directory.data(), directoryBytes);
     memset(bytes + directoryAt + directoryBytes, 0, Padded(directoryBytes) - directoryBytes);
     uint32_t* postings = reinterpret_cast<uint32_t*>(bytes + directoryAt + Padded(directoryBytes));
+    BYTE* latinAt = reinterpret_cast<BYTE*>(postings + directory[kUnits]);
+    memcpy(latinAt, latin.data(), latin.size() * sizeof(uint32_t));
+    memcpy(latinAt + latin.size() * sizeof(uint32_t), latinCounts.data(), latinCounts.size() * sizeof(uint32_t));
+    BYTE* lists = latinAt + (latin.size() + latinCounts.size()) * sizeof(uint32_t);
     next.assign(directory.begin(), directory.end() - 1);
+    cursor.assign(latin.begin(), latin.end() - 1);
     std::fill(last.begin(), last.end(), 0);
+    std::fill(previous.begin(), previous.end(), 0);
     read = ReadTableThrough(file, table, false, [&](const TABLE_RUN& run) {
       for (int k = 0; k < run.Count; k++) {
         const DictionaryEntry* block = run.Blocks[k];
@@ -429,11 +690,17 @@ bool KeepLookupIndex(const WCHAR* fileName)
                                   BlockHash(block, (size_t)block[0] + 2)};
       }
       // A table changed since it was counted stops here rather than overrun a list.
-      return eachUnit(run, [&](size_t u, uint32_t entry) {
-        if (next[u] >= directory[u + 1]) return false;
-        postings[next[u]++] = entry;
-        return true;
-      });
+      return eachUnit(run,
+                      [&](size_t u, uint32_t entry) {
+                        if (next[u] >= directory[u + 1]) return false;
+                        postings[next[u]++] = entry;
+                        return true;
+                      }) &&
+             eachPiece(run, [&](uint32_t bucket, uint32_t distance) {
+               if (cursor[bucket] + VarintBytes(distance) > latin[bucket + 1]) return false;
+               cursor[bucket] = (uint32_t)(PutVarint(lists + cursor[bucket], distance) - lists);
+               return true;
+             });
     });
   }
   CloseHandle(file);
@@ -451,7 +718,8 @@ bool KeepLookupIndex(const WCHAR* fileName)
   header.Count = table.Count;
   header.ArenaUnits = table.ArenaUnits;
   header.PostingCount = directory[kUnits];
-  header.FileBytes = IndexBytes(table.Count, directory[kUnits]);
+  header.LatinBytes = latinBytes;
+  header.FileBytes = IndexBytes(table.Count, directory[kUnits], latinBytes);
   header.ContentHash = HashOf(ownHashes.data(), ownHashes.size() * sizeof(uint64_t));
   header.HeaderHash = HeaderHash(header);
   const FILE_PART parts[] = {{&header, sizeof header},

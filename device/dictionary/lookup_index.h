@@ -1,9 +1,12 @@
-// The index a lookup of Chinese characters reads instead of the whole table, kept beside the
-// table (cedict.gb.dat.table.index). It holds, for every unit from U+2E80 on, the entries whose
-// text holds that unit; and where each entry starts in the table, with a hash of its block. A
-// query whose accepted windows must hold all of its units (CandidatesSuffice) then reads the
-// entries that hold every one of them and nothing else, and checks only those entries,
-// instead of the whole table.
+// The index a lookup reads instead of the whole table, kept beside the table
+// (cedict.gb.dat.table.index). It holds, for every unit from U+2E80 on, the entries whose text
+// holds that unit; for every piece of three units below it (case folded, by a hash of the
+// piece), the entries whose text holds it; and where each entry starts in the table, with a
+// hash of its block. A query whose accepted windows must hold all of its units
+// (CandidatesSuffice) then reads the entries that hold every one of them and nothing else. A
+// Latin query reads the entries that hold every piece of it an accepted window must hold
+// (ExactLeadingUnits: all but the one unit that may differ), when they are few. Only those
+// entries are checked, instead of the whole table.
 //
 // The index is used only while it was made from the table as it is (the table's header hash
 // and size), its size adds up and the hashes of its pages match theirs; each page of it is
@@ -18,9 +21,17 @@
 // The first unit the index holds: the CJK radicals and every unit after them.
 #define LOOKUP_INDEX_FIRST_UNIT 0x2E80
 
-// 1 when the index can answer query (PinYin off): a few Chinese units (CandidatesSuffice),
-// every one from LOOKUP_INDEX_FIRST_UNIT on.
+// What the index can answer (PinYin off): INDEX_CHINESE for a few Chinese units
+// (CandidatesSuffice), every one from LOOKUP_INDEX_FIRST_UNIT on, from the lists of the entries
+// holding each unit; INDEX_LATIN for at least three units, every one below it, from the lists
+// of the entries holding each piece of three units; else 0.
+#define INDEX_CHINESE 1
+#define INDEX_LATIN 2
 int IndexAnswers(const WCHAR* query, int wholeWord);
+
+// FindThroughIndex's answer for a Latin query whose pieces lead to too many entries to read
+// them one by one: the whole table read through is faster. Nothing was sent.
+#define INDEX_TOO_BROAD (-2)
 
 // Looks query (trimmed) up in the database fileName (in the program folder) through its kept
 // table's index, PinYin off; MatchWeights must be set up. Returns 1 when the index answered
@@ -28,7 +39,9 @@ int IndexAnswers(const WCHAR* query, int wholeWord);
 // and the sink every call SearchDictionary would make. Otherwise neither is called, and it
 // returns 0 when the query is not one the index can answer or the index finds nothing (a
 // search that finds nothing goes on to other forms of the query, which need the loaded table),
-// or -1 when it could have answered but there is no usable table and index. With headwords,
+// -1 when it could have answered but there is no usable table and index, or INDEX_TOO_BROAD.
+// A Latin query that finds nothing has onStatus called all the same, as the read-through of the
+// kept table does: nothing else is searched for it. With headwords,
 // a query of two Chinese characters (whole word off) also lists, after the search's results
 // and before its end, the entries whose headwords hold it that the search did not accept, as
 // Best matches first does (AddHeadwordMatches).

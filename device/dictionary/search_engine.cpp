@@ -214,13 +214,7 @@ static int QueryUnits(const WCHAR* query)
 static void SetProbes(const Scan* s, CandidateProbes* probes)
 {
   const int n = s->n;
-  int m;
-  if (s->wholeWord || n <= 4)
-    m = n;
-  else if (n == 5)
-    m = 4;
-  else
-    m = n - 6;
+  const int m = ExactLeadingUnits(n, s->wholeWord);
 
   int at[6] = {0, 0, 0, 0, 0, 0};
   int probes1 = 1;
@@ -482,6 +476,15 @@ void SearchDictionary(WCHAR* query, int matchCase, int wholeWord, int pinyin, Re
   free(s.scores);
 }
 
+int ExactLeadingUnits(int n, int wholeWord)
+{
+  // A mismatch at p costs MatchWeights[n - p] = 100 + 25 * (n - p), two more than any
+  // threshold; whole words take none.
+  if (wholeWord || n <= 4) return n;
+  if (n == 5) return 4;  // threshold 125: only the last unit
+  return n - 6;          // threshold 251: n - p at most 6
+}
+
 int CandidatesSuffice(const WCHAR* query, int wholeWord)
 {
   int n = QueryUnits(query);
@@ -493,14 +496,16 @@ int CandidatesSuffice(const WCHAR* query, int wholeWord)
 void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const int* index,
                             const DictionaryEntry* const* entries, int candidates, LONG tableCount, ResultSink sink)
 {
-  int n = CandidatesSuffice(query, wholeWord);
+  int n = QueryUnits(query);
   if (n == 0) {
     sink(-1, 0, nullptr);
     return;
   }
   Scan s = StartScan(query, n, matchCase, wholeWord);
   // The same blocks and reports as the scan of the whole table; within a block every window
-  // that starts with the query's first unit is scored, a superset of the scan's candidates.
+  // is scored, or when the first unit must match, every window that starts with it: a
+  // superset of the scan's candidates.
+  const bool firstExact = ExactLeadingUnits(n, wholeWord) > 0;
   int k = 0;
   for (LONG first = 0; first < tableCount; first += 1000) {
     ReportProgress(first, tableCount, sink);
@@ -510,7 +515,7 @@ void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const in
       int length = entry[0];
       const WCHAR* text = entry + 1;
       for (int i = 0; i <= length - n; i++)
-        if ((matchCase ? text[i] : Fold(text[i])) == query[0]) TryWindow(&s, k, text, length, i);
+        if (!firstExact || (matchCase ? text[i] : Fold(text[i])) == query[0]) TryWindow(&s, k, text, length, i);
     }
   }
   Deliver(&s, sink, Accepted{index, entries});

@@ -62,11 +62,17 @@ int SetSearchPath(int path);
 // words. Else 0. Only then may a search be limited to the entries holding all its units.
 int CandidatesSuffice(const WCHAR* query, int wholeWord);
 
+// How many leading units of an n-unit query every window SearchDictionary accepts (PinYin off)
+// holds exactly, after case folding. A window may differ from the query in one unit after
+// them, never in two.
+int ExactLeadingUnits(int n, int wholeWord);
+
 // SearchDictionary (PinYin off) over the given entries alone, for a caller that knows that no
-// other entry holds every unit of the query: entries[k] is the text block of entry index[k],
-// index ascending, of a table of tableCount entries. When CandidatesSuffice holds, the sink
-// receives exactly the calls SearchDictionary would make over that table: the same progress
-// reports, the same results in the same order, then the end.
+// other entry has a window the search accepts (for instance when CandidatesSuffice holds and
+// every other entry lacks a unit of the query): entries[k] is the text block of entry index[k],
+// index ascending, of a table of tableCount entries. The sink then receives exactly the calls
+// SearchDictionary would make over that table: the same progress reports, the same results in
+// the same order, then the end.
 void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const int* index,
                             const DictionaryEntry* const* entries, int candidates, LONG tableCount, ResultSink sink);
 

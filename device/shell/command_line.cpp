@@ -178,8 +178,9 @@ int RunQueryCommand(const cli::Parsed& parsed)
   WCHAR* text = Widen(query);
   if (text) TrimQuery(text);
   // A few Chinese characters are looked up through the kept table's index, which reads only
-  // the entries holding them; other queries read the kept table's file through once. Either
-  // needs a kept table, and the index one made from it. A new database's table is kept as the
+  // the entries holding them; so are Latin queries whose three-unit pieces few entries hold.
+  // Other queries read the kept table's file through once. Either needs a kept table, and the
+  // index one made from it. A new database's table is kept as the
   // database is parsed, and searched piece by piece as it is written; its index is made once
   // the results are out. A query these cannot answer, or one that finds nothing where other
   // forms of it are searched (PinYin's rewrites, the other script), loads the table. So does
@@ -188,7 +189,8 @@ int RunQueryCommand(const cli::Parsed& parsed)
   int answered = -1;
   bool makeIndex = false;
   const bool best = parsed.Has(kBest);
-  const bool indexed = text && !pinyin && IndexAnswers(text, wholeWord);
+  const int indexKind = text && !pinyin ? IndexAnswers(text, wholeWord) : 0;
+  const bool indexed = indexKind == INDEX_CHINESE, latin = indexKind == INDEX_LATIN;
   std::vector<std::u16string> forms;
   if (text && (!best || BestMatchForms(text, pinyin, &forms) || (indexed && FindsOnlyTyped(text, pinyin, database)))) {
     // Best matches first: the results are kept, ordered once they are all in, then printed.
@@ -196,8 +198,13 @@ int RunQueryCommand(const cli::Parsed& parsed)
     if (forms.empty()) forms.push_back(text);
     if (best) BeginBestMatches(forms, matchCase, pinyin, PrintResult);
     auto lookUp = [&]() {
-      return indexed ? FindThroughIndex(fileName, text, matchCase, wholeWord, best, ReportDamage, sink)
-                     : FindFormsThroughTableFile(fileName, forms, matchCase, wholeWord, pinyin, ReportDamage, sink);
+      if (indexed) return FindThroughIndex(fileName, text, matchCase, wholeWord, best, ReportDamage, sink);
+      if (latin) {
+        int through = FindThroughIndex(fileName, text, matchCase, wholeWord, best, ReportDamage, sink);
+        if (through >= 0) return through;
+        if (through == -1) makeIndex = true;  // none for this table yet: made once the results are out
+      }
+      return FindFormsThroughTableFile(fileName, forms, matchCase, wholeWord, pinyin, ReportDamage, sink);
     };
     answered = lookUp();
     if (answered < 0) {
@@ -206,7 +213,7 @@ int RunQueryCommand(const cli::Parsed& parsed)
       if (!(best && (indexed || forms.size() > 1)))
         answered = FindWhileKeepingTable(fileName, text, matchCase, wholeWord, pinyin, ReportDamage, sink);
       if (answered >= 0)
-        makeIndex = indexed;
+        makeIndex = indexed || latin;
       else if (indexed && KeepLookupIndex(fileName))
         answered = lookUp();
     }

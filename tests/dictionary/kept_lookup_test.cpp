@@ -114,10 +114,65 @@ TEST(LookupIndex, AnswersEveryChineseQueryAsTheWholeTable)
       }
     }
   EXPECT_GT(answered, 60);
-  // Not for the index: Latin letters, five units, a unit below the Chinese range.
-  EXPECT_EQ(0, Indexed(u"china", 0, 0));
+  // Not for the index: five Chinese units, Chinese and Latin together.
   EXPECT_EQ(0, Indexed(u"中国人民共", 0, 0));
   EXPECT_EQ(0, Indexed(u"中 国", 0, 0));
+}
+
+// Latin queries through the index's lists of three-unit pieces: words made of random letters,
+// so that most pieces are rare and the index answers most queries; each query a piece of an
+// entry's text, as it stands, with one unit changed (where the search accepts a mismatch and
+// where it does not) or in other case. Where the index answers, it says what the whole table
+// says; a query too broad for it is left to the table.
+TEST(LookupIndex, AnswersLatinQueriesAsTheWholeTable)
+{
+  std::mt19937 random(7);
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 4000; i++) {
+    std::u16string definition;
+    for (int w = 1 + (int)(random() % 4); w > 0; w--) {
+      if (!definition.empty()) definition += random() % 3 ? u" " : u"/";
+      for (int k = 2 + (int)(random() % 8); k > 0; k--)
+        definition += (char16_t)((random() % 5 ? u'a' : u'A') + random() % 26);
+    }
+    lines.push_back(u"中" + std::u16string(1, (char16_t)(0x4E00 + i % 500)) + u" [zi4] /" + definition + u"/");
+  }
+  FolderWith(lines);
+  LoadDictionary(u"cedict.gb.dat");
+  EXPECT_EQ(-1, Indexed(u"abcde", 0, 0));  // no index yet
+  KeepLookupIndex(u"cedict.gb.dat");
+  int answered = 0, found = 0, broad = 0;
+  for (int q = 0; q < 600; q++) {
+    std::u16string text = EntryText((int)(random() % EntryTable.Count));
+    size_t from = text.find(u'/') + 1, units = 3 + random() % 10;
+    if (from + units > text.size()) continue;
+    std::u16string query = text.substr(from + random() % (text.size() - from - units + 1), units);
+    if (q % 3 == 1) query[random() % units] = (char16_t)(u'a' + random() % 26);
+    if (q % 5 == 2 && query[0] >= u'A') query[0] = (char16_t)(query[0] ^ 0x20);
+    for (int setting = 0; setting < 4; setting++) {
+      int matchCase = setting & 1, wholeWord = setting >> 1;
+      std::vector<Told> scanned = Scanned(query, matchCase, wholeWord);
+      int hits = 0;
+      for (const Told& told : scanned) hits += told.code >= 0;
+      g_status = -1;
+      int through = Indexed(query, matchCase, wholeWord);
+      ASSERT_NE(-1, through) << "the index was refused";
+      if (through == INDEX_TOO_BROAD) {
+        EXPECT_TRUE(g_told.empty());
+        broad++;
+        continue;
+      }
+      answered++;
+      found += through;
+      EXPECT_EQ(hits > 0 ? 1 : 0, through);
+      EXPECT_EQ(LOAD_OK, g_status);  // told even when nothing is found
+      EXPECT_TRUE(through == 1 ? g_told == scanned : g_told.empty()) << "a query of " << units << " units";
+    }
+  }
+  EXPECT_GT(answered, 1500);
+  EXPECT_GT(found, 500);
+  EXPECT_EQ(INDEX_TOO_BROAD, Indexed(u"zi4", 0, 0));  // every entry holds it
+  EXPECT_EQ(0, Indexed(u"zi", 0, 0));                // two units: not for the index
 }
 
 TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
@@ -146,8 +201,13 @@ TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
       ASSERT_NE(std::u16string::npos, at);
       bad[2 * (at + 18)] = 'f';
     } else if (damage == 1) {
+      // The units' postings end where the Latin part (its two directories and its lists, the
+      // header's sixth number) begins.
+      uint64_t latinBytes = 0;
+      memcpy(&latinBytes, bad.data() + 8 + 5 * 8, sizeof latinBytes);
+      auto postingsEnd = bad.end() - (ptrdiff_t)(latinBytes + 4 * (2 * 65536 + 1));
       const BYTE posting[4] = {1, 0, 0, 0};
-      auto at = std::search(bad.end() - 4 * 800, bad.end(), posting, posting + 4);
+      auto at = std::search(postingsEnd - 4 * 800, postingsEnd, posting, posting + 4);
       ASSERT_NE(bad.end(), at);
       at[1] ^= 1;
     } else {

@@ -75,14 +75,17 @@ void CheckLookupIndex(const uint8_t* data, size_t size)
   std::string database = ScratchFolder() + "cedict.gb.dat";
   LoadDictionary(u"cedict.gb.dat");
   KeepLookupIndex(u"cedict.gb.dat");
+  // A few Chinese units of an entry, or (on every other input) a Latin piece of it, read
+  // through the lists of three-unit pieces.
+  const bool latin = size > 2 && (data[2] & 1);
   std::u16string query;
   if (EntryTable.Count > 0) {
     const DictionaryEntry* entry = EntryTable.Entries[size % EntryTable.Count];
-    for (int k = 1; k <= entry[0] && query.size() < 3; k++)
-      if (entry[k] >= LOOKUP_INDEX_FIRST_UNIT) query += entry[k];
+    for (int k = 1; k <= entry[0] && query.size() < (latin ? 8u : 3u); k++)
+      if ((entry[k] >= LOOKUP_INDEX_FIRST_UNIT) != latin) query += entry[k];
       else if (!query.empty()) break;
   }
-  if (query.empty()) query = u"中";
+  if (query.size() < (latin ? 3u : 1u)) query = latin ? u"abc" : u"中";
   Heard.clear();
   std::u16string copy = query;
   SearchDictionary(copy.data(), 0, 0, 0, Hear);
