@@ -82,7 +82,7 @@ void CheckLookupIndex(const uint8_t* data, size_t size)
   if (EntryTable.Count > 0) {
     const DictionaryEntry* entry = EntryTable.Entries[size % EntryTable.Count];
     for (int k = 1; k <= entry[0] && query.size() < (latin ? 8u : 3u); k++)
-      if ((entry[k] >= LOOKUP_INDEX_FIRST_UNIT) != latin) query += entry[k];
+      if (entry[k] != 0 && (entry[k] >= LOOKUP_INDEX_FIRST_UNIT) != latin) query += entry[k];
       else if (!query.empty()) break;
   }
   if (query.size() < (latin ? 3u : 1u)) query = latin ? u"abc" : u"中";
