@@ -78,11 +78,13 @@ size_t IndexBytes(size_t count, size_t postings, size_t latinBytes)
 
 inline WCHAR Fold(WCHAR c) { return c >= u'A' && c <= u'Z' ? (WCHAR)(c + 32) : c; }
 
-// The bucket of the piece a b c (each below LOOKUP_INDEX_FIRST_UNIT), case folded.
+// The bucket of a piece's key: its three units, case folded, the first in the high bits.
+uint32_t KeyBucket(uint64_t key) { return (uint32_t)((key * 0x9E3779B97F4A7C15ull) >> 48); }
+
+// The bucket of the piece a b c (each below LOOKUP_INDEX_FIRST_UNIT).
 uint32_t PieceBucket(WCHAR a, WCHAR b, WCHAR c)
 {
-  uint64_t key = (uint64_t)Fold(a) | (uint64_t)Fold(b) << 16 | (uint64_t)Fold(c) << 32;
-  return (uint32_t)((key * 0x9E3779B97F4A7C15ull) >> 48);
+  return KeyBucket((uint64_t)Fold(a) << 32 | (uint64_t)Fold(b) << 16 | (uint64_t)Fold(c));
 }
 
 size_t VarintBytes(uint32_t value)
@@ -626,22 +628,34 @@ bool KeepLookupIndex(const WCHAR* fileName)
     }
     return true;
   };
-  // The Latin lists likewise: where each bucket's list starts (in bytes), and for each bucket
-  // the last entry on it, plus one, from which the next one's distance is taken.
-  std::vector<uint32_t> latin(kBuckets + 1, 0), latinCounts(kBuckets, 0), previous(kBuckets, 0), cursor;
-  auto eachPiece = [&previous](const TABLE_RUN& run, auto&& onPiece) {
+  // The Latin lists likewise, a bucket's state kept together: the last entry on its list, plus
+  // one, from which the next one's distance is taken; the bytes of its list (while counting)
+  // or where its next entry goes (while placing); how many entries it has. Each entry's pieces
+  // are taken with a key that rolls along its text.
+  struct BUCKET_STATE {
+    uint32_t previous, bytes, count;
+  };
+  std::vector<BUCKET_STATE> buckets(kBuckets, BUCKET_STATE{0, 0, 0});
+  std::vector<uint32_t> latin(kBuckets + 1, 0);  // where each bucket's list starts, then their end
+  auto eachPiece = [&buckets](const TABLE_RUN& run, auto&& onPiece) {
     for (int k = 0; k < run.Count; k++) {
       const DictionaryEntry* block = run.Blocks[k];
       const uint32_t entry = (uint32_t)(run.First + k);
       const WCHAR* text = block + 1;
-      for (size_t i = 0; i + 2 < block[0]; i++) {
-        if (text[i] >= LOOKUP_INDEX_FIRST_UNIT || text[i + 1] >= LOOKUP_INDEX_FIRST_UNIT ||
-            text[i + 2] >= LOOKUP_INDEX_FIRST_UNIT)
+      uint64_t key = 0;
+      int units = 0;  // the units below the Chinese range the key holds, up to three
+      for (size_t i = 0; i < block[0]; i++) {
+        if (text[i] >= LOOKUP_INDEX_FIRST_UNIT) {
+          units = 0;
           continue;
-        uint32_t bucket = PieceBucket(text[i], text[i + 1], text[i + 2]);
-        if (previous[bucket] == entry + 1) continue;
-        if (!onPiece(bucket, entry - previous[bucket])) return false;
-        previous[bucket] = entry + 1;
+        }
+        key = (key << 16 | Fold(text[i])) & 0xFFFFFFFFFFFFull;
+        if (units < 3 && ++units < 3) continue;
+        const uint32_t bucket = KeyBucket(key);
+        BUCKET_STATE& state = buckets[bucket];
+        if (state.previous == entry + 1) continue;
+        if (!onPiece(state, bucket, entry - state.previous)) return false;
+        state.previous = entry + 1;
       }
     }
     return true;
@@ -653,10 +667,11 @@ bool KeepLookupIndex(const WCHAR* fileName)
                       directory[u + 1]++;
                       return true;
                     }) &&
-           eachPiece(run, [&](uint32_t bucket, uint32_t distance) {
-             latin[bucket + 1] += (uint32_t)VarintBytes(distance);
-             latinCounts[bucket]++;
-             latinBytes += VarintBytes(distance);
+           eachPiece(run, [&latinBytes](BUCKET_STATE& state, uint32_t, uint32_t distance) {
+             const uint32_t bytes = (uint32_t)VarintBytes(distance);
+             state.bytes += bytes;
+             state.count++;
+             latinBytes += bytes;
              return true;
            });
   });
@@ -664,7 +679,7 @@ bool KeepLookupIndex(const WCHAR* fileName)
   read = read && latinBytes < UINT32_MAX;  // the lists' offsets are 32 bits
   if (read) {
     for (size_t u = 0; u < kUnits; u++) directory[u + 1] += directory[u];
-    for (size_t b = 0; b < kBuckets; b++) latin[b + 1] += latin[b];
+    for (size_t b = 0; b < kBuckets; b++) latin[b + 1] = latin[b] + buckets[b].bytes;
     read = AllocLargeBlock(&body, BodyBytes(table.Count, directory[kUnits], latinBytes));
   }
   const size_t bodyBytes = read ? BodyBytes(table.Count, directory[kUnits], latinBytes) : 0;
@@ -677,12 +692,14 @@ bool KeepLookupIndex(const WCHAR* fileName)
     uint32_t* postings = reinterpret_cast<uint32_t*>(bytes + directoryAt + Padded(directoryBytes));
     BYTE* latinAt = reinterpret_cast<BYTE*>(postings + directory[kUnits]);
     memcpy(latinAt, latin.data(), latin.size() * sizeof(uint32_t));
-    memcpy(latinAt + latin.size() * sizeof(uint32_t), latinCounts.data(), latinCounts.size() * sizeof(uint32_t));
-    BYTE* lists = latinAt + (latin.size() + latinCounts.size()) * sizeof(uint32_t);
+    uint32_t* counts = reinterpret_cast<uint32_t*>(latinAt + latin.size() * sizeof(uint32_t));
+    for (size_t b = 0; b < kBuckets; b++) {
+      counts[b] = buckets[b].count;
+      buckets[b] = BUCKET_STATE{0, latin[b], 0};
+    }
+    BYTE* lists = latinAt + (latin.size() + kBuckets) * sizeof(uint32_t);
     next.assign(directory.begin(), directory.end() - 1);
-    cursor.assign(latin.begin(), latin.end() - 1);
     std::fill(last.begin(), last.end(), 0);
-    std::fill(previous.begin(), previous.end(), 0);
     read = ReadTableThrough(file, table, false, [&](const TABLE_RUN& run) {
       for (int k = 0; k < run.Count; k++) {
         const DictionaryEntry* block = run.Blocks[k];
@@ -696,9 +713,9 @@ bool KeepLookupIndex(const WCHAR* fileName)
                         postings[next[u]++] = entry;
                         return true;
                       }) &&
-             eachPiece(run, [&](uint32_t bucket, uint32_t distance) {
-               if (cursor[bucket] + VarintBytes(distance) > latin[bucket + 1]) return false;
-               cursor[bucket] = (uint32_t)(PutVarint(lists + cursor[bucket], distance) - lists);
+             eachPiece(run, [&](BUCKET_STATE& state, uint32_t bucket, uint32_t distance) {
+               if (state.bytes + VarintBytes(distance) > latin[bucket + 1]) return false;
+               state.bytes = (uint32_t)(PutVarint(lists + state.bytes, distance) - lists);
                return true;
              });
     });
