@@ -19,7 +19,7 @@
 
 namespace {
 
-const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '4'};
+const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '5'};
 const size_t kPage = 4096;
 const size_t kUnits = 0x10000 - LOOKUP_INDEX_FIRST_UNIT;
 // The lists of three-unit pieces are kept by a hash of the piece: pieces that share a list

@@ -173,7 +173,7 @@ int RunQueryCommand(const cli::Parsed& parsed)
 
   InitMatchWeights();
   ResultCount = 0;
-  static char outputBuffer[1 << 16];
+  static char outputBuffer[1 << 14];
   setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
   WCHAR* text = Widen(query);
   if (text) TrimQuery(text);
