@@ -78,8 +78,7 @@ struct TABLE_VIEW {
 };
 
 // Checks the header of the table at tablePath, for a reader that reads the file through: the
-// open file (its pointer past the header) with view's sizes, counts, status, hashes and name
-// set, or INVALID_HANDLE_VALUE.
+// open file with view's sizes, counts, status, hashes and name set, or INVALID_HANDLE_VALUE.
 HANDLE OpenTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view);
 
 
