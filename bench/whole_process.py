@@ -17,7 +17,7 @@ import subprocess
 import sys
 import time
 
-QUERIES = ["china", "computer", "beautiful", "to eat", "中国", "中"]
+QUERIES = ["china", "computer", "beautiful", "to eat", "dictionary", "中国", "中"]
 HEADWORDS = {"中国", "中"}
 BEST = ["china", "中国", "中"]  # also looked up with best matches first (--best)
 
