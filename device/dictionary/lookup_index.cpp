@@ -387,7 +387,9 @@ void Record(int code, int length, const WCHAR* text) { g_calls.push_back({code, 
 // For each place p where a window the search accepts for a Latin query of n units may differ
 // from it (none when m is n, else each from m on), the query's three-unit pieces that leave p
 // out, the one whose list is shortest (counts) first. False when for some p none is left out,
-// or even the shortest list holds more than most entries.
+// or its one piece's list holds more than most entries, or even the shortest of several lists
+// more than four times most (lists that long seldom have few entries in common, and reading
+// them costs more than a read-through saves).
 bool LatinPlaces(const std::vector<uint32_t>& counts, int n, int m, size_t most, std::vector<std::vector<size_t>>* places)
 {
   for (int p = m < n ? m : -1; p < n; p++) {
@@ -395,7 +397,7 @@ bool LatinPlaces(const std::vector<uint32_t>& counts, int n, int m, size_t most,
     for (int i = 0; i + 2 < n; i++)
       if (p < i || p > i + 2) pieces.push_back((size_t)i);
     std::sort(pieces.begin(), pieces.end(), [&](size_t a, size_t b) { return counts[a] < counts[b]; });
-    if (pieces.empty() || counts[pieces[0]] > most) return false;
+    if (pieces.empty() || counts[pieces[0]] > (pieces.size() == 1 ? most : 4 * most)) return false;
     places->push_back(pieces);
     if (p < 0) break;
   }
@@ -433,9 +435,8 @@ bool LatinLooksBroad(const WCHAR* indexPath, const WCHAR* query, int n, int m)
 // For each place p of that unit (or none, when m is n), the window holds every three-unit piece
 // of the query that leaves out p, so the entry is on each of their lists: the shortest list is
 // read whole, the others only as far as it reaches, each only to keep what is on it. Ascending;
-// false when a list is damaged. broad is set instead when they are more than most, or when for
-// some p even the shortest list holds more (lists that long seldom have few entries in common,
-// and the whole table read through is never wrong).
+// false when a list is damaged. broad is set instead when they are more than most, or when
+// LatinPlaces finds the lists too long to read.
 bool LatinCandidates(IndexView& index, const WCHAR* query, int n, int m, size_t most, std::vector<int>* candidates,
                      bool* broad)
 {
