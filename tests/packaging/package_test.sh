@@ -37,4 +37,17 @@ out=$("$usr/bin/orlend-dict" --query china) || fail "the installed orlend-dict f
 echo "$out" | grep -q $'\t中国 \t' || fail "no 中国 for china: $out"
 handheld="$HOME/.local/share/orlend/handheld/program files/orlend's chinese dictionary"
 [ -f "$handheld/cedict.gb.dat" ] && [ -x "$handheld/orlend-dict" ] || fail "the handheld's program folder: $(ls "$handheld")"
+
+# Later starts skip comparing the program with the package's while neither changed; an
+# upgrade (a new file in the package) or a change to the handheld's copy still brings the
+# package's program back.
+[ -f "$HOME/.local/share/orlend/handheld.installed" ] || fail "no record of the matching install"
+"$usr/bin/orlend-dict" --query china | grep -q $'\t中国 \t' || fail "a second lookup"
+package_program=$(ls "$usr"/libexec/*/orlend-dict)
+cp "$package_program" "$scratch/upgraded" && printf x >>"$scratch/upgraded" && mv "$scratch/upgraded" "$package_program"
+"$usr/bin/orlend-dict" --query china | grep -q $'\t中国 \t' || fail "a lookup after an upgrade"
+cmp -s "$package_program" "$handheld/orlend-dict" || fail "the upgrade did not reach the handheld"
+printf y >>"$handheld/orlend-dict"
+"$usr/bin/orlend-dict" --query china | grep -q $'\t中国 \t' || fail "a lookup after the handheld's copy changed"
+cmp -s "$package_program" "$handheld/orlend-dict" || fail "the changed copy was not replaced"
 echo "package test: passed ($(basename "$deb"))"
