@@ -47,7 +47,7 @@ fi
 # The launcher does not wait for the application manager: wait for its copies.
 installed() {
   local f
-  for f in orlend-dict tovu.dll zorwen.dll; do
+  for f in orlend-dict orlend-dict-handheld tovu.dll zorwen.dll; do
     cmp -s "$bin/$f" "$program_folder/$f" || return 1
   done
   for f in "$bin"/help/* "$bin"/res/*; do

@@ -7,7 +7,6 @@
 
 #include "device/dictionary/best_match.h"
 #include "device/dictionary/database.h"
-#include "device/dictionary/entry_copies.h"
 #include "device/dictionary/pinyin_input.h"
 #include "device/dictionary/script_convert.h"
 
@@ -54,26 +53,10 @@ void Pass(const std::u16string& text, int matchCase, int wholeWord, int pinyin)
   SearchDictionary(copy.data(), matchCase, wholeWord, pinyin, PassSink);
 }
 
-std::u16string Folded(const std::u16string& text, int matchCase)
-{
-  std::u16string out = text;
-  if (!matchCase)
-    for (char16_t& c : out)
-      if (c >= u'A' && c <= u'Z') c += 32;
-  return out;
-}
-
-bool HasChinese(const WCHAR* text, int length)
-{
-  for (int i = 0; i < length; i++)
-    if (text[i] >= 0x2E80) return true;
-  return false;
-}
-
 // The query in the database's script, or empty when it is the same or cannot be converted.
 std::u16string Converted(const WCHAR* query, int length, int database, int pinyin)
 {
-  if (pinyin || (database != 1 && database != 2) || !HasChinese(query, length)) return u"";
+  if (pinyin || (database != 1 && database != 2) || !HasChineseUnits(query, length)) return u"";
   WCHAR out[FIND_NOTE_UNITS];
   int n = ConvertScript(query, length, database == 1 ? SCRIPT_TO_SIMPLIFIED : SCRIPT_TO_TRADITIONAL, out,
                         FIND_NOTE_UNITS);
@@ -93,87 +76,6 @@ void NoteConverted(FindNote* note, const std::u16string& converted)
 }  // namespace
 
 void StopFindingEntries() { g_stopped = true; }
-
-namespace {
-
-// The results searches outside the table handed on, their blocks copied one after another.
-std::vector<std::u16string> g_bestForms;
-int g_bestMatchCase, g_bestPinyin;
-std::vector<int> g_bestEntries;
-std::vector<char> g_bestSeen;  // by entry, once there is more than one form
-EntryCopies g_bestBlocks;
-bool g_bestLost;  // a copy could not be kept
-
-}  // namespace
-
-int BestMatchForms(const WCHAR* query, int pinyin, std::vector<std::u16string>* forms)
-{
-  int length = 0;
-  while (query[length]) length++;
-  if (HasChinese(query, length)) return 0;
-  *forms = {std::u16string(query, (size_t)length)};
-  if (pinyin) {
-    std::vector<std::u16string> rewrites = PinyinRewrites(query, length);
-    forms->insert(forms->end(), rewrites.begin(), rewrites.end());
-  }
-  return 1;
-}
-
-void BeginBestMatches(const std::vector<std::u16string>& forms, int matchCase, int pinyin, ResultSink sink)
-{
-  g_sink = sink;
-  g_bestForms = forms;
-  g_bestMatchCase = matchCase;
-  g_bestPinyin = pinyin;
-  g_bestEntries.clear();
-  g_bestBlocks.Clear();
-  g_bestSeen.clear();
-  g_bestLost = false;
-}
-
-void BestMatchSink(int code, int length, const WCHAR* text)
-{
-  if (code == -1) return;  // ended once the results are ordered
-  if (code < -1) {
-    g_sink(code, length, text);
-    return;
-  }
-  if (g_bestForms.size() > 1) {  // an entry found by an earlier form is dropped
-    if ((size_t)code >= g_bestSeen.size()) g_bestSeen.resize((size_t)code + 1 + g_bestSeen.size() / 2);
-    if (g_bestSeen[(size_t)code]) return;
-    g_bestSeen[(size_t)code] = 1;
-  }
-  if (g_bestBlocks.Add(length, text))
-    g_bestEntries.push_back(code);
-  else
-    g_bestLost = true;
-}
-
-bool EndBestMatches()
-{
-  if (g_bestLost) {
-    g_bestBlocks.Clear();
-    return false;
-  }
-  std::vector<std::u16string> folded;
-  for (const std::u16string& form : g_bestForms) folded.push_back(Folded(form, g_bestMatchCase));
-  std::vector<BestMatch> matches;
-  matches.reserve(g_bestEntries.size());
-  for (size_t k = 0; k < g_bestEntries.size(); k++) {
-    const DictionaryEntry* block = g_bestBlocks.Copy(k);
-    matches.push_back({(int)k, 0, (int)k, BlockMatchTier(block, folded, g_bestMatchCase, g_bestPinyin),
-                       HeadwordFrequency(block)});
-  }
-  SortBestMatches(&matches);
-  for (const BestMatch& m : matches) {
-    const DictionaryEntry* block = g_bestBlocks.Copy((size_t)m.entry);
-    g_sink(g_bestEntries[(size_t)m.entry], block[0], block + 1);
-  }
-  g_sink(-1, 0, nullptr);
-  g_bestBlocks.Clear();
-  g_bestSeen.clear();
-  return true;
-}
 
 int FindsOnlyTyped(const WCHAR* query, int pinyin, int database)
 {
@@ -233,7 +135,7 @@ void FindEntries(const WCHAR* query, int matchCase, int wholeWord, int pinyin, i
           IsChineseText(forms[0].data(), (int)forms[0].size()))
         AddHeadwordMatches(forms[0], &g_seen, &g_found);
       std::vector<std::u16string> folded;
-      for (const std::u16string& form : forms) folded.push_back(Folded(form, matchCase));
+      for (const std::u16string& form : forms) folded.push_back(FoldedQuery(form, matchCase));
       size_t first = matches.size();
       for (int entry : g_found) matches.push_back({entry, group, (int)matches.size(), TIER_REST, 0});
       // In table order, which reads the entries' texts front to back rather than at random.

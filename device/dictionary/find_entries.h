@@ -43,10 +43,15 @@ int FindsOnlyTyped(const WCHAR* query, int pinyin, int database);
 // receives what FindEntries would hand it over the whole table, from copies of the results'
 // texts. EndBestMatches returns false, having handed on nothing, when a copy could not be kept
 // (no memory).
+// (These four are in kept_best_matches.cpp.)
 int BestMatchForms(const WCHAR* query, int pinyin, std::vector<std::u16string>* forms);
 void BeginBestMatches(const std::vector<std::u16string>& forms, int matchCase, int pinyin, ResultSink sink);
 void BestMatchSink(int code, int length, const WCHAR* text);
 bool EndBestMatches();
+
+// Whether text holds a unit from U+2E80 on; text with A to Z folded unless matchCase.
+bool HasChineseUnits(const WCHAR* text, int length);
+std::u16string FoldedQuery(const std::u16string& text, int matchCase);
 
 // Called from the sink's progress report (while messages are dispatched): the search in
 // progress hands on no more results and ends, with its end signal, once the scan it is in

@@ -5,14 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "device/dictionary/database.h"
 #include "device/dictionary/find_entries.h"
+#include "device/dictionary/database.h"
 #include "device/dictionary/lookup_index.h"
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/search_text.h"
 #include "device/dictionary/table_search.h"
 #include "device/shell/program_folder.h"
-#include "device/shell/start_up.h"
 #include "device/shell/word_list.h"
 #include "platform/platform.h"
 #include "platform/utf.h"
@@ -21,8 +20,6 @@
 static int ResultCount;
 // The database as the messages name it.
 static char ShownPath[MAX_PATH * 3];
-
-enum QueryOption { kQuery = 1, kMatchCase, kWholeWord, kPinyin, kDatabase, kFolder, kWordList, kBest };
 
 const cli::Program& DictionaryProgram()
 {
@@ -50,23 +47,6 @@ const cli::Program& DictionaryProgram()
   return program;
 }
 
-int DictionaryCommandLine(int argc, char** argv)
-{
-  const cli::Program& program = DictionaryProgram();
-  cli::Parsed parsed;
-  cli::Outcome outcome = cli::Parse(program, argc, argv, &parsed);
-  if (outcome == cli::kExitOk) return 0;
-  if (outcome != cli::kRun) return 2;
-  if (parsed.Has(kQuery)) return RunQueryCommand(parsed);
-  if (parsed.Has(kWordList)) return PrintWordListCommand(parsed);
-  for (const cli::Given& given : parsed.options)
-    if (given.id > 0) return cli::UsageError(program, "the lookup options need --query");
-  platform::Options options;
-  options.screen = platform::ScreenKind::Handheld;
-  if (cli::ApplyWindowOptions(program, parsed, &options) != cli::kRun) return 2;
-  return platform::RunProgram(program.name, options, parsed.operands, DictionaryMain);
-}
-
 // A UTF-8 argument as a new UTF-16 text (malloc), or null, also when it is no UTF-8.
 static WCHAR* Widen(const char* text)
 {
@@ -87,9 +67,24 @@ static void PutUtf8(const WCHAR* text, int length)
   if (size > 0) fwrite_unlocked(bytes, 1, size, stdout);
 }
 
-static void PrintResult(int code, int length, const WCHAR* text)
+// The damage warning: said once, however many ways the database is read. Held back while a
+// lookup may still be handed over (whose new process says it again), until the first result,
+// a failure or the end.
+static bool DamageFound, DamageSaid, DamageHeldBack;
+
+static void SayDamage()
+{
+  if (DamageFound && !DamageSaid) {
+    DamageSaid = true;
+    fprintf(stderr, "orlend-dict: the dictionary database %s is damaged; searching the entries that could be read\n",
+            ShownPath);
+  }
+}
+
+void PrintResult(int code, int length, const WCHAR* text)
 {
   if (code < 0) return;
+  SayDamage();
   WCHAR left[ROW_TEXT_SIZE], right[ROW_TEXT_SIZE];
   int leftLength = HeadwordRowText(text, length, left);
   int rightLength = DefinitionRowText(text, length, right);
@@ -103,19 +98,16 @@ static void PrintResult(int code, int length, const WCHAR* text)
   ResultCount++;
 }
 
-// Said once, however many ways the database is read.
-static void ReportDamage(int status)
+void ReportDamage(int status)
 {
-  static bool reported = false;
-  if (status == LOAD_DAMAGED && !reported) {
-    reported = true;
-    fprintf(stderr, "orlend-dict: the dictionary database %s is damaged; searching the entries that could be read\n",
-            ShownPath);
-  }
+  if (status != LOAD_DAMAGED) return;
+  DamageFound = true;
+  if (!DamageHeldBack) SayDamage();
 }
 
-static int Fail(const char* message, const char* detail)
+int Fail(const char* message, const char* detail)
 {
+  SayDamage();
   fprintf(stderr, "orlend-dict: %s%s\n", message, detail ? detail : "");
   return 2;
 }
@@ -136,7 +128,9 @@ int PrintWordListCommand(const cli::Parsed& parsed)
   return WordCount() > 0 ? 0 : 1;
 }
 
-int RunQueryCommand(const cli::Parsed& parsed)
+const char* ShownDatabase() { return ShownPath; }
+
+int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
 {
   const cli::Program& program = DictionaryProgram();
   const char* query = parsed.Value(kQuery)->c_str();
@@ -173,6 +167,7 @@ int RunQueryCommand(const cli::Parsed& parsed)
 
   InitMatchWeights();
   ResultCount = 0;
+  DamageHeldBack = !services.lookUpLoaded;
   static char outputBuffer[1 << 14];
   setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
   WCHAR* text = Widen(query);
@@ -186,13 +181,31 @@ int RunQueryCommand(const cli::Parsed& parsed)
   // forms of it are searched (PinYin's rewrites, the other script), loads the table. So does
   // one with best matches first that is more than one search (PinYin on, or Chinese the index
   // cannot answer, or to be converted into the database's script).
+  // Whether the typed text is the only form searched: only a script converter can tell for
+  // Chinese, -1 where there is none.
+  auto onlyTyped = [&]() -> int {
+    if (pinyin) return 0;
+    for (const WCHAR* p = text; *p; p++)
+      if (*p >= 0x2E80) return services.findsOnlyTyped ? services.findsOnlyTyped(text, pinyin, database) : -1;
+    return 1;
+  };
   int answered = -1;
   bool makeIndex = false;
   const bool best = parsed.Has(kBest);
   const int indexKind = text && !pinyin ? IndexAnswers(text, wholeWord) : 0;
   const bool indexed = indexKind == INDEX_CHINESE, latin = indexKind == INDEX_LATIN;
   std::vector<std::u16string> forms;
-  if (text && (!best || BestMatchForms(text, pinyin, &forms) || (indexed && FindsOnlyTyped(text, pinyin, database)))) {
+  int typedOnly = 0;
+  bool searches = text && (!best || BestMatchForms(text, pinyin, &forms));
+  if (text && !searches && indexed) {
+    typedOnly = onlyTyped();
+    if (typedOnly < 0) {
+      free(text);
+      return LOOKUP_HAND_OVER;
+    }
+    searches = typedOnly > 0;
+  }
+  if (searches) {
     // Best matches first: the results are kept, ordered once they are all in, then printed.
     const ResultSink sink = best ? BestMatchSink : PrintResult;
     if (forms.empty()) forms.push_back(text);
@@ -217,39 +230,29 @@ int RunQueryCommand(const cli::Parsed& parsed)
       else if (indexed && KeepLookupIndex(fileName))
         answered = lookUp();
     }
-    if (answered == 0 && (indexed || !FindsOnlyTyped(text, pinyin, database)))
-      answered = -1;  // found nothing: the other forms need the table
+    if (answered == 0 && !indexed) {
+      typedOnly = onlyTyped();
+      if (typedOnly < 0) {
+        free(text);
+        return LOOKUP_HAND_OVER;
+      }
+    }
+    if (answered == 0 && (indexed || !typedOnly)) answered = -1;  // found nothing: the other forms need the table
     if (best && answered >= 0 && !EndBestMatches()) {
       free(text);
       return Fail("not enough memory to order the results", nullptr);
     }
   }
-  FindNote note = {};
   if (answered < 0) {
-    SetTableLoading(TABLE_AT_ONCE);  // searched through at once, and the process ends
-    LoadDictionary(fileName);
-    switch (LoadDictionaryStatus()) {
-      case LOAD_UNREADABLE:
-        free(text);
-        return Fail("cannot read the dictionary database ", shownPath);
-      case LOAD_NO_MEMORY:
-        free(text);
-        return Fail("not enough memory to load the dictionary database ", shownPath);
-      case LOAD_DAMAGED:
-        ReportDamage(LOAD_DAMAGED);
-        break;
-    }
-    if (!text) return Fail("the query is not valid UTF-8", nullptr);
-    FindEntries(text, matchCase, wholeWord, pinyin, parsed.Has(kBest), database, PrintResult, &note);
+    int code = services.lookUpLoaded
+                   ? services.lookUpLoaded(LoadedLookup{fileName, text, matchCase, wholeWord, pinyin, best, database})
+                   : LOOKUP_HAND_OVER;
+    free(text);
+    if (code != 0) return code;
+  } else {
+    free(text);
   }
-  free(text);
-  if (note.converted) {
-    int units = 0;
-    while (note.convertedText[units]) units++;
-    char bytes[FIND_NOTE_UNITS * 3 + 1];
-    int size = WideCharToMultiByte(CP_UTF8, 0, note.convertedText, units, bytes, sizeof bytes, nullptr, nullptr);
-    fprintf(stderr, "orlend-dict: also searched as %.*s\n", size > 0 ? size : 0, bytes);
-  }
+  SayDamage();
   // Results that did not reach their reader (a full disk, a closed output) are no success.
   if (fflush(stdout) != 0 || ferror(stdout)) return Fail("cannot write the results: ", strerror(errno));
   if (makeIndex) {

@@ -80,13 +80,6 @@ int ProgramFileExists(const WCHAR* name)
   return 1;
 }
 
-HMODULE LoadProgramLibrary(const WCHAR* name)
-{
-  WCHAR path[MAX_PATH];
-  if (!ProgramFolderPath(name, path)) return nullptr;
-  return LoadLibraryW(path);
-}
-
 int ProgramFolderFits()
 {
   WCHAR path[MAX_PATH];

@@ -1,7 +1,9 @@
 // Loaded modules: the running program, native shared objects and resource-only libraries.
 #pragma once
 
+#include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/winbase.h"
@@ -48,6 +50,10 @@ struct Module {
 
 // The module behind a handle; GetModuleHandleW(nullptr) and null mean the program.
 Module* ModuleFromHandle(HMODULE module);
+
+// Every module loaded (the program's too), and the lock that guards the set.
+std::unordered_set<Module*>& LiveModules();
+std::mutex& ModulesMutex();
 Module* ProgramModule();
 
 }  // namespace platform

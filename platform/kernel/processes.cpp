@@ -80,6 +80,16 @@ bool WaitProcess(HANDLE handle, bool block) {
   return p->exited;
 }
 
+void ExecProgramBeside(const char* name, char** argv) {
+  char self[4096];
+  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return;
+  self[n] = 0;
+  std::string path(self);
+  path.replace(path.rfind('/') + 1, std::string::npos, name);
+  ::execv(path.c_str(), argv);
+}
+
 }  // namespace platform
 
 using namespace platform;

@@ -1,4 +1,6 @@
-// The platform clock: the backend's time (virtual in headless runs).
+// The platform clock: the backend's time (virtual in headless runs) once a window system has
+// started, the real clock before. It knows the backend only through SetClockBackend, so that a
+// program without a screen (a lookup on the command line) has time without the window system.
 #include <chrono>
 #include <thread>
 
@@ -6,9 +8,18 @@
 
 namespace platform {
 
+namespace {
+Backend* g_backend = nullptr;
+std::deque<InputEvent>* g_input = nullptr;
+}  // namespace
+
+void SetClockBackend(Backend* backend, std::deque<InputEvent>* input) {
+  g_backend = backend;
+  g_input = input;
+}
+
 DWORD Now() {
-  State& s = S();
-  if (s.backend) return s.backend->Ticks();
+  if (g_backend) return g_backend->Ticks();
   static auto start = std::chrono::steady_clock::now();
   return static_cast<DWORD>(
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
@@ -23,9 +34,8 @@ using namespace platform;
 DWORD GetTickCount() { return Now(); }
 
 void Sleep(DWORD milliseconds) {
-  State& s = S();
-  if (s.backend) {
-    s.backend->Sleep(milliseconds, s.input);
+  if (g_backend) {
+    g_backend->Sleep(milliseconds, *g_input);
     return;
   }
   if (milliseconds == 0)

@@ -110,20 +110,6 @@ bool ParseOptions(int& argc, char** argv, Options* options, std::string* error) 
   return true;
 }
 
-bool KeepStandardStreams() {
-  bool outputOpen = true;
-  for (int fd = 0; fd <= 2; ++fd) {
-    if (::fcntl(fd, F_GETFD) >= 0) continue;
-    if (fd == 1) outputOpen = false;
-    int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-    if (null >= 0 && null != fd) {
-      ::dup2(null, fd);
-      ::close(null);
-    }
-  }
-  return outputOpen;
-}
-
 namespace {
 
 int Run(const char* name, const Options& options, const std::vector<std::string>& arguments, WinMainFunction winMain,

@@ -85,6 +85,7 @@ bool StartWindowSystem(const Options& options) {
   g_finished = false;
   s.options = options;
   s.backend = std::move(backend);
+  SetClockBackend(s.backend.get(), &s.input);
   s.kind = options.screen;
   s.workArea = work;
   s.menuBarArea = options.screen == ScreenKind::Handheld
@@ -131,6 +132,7 @@ void StopWindowSystem() {
   fresh.nextTimerId = s.nextTimerId;
   for (auto& c : fresh.classes) c->windows = 0;
   for (auto& c : fresh.systemClasses) c->windows = 0;
+  SetClockBackend(nullptr, nullptr);
   std::unique_ptr<Backend> backend = std::move(s.backend);
   s = std::move(fresh);
   backend.reset();

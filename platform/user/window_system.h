@@ -196,6 +196,8 @@ void KillWindowTimers(HWND hwnd);
 
 // ---- clock (clock.cpp)
 DWORD Now();
+// The backend whose time Now, GetTickCount and Sleep follow (none: the real clock).
+void SetClockBackend(Backend* backend, std::deque<InputEvent>* input);
 
 // ---- system classes (system_classes.cpp)
 void RegisterLayerClasses();

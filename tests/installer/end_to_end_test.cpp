@@ -24,7 +24,7 @@ void Write(const fs::path& path, const std::string& bytes) {
 // The application manager runs on its own after the launcher ended: its work is done when
 // every file it copies is there whole.
 bool Installed(const fs::path& bin, const fs::path& folder) {
-  for (const char* file : {"orlend-dict", "tovu.dll", "zorwen.dll"}) {
+  for (const char* file : {"orlend-dict", "orlend-dict-handheld", "tovu.dll", "zorwen.dll"}) {
     std::error_code e;
     if (fs::file_size(folder / file, e) != fs::file_size(bin / file)) return false;
   }

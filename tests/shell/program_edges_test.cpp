@@ -26,8 +26,10 @@ class ProgramEdges : public ::testing::Test {
     fs::remove_all(work_);
     fs::create_directories(work_ / "runtime");
     fs::create_directories(work_ / "program");
-    // The program alone in its folder: no database, no libraries beside it.
-    fs::copy_file(BuiltProgram("orlend-dict"), work_ / "program" / "orlend-dict");
+    // The program alone in its folder (the command and the handheld program it hands over to):
+    // no database, no libraries beside it.
+    for (const char* name : {"orlend-dict", "orlend-dict-handheld"})
+      fs::copy_file(BuiltProgram(name), work_ / "program" / name);
   }
   void TearDown() override { fs::remove_all(work_); }
   // Runs with its own runtime folder, so the instances it registers are its own to see.
@@ -105,7 +107,8 @@ TEST_F(ProgramEdges, AScriptEndsInsideAMessageBoxAndAFifoIsNoOptionsFile) {
 TEST_F(ProgramEdges, AProgramInAFolderNamedInBytesFindsItsFiles) {
   fs::path folder = work_ / "caf\xE9";
   fs::create_directories(folder);
-  fs::copy_file(work_ / "program" / "orlend-dict", folder / "orlend-dict");
+  for (const char* name : {"orlend-dict", "orlend-dict-handheld"})
+    fs::copy_file(work_ / "program" / name, folder / name);
   std::vector<BYTE> image = program_test::DatabaseImage(program_test::kGbLines);
   std::ofstream(folder / "cedict.gb.dat", std::ios::binary)
       .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));

@@ -50,7 +50,8 @@ class RealWindow : public ::testing::Test {
     fs::remove_all(scratch_);
     program_ = scratch_ / "program";
     fs::create_directories(program_);
-    for (const char* file : {"orlend-dict", "tovu.dll", "zorwen.dll"}) fs::copy_file(kBin / file, program_ / file);
+    for (const char* file : {"orlend-dict", "orlend-dict-handheld", "tovu.dll", "zorwen.dll"})
+      fs::copy_file(kBin / file, program_ / file);
     for (const char* folder : {"res", "help"}) fs::copy(kBin / folder, program_ / folder, fs::copy_options::recursive);
 
     // The database the way a person gets it: the GB list derived from the word list, then

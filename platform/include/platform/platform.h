@@ -70,6 +70,11 @@ int RunProgram(const char* name, const Options& options, const std::vector<std::
 // them. False when standard output was closed: a program whose output is its result fails.
 bool KeepStandardStreams();
 
+// Replaces this process with the program `name` in this program's folder, given argv as it
+// is (the same process id, standard streams and environment). Returns only when it could not
+// (errno says why).
+void ExecProgramBeside(const char* name, char** argv);
+
 // ---- screens
 ScreenKind CurrentScreen();
 // Handheld: the bottom strip (26 pixels high, full width) that the menu bar window covers;
