@@ -227,6 +227,42 @@ TEST_F(CommandLine, EdgesOfTheSystemAreReportedNotHungOrHidden)
   EXPECT_EQ("0\t中国 \tChina ?x\n", lone.out);
 }
 
+// The command does alone what the kept files answer; a lookup that needs the script converter
+// or the loaded table, it hands to the handheld program beside it, which prints what it would
+// have printed itself. Without that program the command says so, and still answers the rest.
+TEST_F(CommandLine, WhatTheCommandCannotDoTheHandheldProgramDoes)
+{
+  const std::string bin = std::string(ORLEND_BINARY_DIR) + "/bin/";
+  const std::vector<std::vector<std::string>> lookups = {
+      {"--query", "中國", "--folder", folder},          // to be converted: found only as 中国
+      {"--query", "中国", "--best", "--folder", folder},  // best matches of Chinese: the converter
+      {"--query", "zhongguo", "--pinyin", "--folder", folder},
+      {"--query", "china", "--folder", folder}};
+  for (const std::vector<std::string>& arguments : lookups) {
+    Outcome command = Lookup(arguments);
+    std::string line = bin + "orlend-dict-handheld";
+    for (const std::string& argument : arguments) line += " " + Quote(argument);
+    line += " >" + Quote(folder + "out.txt") + " 2>" + Quote(folder + "err.txt");
+    int status = system(line.c_str());
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, command.exitCode) << arguments[1];
+    EXPECT_EQ(ReadAll(folder + "out.txt"), command.out) << arguments[1];
+    EXPECT_EQ(ReadAll(folder + "err.txt"), command.err) << arguments[1];
+  }
+  EXPECT_EQ("0\t中国 \tChina\n", Lookup({"--query", "中國", "--folder", folder}).out);
+
+  std::string alone = folder + "alone/";
+  mkdir(alone.c_str(), 0755);
+  std::string copy = "cp " + Quote(bin + "orlend-dict") + " " + Quote(alone);
+  ASSERT_EQ(0, system(copy.c_str()));
+  std::string line = Quote(alone + "orlend-dict") + " --query ";
+  std::string rest = " --folder " + Quote(folder) + " >/dev/null 2>" + Quote(folder + "err.txt");
+  int status = system((line + "中國" + rest).c_str());
+  EXPECT_EQ(2, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  EXPECT_NE(std::string::npos, ReadAll(folder + "err.txt").find("cannot start the handheld program"));
+  status = system((line + "china" + rest).c_str());
+  EXPECT_EQ(0, WIFEXITED(status) ? WEXITSTATUS(status) : -1) << ReadAll(folder + "err.txt");
+}
+
 // A lookup starts in a few milliseconds only when it never loads what a screen or an image
 // file needs, nor a converter module for its UTF-8.
 TEST_F(CommandLine, LookupLoadsNoWindowFontOrSoundLibrary)
