@@ -47,6 +47,13 @@ const cli::Program& DictionaryProgram()
   return program;
 }
 
+bool ReadDictionaryCommandLine(int argc, char** argv, cli::Parsed* parsed, int* exitCode)
+{
+  cli::Outcome outcome = cli::Parse(DictionaryProgram(), argc, argv, parsed);
+  *exitCode = outcome == cli::kExitOk ? 0 : 2;
+  return outcome == cli::kRun;
+}
+
 // A UTF-8 argument as a new UTF-16 text (malloc), or null, also when it is no UTF-8.
 static WCHAR* Widen(const char* text)
 {

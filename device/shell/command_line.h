@@ -20,6 +20,10 @@ enum QueryOption { kQuery = 1, kMatchCase, kWholeWord, kPinyin, kDatabase, kFold
 // The options and help text of orlend-dict.
 const cli::Program& DictionaryProgram();
 
+// Reads argv against DictionaryProgram: true to go on with parsed, else false with the exit
+// code (0 after --help or --version, 2 after a usage error, both already printed).
+bool ReadDictionaryCommandLine(int argc, char** argv, cli::Parsed* parsed, int* exitCode);
+
 // The whole handheld program: reads argv, then runs the lookup or opens the window. Returns the
 // exit code.
 int DictionaryCommandLine(int argc, char** argv);

@@ -19,11 +19,9 @@ static int HandOver(char** argv)
 
 int main(int argc, char** argv)
 {
-  const cli::Program& program = DictionaryProgram();
   cli::Parsed parsed;
-  cli::Outcome outcome = cli::Parse(program, argc, argv, &parsed);
-  if (outcome == cli::kExitOk) return 0;
-  if (outcome != cli::kRun) return 2;
+  int exitCode;
+  if (!ReadDictionaryCommandLine(argc, argv, &parsed, &exitCode)) return exitCode;
   if (parsed.Has(kQuery)) {
     int code = RunQueryCommand(parsed, LookupServices{nullptr, nullptr});
     return code == LOOKUP_HAND_OVER ? HandOver(argv) : code;

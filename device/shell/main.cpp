@@ -8,9 +8,8 @@ int DictionaryCommandLine(int argc, char** argv)
 {
   const cli::Program& program = DictionaryProgram();
   cli::Parsed parsed;
-  cli::Outcome outcome = cli::Parse(program, argc, argv, &parsed);
-  if (outcome == cli::kExitOk) return 0;
-  if (outcome != cli::kRun) return 2;
+  int exitCode;
+  if (!ReadDictionaryCommandLine(argc, argv, &parsed, &exitCode)) return exitCode;
   if (parsed.Has(kQuery)) return RunQueryCommand(parsed, HandheldLookupServices());
   if (parsed.Has(kWordList)) return PrintWordListCommand(parsed);
   for (const cli::Given& given : parsed.options)
