@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "device/dictionary/find_entries.h"
 #include "device/dictionary/database.h"
+#include "device/dictionary/find_entries.h"
 #include "device/dictionary/lookup_index.h"
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/search_text.h"
@@ -187,7 +187,9 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
   // the results are out. A query these cannot answer, or one that finds nothing where other
   // forms of it are searched (PinYin's rewrites, the other script), loads the table. So does
   // one with best matches first that is more than one search (PinYin on, or Chinese the index
-  // cannot answer, or to be converted into the database's script).
+  // cannot answer, or to be converted into the database's script). What needs the loaded table
+  // or the script converter the services do, or the lookup is handed over.
+  //
   // Whether the typed text is the only form searched: only a script converter can tell for
   // Chinese, -1 where there is none.
   auto onlyTyped = [&]() -> int {
