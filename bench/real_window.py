@@ -38,7 +38,7 @@ def prepare(build, data):
     runtime = os.path.join(folder, "runtime")
     os.makedirs(runtime, mode=0o700)
     binaries = os.path.join(build, "bin")
-    for name in ("orlend-dict", "tovu.dll", "zorwen.dll"):
+    for name in ("orlend-dict", "orlend-dict-handheld", "tovu.dll", "zorwen.dll"):
         shutil.copy2(os.path.join(binaries, name), program)
     for name in ("res", "help"):
         shutil.copytree(os.path.join(binaries, name), os.path.join(program, name))
