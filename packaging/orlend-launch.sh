@@ -1,8 +1,10 @@
 #!/bin/sh
 # Starts an installed program of the dictionary system. bin/orlend-dict,
-# bin/orlend-dict-installer and bin/orlend-setup are links to this script; it finds the
-# package folder (the programs, skins, sounds, help pages and the desktop link's
-# stand-ins) beside itself, so an installation can live under any prefix.
+# bin/orlend-dict-installer and bin/orlend-setup are links to orlend-launch, which does the
+# common start of orlend-dict itself and hands every other start to this script, naming the
+# command in ORLEND_LAUNCH_AS. It finds the package folder (the programs, skins, sounds, help
+# pages and the desktop link's stand-ins) beside itself, so an installation can live under
+# any prefix.
 #
 # orlend-dict runs from the program folder of the user's emulated handheld
 # ($ORLEND_HANDHELD_ROOT, else ${XDG_DATA_HOME:-~/.local/share}/orlend/handheld), as on
@@ -13,7 +15,8 @@
 # expansion, and the program on the handheld is compared byte by byte with the package's
 # only when either file changed since they last matched (see ensure_installed).
 set -u
-name=${0##*/}
+name=${ORLEND_LAUNCH_AS:-${0##*/}}
+unset ORLEND_LAUNCH_AS
 self=$(readlink -f "$0") || exit 2
 package=${self%/*}
 case "$name" in
@@ -71,8 +74,8 @@ identity() {
     "$package/orlend-dict-handheld" "$program_folder/orlend-dict-handheld" 2>/dev/null || true
 }
 
-# Beside the handheld's folder (not on the handheld): the two files' identity when they last
-# matched byte for byte.
+# Beside the handheld's folder (not on the handheld): the files' identity when they last
+# matched byte for byte. orlend-launch reads it too, and writes nothing.
 stamp="${root%/}.installed"
 
 # The programs on the handheld, installed or brought up to date. Comparing them took 40 ms of
