@@ -91,12 +91,16 @@ TEST_F(SdlTest, ProgressReportsReachTheDisplayAtMostOncePerRefresh) {
   double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
   unsigned during = platform::FramesShown() - before;
   EXPECT_LE(during, 2 + static_cast<unsigned>(ms / 16)) << ms << " ms";
-  // Waiting shows what was held back.
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-  unsigned after = platform::FramesShown() - before;
+  // Waiting shows what was held back: one frame more at most, at the next refresh (which a
+  // loaded machine may reach only after a few short waits).
+  unsigned after = during;
+  for (int k = 0; k < 50 && after == during; ++k) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+    after = platform::FramesShown() - before;
+  }
   EXPECT_GE(after, 1u);
   EXPECT_LE(after, during + 1);
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+  for (int k = 0; k < 3; ++k) MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
   EXPECT_EQ(after, platform::FramesShown() - before) << "nothing new to show";
 }
 
