@@ -18,10 +18,13 @@ if [ ! -f "$build_dir/build.ninja" ]; then
     -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" -DCMAKE_SHARED_LINKER_FLAGS="$(flags LDFLAGS)" \
     -DCMAKE_MODULE_LINKER_FLAGS="$(flags LDFLAGS)" >/dev/null
 fi
-# What the package holds; the tests are not needed for it.
-cmake --build "$build_dir" -j"$(nproc)" --target orlend-dict orlend-dict-installer orlend-setup ceappmgr \
-  orlend-register-link rapi skin_library_device skin_library_installer picture_library interface_sounds \
-  device_help installer_banner man_pages icons package_changelog
+# What the package holds; the tests are not needed for it. The word-frequency list is made
+# where jieba's dictionary is installed.
+targets=(orlend-dict orlend-dict-handheld orlend-launch orlend-dict-installer orlend-setup ceappmgr
+         orlend-register-link rapi skin_library_device skin_library_installer picture_library interface_sounds
+         device_help installer_banner man_pages icons package_changelog)
+if grep -q 'word_frequency_list' "$build_dir/build.ninja"; then targets+=(word_frequency_list); fi
+cmake --build "$build_dir" -j"$(nproc)" --target "${targets[@]}"
 mkdir -p dist
 (cd "$build_dir" && cpack -G DEB -B "$PWD/../dist" >/dev/null)
 rm -rf dist/_CPack_Packages
