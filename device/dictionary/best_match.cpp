@@ -6,12 +6,12 @@
 
 #include "device/dictionary/database.h"
 #include "device/dictionary/large_block.h"
+#include "device/dictionary/search_engine.h"
 #include "device/dictionary/unit_search.h"
 #include "device/dictionary/word_frequency.h"
 
 namespace {
 
-inline WCHAR Fold(WCHAR c) { return c >= u'A' && c <= u'Z' ? (WCHAR)(c + 32) : c; }
 
 inline bool IsWordUnit(WCHAR c)
 {
@@ -22,7 +22,7 @@ bool Same(const WCHAR* text, int length, const std::u16string& query, int matchC
 {
   if ((size_t)length != query.size()) return false;
   for (int i = 0; i < length; i++)
-    if ((matchCase ? text[i] : Fold(text[i])) != query[(size_t)i]) return false;
+    if ((matchCase ? text[i] : FoldUnit(text[i])) != query[(size_t)i]) return false;
   return true;
 }
 
@@ -38,7 +38,7 @@ bool HoldsWhole(const WCHAR* text, int length, const std::u16string& query, int 
   int n = (int)query.size();
   WCHAR first = query[0];
   for (int i = 0; i + n <= length; i++) {
-    if ((matchCase ? text[i] : Fold(text[i])) != first || !Same(text + i, n, query, matchCase)) continue;
+    if ((matchCase ? text[i] : FoldUnit(text[i])) != first || !Same(text + i, n, query, matchCase)) continue;
     bool before = i == 0 || (syllables ? text[i - 1] == u' ' : !IsWordUnit(text[i - 1]));
     bool after = i + n == length || (syllables ? text[i + n] == u' ' : !IsWordUnit(text[i + n]));
     if (before && after) return true;

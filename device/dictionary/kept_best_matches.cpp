@@ -10,6 +10,7 @@
 #include "device/dictionary/entry_copies.h"
 #include "device/dictionary/find_entries.h"
 #include "device/dictionary/pinyin_input.h"
+#include "device/dictionary/search_engine.h"
 
 bool HasChineseUnits(const WCHAR* text, int length)
 {
@@ -22,8 +23,7 @@ std::u16string FoldedQuery(const std::u16string& text, int matchCase)
 {
   std::u16string out = text;
   if (!matchCase)
-    for (char16_t& c : out)
-      if (c >= u'A' && c <= u'Z') c += 32;
+    for (char16_t& c : out) c = FoldUnit(c);
   return out;
 }
 

@@ -76,15 +76,13 @@ size_t IndexBytes(size_t count, size_t postings, size_t latinBytes)
   return sizeof(INDEX_HEADER) + Pages(body) * sizeof(uint64_t) + body;
 }
 
-inline WCHAR Fold(WCHAR c) { return c >= u'A' && c <= u'Z' ? (WCHAR)(c + 32) : c; }
-
 // The bucket of a piece's key: its three units, case folded, the first in the high bits.
 uint32_t KeyBucket(uint64_t key) { return (uint32_t)((key * 0x9E3779B97F4A7C15ull) >> 48); }
 
 // The bucket of the piece a b c (each below LOOKUP_INDEX_FIRST_UNIT).
 uint32_t PieceBucket(WCHAR a, WCHAR b, WCHAR c)
 {
-  return KeyBucket((uint64_t)Fold(a) << 32 | (uint64_t)Fold(b) << 16 | (uint64_t)Fold(c));
+  return KeyBucket((uint64_t)FoldUnit(a) << 32 | (uint64_t)FoldUnit(b) << 16 | (uint64_t)FoldUnit(c));
 }
 
 size_t VarintBytes(uint32_t value)
@@ -483,14 +481,6 @@ bool LatinCandidates(IndexView& index, const WCHAR* query, int n, int m, size_t 
 
 }  // namespace
 
-// The units of query that take part in a search.
-static int QueryLength(const WCHAR* query)
-{
-  int n = 0;
-  while (query && n < MAX_QUERY_UNITS && query[n]) n++;
-  return n;
-}
-
 int IndexAnswers(const WCHAR* query, int wholeWord)
 {
   int n = CandidatesSuffice(query, wholeWord);
@@ -498,7 +488,7 @@ int IndexAnswers(const WCHAR* query, int wholeWord)
   for (int p = 0; p < n; p++)
     if (query[p] < LOOKUP_INDEX_FIRST_UNIT) chinese = false;
   if (chinese) return INDEX_CHINESE;
-  n = QueryLength(query);
+  n = QueryUnits(query);
   if (n < 3) return 0;
   for (int p = 0; p < n; p++)
     if (query[p] >= LOOKUP_INDEX_FIRST_UNIT) return 0;
@@ -510,7 +500,7 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
 {
   const int kind = IndexAnswers(query, wholeWord);
   if (!kind) return 0;
-  int n = kind == INDEX_CHINESE ? CandidatesSuffice(query, wholeWord) : QueryLength(query);
+  int n = kind == INDEX_CHINESE ? CandidatesSuffice(query, wholeWord) : QueryUnits(query);
   DATABASE_STAMP stamp;
   WCHAR tablePath[MAX_PATH], indexPath[MAX_PATH];
   if (!Locate(fileName, &stamp, tablePath, indexPath)) return -1;
@@ -650,7 +640,7 @@ bool KeepLookupIndex(const WCHAR* fileName)
           units = 0;
           continue;
         }
-        key = (key << 16 | Fold(text[i])) & 0xFFFFFFFFFFFFull;
+        key = (key << 16 | FoldUnit(text[i])) & 0xFFFFFFFFFFFFull;
         if (units < 3 && ++units < 3) continue;
         const uint32_t bucket = KeyBucket(key);
         BUCKET_STATE& state = buckets[bucket];

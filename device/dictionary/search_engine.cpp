@@ -25,11 +25,6 @@ void SelectDictionary(int which)
   InitMatchWeights();
 }
 
-static inline WCHAR Fold(WCHAR c)
-{
-  return (c >= u'A' && c <= u'Z') ? (WCHAR)(c + 32) : c;
-}
-
 // Space and ASCII punctuation; the tone digits in between are not.
 static inline bool IsPunctuation(WCHAR c)
 {
@@ -69,7 +64,7 @@ int ScoreWindow(WCHAR* window, const WCHAR* query, int n, int matchCase, int who
   int sum = 0;
   bool stop = false;
   for (int p = 0; p < n; p++) {
-    if (!matchCase) window[p] = Fold(window[p]);
+    if (!matchCase) window[p] = FoldUnit(window[p]);
     if (stop) {
       sum += STOP_PENALTY;
       break;
@@ -119,7 +114,7 @@ static inline int ScoreAt(const Scan* s, const WCHAR* text, int length, int i)
   const int n = s->n;
   int sum = 0;
   for (int p = 0; p < n; p++) {
-    WCHAR c = s->matchCase ? w[p] : Fold(w[p]);
+    WCHAR c = s->matchCase ? w[p] : FoldUnit(w[p]);
     if (c == s->query[p]) continue;
     if (s->wholeWord) return STOP_PENALTY;
     sum += MatchWeights[n - p];
@@ -198,8 +193,7 @@ static CandidateScanner EffectiveScanner()
   return path == SEARCH_PATH_AVX2 ? ScanCandidatesAvx2 : path == SEARCH_PATH_SSE2 ? ScanCandidatesSse2 : ScanCandidatesPortable;
 }
 
-// The units of query that take part (at most MAX_QUERY_UNITS).
-static int QueryUnits(const WCHAR* query)
+int QueryUnits(const WCHAR* query)
 {
   int n = 0;
   while (query && n < MAX_QUERY_UNITS && query[n]) n++;
@@ -307,9 +301,9 @@ static void ScanRun(Scan* s, const CandidateProbes* probes, CandidateScanner sca
 template <bool FirstExact>
 static inline bool MayMatch(const WCHAR* w, WCHAR q0, WCHAR q1, bool fold)
 {
-  if (FirstExact) return (fold ? Fold(w[0]) : w[0]) == q0;
+  if (FirstExact) return (fold ? FoldUnit(w[0]) : w[0]) == q0;
   // Both compared without a branch between them.
-  return static_cast<int>((fold ? Fold(w[0]) : w[0]) == q0) | static_cast<int>((fold ? Fold(w[1]) : w[1]) == q1);
+  return static_cast<int>((fold ? FoldUnit(w[0]) : w[0]) == q0) | static_cast<int>((fold ? FoldUnit(w[1]) : w[1]) == q1);
 }
 
 // An exact window that is one or more whole syllables of the key: a space or
@@ -440,7 +434,7 @@ static void ReportProgress(LONG first, LONG count, ResultSink sink)
 static Scan StartScan(WCHAR* query, int n, int matchCase, int wholeWord)
 {
   if (!matchCase)
-    for (int p = 0; p < n; p++) query[p] = Fold(query[p]);
+    for (int p = 0; p < n; p++) query[p] = FoldUnit(query[p]);
   Scan s = {};
   s.query = query;
   s.n = n;
@@ -515,7 +509,7 @@ void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const in
       int length = entry[0];
       const WCHAR* text = entry + 1;
       for (int i = 0; i <= length - n; i++)
-        if (!firstExact || (matchCase ? text[i] : Fold(text[i])) == query[0]) TryWindow(&s, k, text, length, i);
+        if (!firstExact || (matchCase ? text[i] : FoldUnit(text[i])) == query[0]) TryWindow(&s, k, text, length, i);
     }
   }
   Deliver(&s, sink, Accepted{index, entries});

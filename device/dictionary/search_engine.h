@@ -20,6 +20,12 @@ extern LONG MatchWeights[16];
 // Only this many units of a query take part.
 #define MAX_QUERY_UNITS 15
 
+// The units of query that take part in a search (at most MAX_QUERY_UNITS).
+int QueryUnits(const WCHAR* query);
+
+// A unit as a search with match case off compares it: A to Z as a to z, nothing else.
+inline WCHAR FoldUnit(WCHAR c) { return (c >= u'A' && c <= u'Z') ? (WCHAR)(c + 32) : c; }
+
 void InitMatchWeights();
 
 // 0 loads cedict.b5.dat, 1 loads cedict.gb.dat, anything else loads nothing;

@@ -194,9 +194,8 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
   // Chinese, -1 where there is none.
   auto onlyTyped = [&]() -> int {
     if (pinyin) return 0;
-    for (const WCHAR* p = text; *p; p++)
-      if (*p >= 0x2E80) return services.findsOnlyTyped ? services.findsOnlyTyped(text, pinyin, database) : -1;
-    return 1;
+    if (!HasChineseUnits(text, lstrlenW(text))) return 1;
+    return services.findsOnlyTyped ? services.findsOnlyTyped(text, pinyin, database) : -1;
   };
   int answered = -1;
   bool makeIndex = false;
