@@ -1,5 +1,9 @@
 #include "device/dictionary/search_text.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 int TrimQuery(WCHAR* text)
 {
   int length = 0;
@@ -60,6 +64,94 @@ int DefinitionRowText(const WCHAR* text, int length, WCHAR* out)
   }
   out[count] = 0;
   return count;
+}
+
+// The first unit c at from or after it before to; to when there is none.
+static const WCHAR* FindUnit(const WCHAR* from, const WCHAR* to, WCHAR c)
+{
+#if defined(__SSE2__)
+  const __m128i wanted = _mm_set1_epi16((short)c);
+  for (; to - from >= 8; from += 8) {
+    int hits = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), wanted));
+    if (hits) return from + __builtin_ctz((unsigned)hits) / 2;
+  }
+#endif
+  while (from < to && *from != c) from++;
+  return from;
+}
+
+// One unit in UTF-8 ('/' as ", " with slashes, counted); false at a surrogate.
+static inline bool PutUnit(WCHAR c, bool slashes, char*& out, int& slashCount)
+{
+  if (c < 0x80) {
+    if (slashes && c == u'/') {
+      *out++ = ',';
+      *out++ = ' ';
+      slashCount++;
+    } else {
+      *out++ = (char)c;
+    }
+  } else if (c < 0x800) {
+    *out++ = (char)(0xC0 | (c >> 6));
+    *out++ = (char)(0x80 | (c & 0x3F));
+  } else if ((c & 0xF800) == 0xD800) {
+    return false;
+  } else {
+    *out++ = (char)(0xE0 | (c >> 12));
+    *out++ = (char)(0x80 | ((c >> 6) & 0x3F));
+    *out++ = (char)(0x80 | (c & 0x3F));
+  }
+  return true;
+}
+
+// The units [from, to) in UTF-8 into out (room for three bytes a unit), each '/' as ", " with
+// slashes, and how many there were: the bytes, or -1 at a surrogate. Runs of eight ASCII units
+// without one go at once.
+static int Utf8Of(const WCHAR* from, const WCHAR* to, bool slashes, char* out, int& slashCount)
+{
+  char* start = out;
+#if defined(__SSE2__)
+  const __m128i high = _mm_set1_epi16((short)0xFF80), slash = _mm_set1_epi16(slashes ? u'/' : 0);
+  for (; to - from >= 8; from += 8) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(v, slash), _mm_cmpeq_epi16(_mm_and_si128(v, high), _mm_setzero_si128()));
+    if (_mm_movemask_epi8(plain) == 0xFFFF) {
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
+      out += 8;
+      continue;
+    }
+    for (int k = 0; k < 8; k++)
+      if (!PutUnit(from[k], slashes, out, slashCount)) return -1;
+  }
+#endif
+  for (; from < to; from++)
+    if (!PutUnit(*from, slashes, out, slashCount)) return -1;
+  return (int)(out - start);
+}
+
+int HeadwordRowUtf8(const WCHAR* text, int length, char* out)
+{
+  int end = FindMarker(text, length, true), slashes = 0;
+  return end < ROW_TEXT_SIZE ? Utf8Of(text, text + end, false, out, slashes) : -1;
+}
+
+int DefinitionRowUtf8(const WCHAR* text, int length, char* out)
+{
+  // Where the definitions and the notes before them end, as DefinitionRowText finds them.
+  int slash = length > 1 ? (int)(FindUnit(text + 1, text + length, u'/') - text) : length;
+  if (slash >= length) return 0;
+  int end = (int)(FindUnit(text + slash + 1, text + length, u'#') - text);
+  int i = slash + 1;
+  for (int group = 0; group < 2 && i < end && text[i] == u'('; group++) {
+    int close = (int)(FindUnit(text + i + 1, text + end, u')') - text);
+    if (close >= end) break;
+    i = close + 2 < end ? close + 2 : end;
+  }
+  if (i >= end) i = slash + 1;
+  // Each '/' becomes two units: a row that may reach the cut is left to DefinitionRowText.
+  if (end - i >= ROW_TEXT_SIZE) return -1;
+  int slashes = 0, size = Utf8Of(text + i, text + end, true, out, slashes);
+  return size >= 0 && end - i + slashes < ROW_TEXT_SIZE ? size : -1;
 }
 
 int ResultCountText(int count, WCHAR* out)

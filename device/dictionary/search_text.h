@@ -22,6 +22,15 @@ int HeadwordRowText(const WCHAR* text, int length, WCHAR* out);
 // nothing else follows them), each '/' written as ", ". Returns the length.
 int DefinitionRowText(const WCHAR* text, int length, WCHAR* out);
 
+// Room for a row text in UTF-8 as the two functions below write it.
+#define ROW_UTF8_SIZE (3 * ROW_TEXT_SIZE)
+
+// HeadwordRowText and DefinitionRowText in UTF-8, written straight from the entry's text into
+// out (ROW_UTF8_SIZE bytes), many units at a time: the bytes written, or -1 for a row they
+// leave to the general way (a text cut at ROW_TEXT_SIZE - 1 units, or one holding a surrogate).
+int HeadwordRowUtf8(const WCHAR* text, int length, char* out);
+int DefinitionRowUtf8(const WCHAR* text, int length, char* out);
+
 // "(%d seach results)", "(One search result)" or "(No search results)".
 int ResultCountText(int count, WCHAR* out);
 

@@ -67,11 +67,17 @@ static WCHAR* Widen(const char* text)
   return wide;
 }
 
-static void PutUtf8(const WCHAR* text, int length)
+// A row text in UTF-8 into out (ROW_UTF8_SIZE bytes): straight from the entry's text, or
+// through the row's UTF-16 text where that way leaves it. Returns the bytes.
+static int RowUtf8(int (*utf8)(const WCHAR*, int, char*), int (*wide)(const WCHAR*, int, WCHAR*), const WCHAR* text,
+                   int length, char* out)
 {
-  char bytes[ROW_TEXT_SIZE * 3 + 4];
-  int size = length > 0 ? WideCharToMultiByte(CP_UTF8, 0, text, length, bytes, sizeof bytes, nullptr, nullptr) : 0;
-  if (size > 0) fwrite_unlocked(bytes, 1, size, stdout);
+  int size = utf8(text, length, out);
+  if (size >= 0) return size;
+  WCHAR row[ROW_TEXT_SIZE];
+  int units = wide(text, length, row);
+  size = units > 0 ? WideCharToMultiByte(CP_UTF8, 0, row, units, out, ROW_UTF8_SIZE, nullptr, nullptr) : 0;
+  return size > 0 ? size : 0;
 }
 
 // The damage warning: said once, however many ways the database is read. Held back while a
@@ -92,16 +98,19 @@ void PrintResult(int code, int length, const WCHAR* text)
 {
   if (code < 0) return;
   SayDamage();
-  WCHAR left[ROW_TEXT_SIZE], right[ROW_TEXT_SIZE];
-  int leftLength = HeadwordRowText(text, length, left);
-  int rightLength = DefinitionRowText(text, length, right);
-  char number[16];
-  int digits = snprintf(number, sizeof number, "%d\t", code);
-  fwrite_unlocked(number, 1, digits, stdout);
-  PutUtf8(left, leftLength);
-  putchar_unlocked('\t');
-  PutUtf8(right, rightLength);
-  putchar_unlocked('\n');
+  // The entry number, a tab, the headword, a tab, the definitions, written as one line.
+  char line[12 + 2 * ROW_UTF8_SIZE + 3];
+  char digits[12];
+  int count = 0;
+  for (unsigned value = (unsigned)code; count == 0 || value > 0; value /= 10) digits[count++] = (char)('0' + value % 10);
+  int at = 0;
+  while (count > 0) line[at++] = digits[--count];
+  line[at++] = '\t';
+  at += RowUtf8(HeadwordRowUtf8, HeadwordRowText, text, length, line + at);
+  line[at++] = '\t';
+  at += RowUtf8(DefinitionRowUtf8, DefinitionRowText, text, length, line + at);
+  line[at++] = '\n';
+  fwrite_unlocked(line, 1, at, stdout);
   ResultCount++;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "device/dictionary/search_text.h"
@@ -80,6 +81,66 @@ TEST(RowTexts, LongTextsAreCutToTheBuffer)
   std::u16string right = Right(many);
   ASSERT_EQ((size_t)ROW_TEXT_SIZE - 1, right.size());
   EXPECT_EQ(u"b, b, b", right.substr(0, 7));
+}
+
+// A row text the general way: the UTF-16 row, then UTF-8; "fallback" when the UTF-8 way
+// leaves it to that.
+std::string Utf8Row(int (*utf8)(const WCHAR*, int, char*), int (*wide)(const WCHAR*, int, WCHAR*),
+                    const std::u16string& text, bool* fallback)
+{
+  char out[ROW_UTF8_SIZE + 1];
+  int size = utf8(text.c_str(), (int)text.size(), out);
+  *fallback = size < 0;
+  if (size >= 0) return std::string(out, (size_t)size);
+  WCHAR row[ROW_TEXT_SIZE];
+  int units = wide(text.c_str(), (int)text.size(), row);
+  size = units > 0 ? WideCharToMultiByte(CP_UTF8, 0, row, units, out, sizeof out, nullptr, nullptr) : 0;
+  return std::string(out, (size_t)size);
+}
+
+std::string GeneralRow(int (*wide)(const WCHAR*, int, WCHAR*), const std::u16string& text)
+{
+  WCHAR row[ROW_TEXT_SIZE];
+  char out[4 * ROW_TEXT_SIZE];
+  int units = wide(text.c_str(), (int)text.size(), row);
+  int size = units > 0 ? WideCharToMultiByte(CP_UTF8, 0, row, units, out, sizeof out, nullptr, nullptr) : 0;
+  return std::string(out, (size_t)size);
+}
+
+TEST(RowTexts, TheUtf8RowsAreTheRowTextsInUtf8)
+{
+  // Texts of markers, notes, ASCII, two- and three-byte units and surrogates (whole and
+  // lone), of every length around the cut, in runs long enough for the eight-unit steps.
+  const std::u16string pieces[] = {u"/", u"#", u"(", u")", u"[", u" ", u"a", u"bcdefghij", u"é", u"中",
+                                    u"\U00020000", u"\xD800", u"/(n) ", u"x/y/", u"\u00FF\u0080\u07FF\u0800"};
+  std::mt19937 random(5);
+  int fast = 0, general = 0;
+  for (int round = 0; round < 4000; round++) {
+    std::u16string text;
+    const size_t target = random() % 3 == 0 ? 240 + random() % 40 : random() % 60;
+    while (text.size() < target) text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
+    if (round % 2) text = u"字 [zi4] /" + text;
+    bool fallback = false;
+    EXPECT_EQ(GeneralRow(HeadwordRowText, text), Utf8Row(HeadwordRowUtf8, HeadwordRowText, text, &fallback));
+    EXPECT_EQ(GeneralRow(DefinitionRowText, text), Utf8Row(DefinitionRowUtf8, DefinitionRowText, text, &fallback))
+        << round;
+    (fallback ? general : fast)++;
+  }
+  // Rows of every length around the cut, with and without slashes in them.
+  for (size_t units = ROW_TEXT_SIZE - 3; units <= ROW_TEXT_SIZE + 1; units++) {
+    // Ten slashes: the row is ten units longer than the text.
+    std::u16string headword(units, u'h'), plain(units, u'd'), slashed = std::u16string(units - 30, u'd');
+    for (int k = 0; k < 10; k++) slashed += u"d/";
+    for (const std::u16string& text : {headword + u" [a1] /x#a", u"a [a1] /" + plain + u"#a", u"a [a1] /" + slashed + u"#a"}) {
+      bool fallback = false;
+      EXPECT_EQ(GeneralRow(HeadwordRowText, text), Utf8Row(HeadwordRowUtf8, HeadwordRowText, text, &fallback)) << units;
+      EXPECT_EQ(GeneralRow(DefinitionRowText, text), Utf8Row(DefinitionRowUtf8, DefinitionRowText, text, &fallback))
+          << units;
+      (fallback ? general : fast)++;
+    }
+  }
+  EXPECT_GT(fast, 1000);
+  EXPECT_GT(general, 500);
 }
 
 std::u16string Count(int count)
