@@ -19,7 +19,7 @@
 
 namespace {
 
-const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '5'};
+const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '6'};
 const size_t kPage = 4096;
 const size_t kUnits = 0x10000 - LOOKUP_INDEX_FIRST_UNIT;
 // The lists of three-unit pieces are kept by a hash of the piece: pieces that share a list
@@ -35,7 +35,8 @@ const size_t kFewest = 64;
 // The file: this header, a hash of every 4 KiB of the body, then the body: a record of every
 // entry block (where it starts in the table's arena, in units, and a hash of it), where each
 // unit's postings start (kUnits + 1), then the postings: for each unit, the entries that hold
-// it, ascending. The directory is padded to 8 bytes. Then the Latin part: where each bucket's
+// it, ascending, each with its block's place and hash, so that a Chinese query reads no record.
+// The directory is padded to 8 bytes. Then the Latin part: where each bucket's
 // list starts (kBuckets + 1 byte offsets), how many entries each list holds (kBuckets), then
 // the lists: for each bucket, the entries whose
 // text holds a piece of three units below LOOKUP_INDEX_FIRST_UNIT (case folded) that hashes to
@@ -64,9 +65,17 @@ struct ENTRY_RECORD {
   uint32_t Hash;    // of the whole block: its length, text and zero
 };
 
+// An entry holding a unit, and where its block lies, as its record and the next one's say.
+struct POSTING {
+  uint32_t Entry;
+  uint32_t Offset;
+  uint32_t Units;  // of the whole block
+  uint32_t Hash;
+};
+
 size_t BodyBytes(size_t count, size_t postings, size_t latinBytes)
 {
-  return count * sizeof(ENTRY_RECORD) + Padded((kUnits + 1) * sizeof(uint32_t)) + postings * sizeof(uint32_t) +
+  return count * sizeof(ENTRY_RECORD) + Padded((kUnits + 1) * sizeof(uint32_t)) + postings * sizeof(POSTING) +
          (2 * kBuckets + 1) * sizeof(uint32_t) + latinBytes;
 }
 
@@ -211,7 +220,7 @@ class IndexView {
       checked_.assign(Pages(bodyBytes_), 0);
       directory_ = count_ * sizeof(ENTRY_RECORD);
       postings_ = directory_ + Padded((kUnits + 1) * sizeof(uint32_t));
-      latinDirectory_ = postings_ + postingCount_ * sizeof(uint32_t);
+      latinDirectory_ = postings_ + postingCount_ * sizeof(POSTING);
       latinCounts_ = latinDirectory_ + (kBuckets + 1) * sizeof(uint32_t);
       latinLists_ = latinCounts_ + kBuckets * sizeof(uint32_t);
       if (whole) sound = Checked(0, bodyBytes_);
@@ -229,17 +238,17 @@ class IndexView {
   bool Record(size_t entry, ENTRY_RECORD* record) { return Read(entry * sizeof(ENTRY_RECORD), record); }
 
   // The entries that hold unit, or false when the index says something impossible.
-  bool Postings(WCHAR unit, const uint32_t** list, size_t* size)
+  bool Postings(WCHAR unit, const POSTING** list, size_t* size)
   {
     size_t k = (size_t)unit - LOOKUP_INDEX_FIRST_UNIT;
     uint32_t from, to;
     if (!Read(directory_ + k * sizeof(uint32_t), &from) || !Read(directory_ + (k + 1) * sizeof(uint32_t), &to) ||
-        from > to || to > postingCount_ || !Checked(postings_ + from * sizeof(uint32_t), (to - from) * sizeof(uint32_t)))
+        from > to || to > postingCount_ || !Checked(postings_ + from * sizeof(POSTING), (to - from) * sizeof(POSTING)))
       return false;
-    *list = reinterpret_cast<const uint32_t*>(body_ + postings_) + from;
+    *list = reinterpret_cast<const POSTING*>(body_ + postings_) + from;
     *size = to - from;
     for (size_t j = 0; j < *size; j++)
-      if ((*list)[j] >= count_ || (j > 0 && (*list)[j] <= (*list)[j - 1])) return false;
+      if ((*list)[j].Entry >= count_ || (j > 0 && (*list)[j].Entry <= (*list)[j - 1].Entry)) return false;
     return true;
   }
 
@@ -305,15 +314,36 @@ class CandidateReader {
   }
   ~CandidateReader() { FreeLargeBlock(&store_); }
 
-  // Reads the blocks of candidates (entry indices, ascending) into entries; false at the
-  // first read or check that fails.
-  bool Read(const std::vector<int>& candidates, std::vector<const DictionaryEntry*>* entries)
+  struct Extent {
+    size_t begin, end;  // in units of the arena
+    uint32_t hash;
+  };
+
+  // Where the blocks of candidates (entry indices, ascending) lie, from their records; false
+  // where a record says something impossible.
+  bool Locate(const std::vector<int>& candidates, std::vector<Extent>* extents)
+  {
+    extents->resize(candidates.size());
+    for (size_t j = 0; j < candidates.size(); j++)
+      if (!Locate(candidates[j], &(*extents)[j])) return false;
+    return true;
+  }
+
+  // An entry's extent as a posting gives it; false when it does not lie inside the blocks.
+  bool Place(const POSTING& posting, Extent* extent)
+  {
+    extent->begin = posting.Offset;
+    extent->end = (size_t)posting.Offset + posting.Units;
+    extent->hash = posting.Hash;
+    return Fits(*extent);
+  }
+
+  // Reads the blocks at extents (ascending) into entries; false at the first read or check
+  // that fails.
+  bool Read(const std::vector<Extent>& extents, std::vector<const DictionaryEntry*>* entries)
   {
     if (!store_.Data) return false;
-    const size_t count = candidates.size();
-    std::vector<Extent> extents(count);
-    for (size_t j = 0; j < count; j++)
-      if (!Locate(candidates[j], &extents[j])) return false;
+    const size_t count = extents.size();
     const size_t gap = 1024;  // units read in between rather than a read more
     entries->resize(count);
     for (size_t j = 0; j < count;) {
@@ -343,11 +373,6 @@ class CandidateReader {
  private:
   static const size_t kSpanUnits = 32 * 1024;
 
-  struct Extent {
-    size_t begin, end;  // in units of the arena
-    uint32_t hash;
-  };
-
   // Where entry's block lies in the arena, from its record's offset to the next one's (the
   // blocks lie back to back) or to the slack for the last, and its hash.
   bool Locate(size_t entry, Extent* extent)
@@ -362,8 +387,13 @@ class CandidateReader {
     } else {
       extent->end = table_.ArenaUnits - ENTRY_TABLE_SLACK;
     }
-    return extent->begin < extent->end && extent->end - extent->begin >= 2 &&
-           extent->end <= table_.ArenaUnits - ENTRY_TABLE_SLACK;
+    return Fits(*extent);
+  }
+
+  bool Fits(const Extent& extent) const
+  {
+    return extent.begin < extent.end && extent.end - extent.begin >= 2 &&
+           extent.end <= table_.ArenaUnits - ENTRY_TABLE_SLACK;
   }
 
   HANDLE file_;
@@ -530,25 +560,38 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
   std::vector<WCHAR> units(kind == INDEX_CHINESE ? query : query + n, query + n);
   std::sort(units.begin(), units.end());
   units.erase(std::unique(units.begin(), units.end()), units.end());
-  std::vector<const uint32_t*> lists(units.size());
+  std::vector<const POSTING*> lists(units.size());
   std::vector<size_t> sizes(units.size());
   size_t shortest = 0;
   for (size_t u = 0; sound && u < units.size(); u++) {
     sound = index.Postings(units[u], &lists[u], &sizes[u]);
     if (sound && sizes[u] < sizes[shortest]) shortest = u;
   }
-  for (size_t j = 0; sound && !units.empty() && j < sizes[shortest]; j++) {
-    uint32_t entry = lists[shortest][j];
-    bool everywhere = true;
-    for (size_t u = 0; everywhere && u < units.size(); u++)
-      everywhere = u == shortest || std::binary_search(lists[u], lists[u] + sizes[u], entry);
-    if (everywhere) candidates.push_back((int)entry);
-  }
   CandidateReader reader(tableFile, table, index);
+  std::vector<CandidateReader::Extent> extents;
+  if (!units.empty() && sound) {
+    // Each page of memory a lookup takes costs more than filling it: no list grows by doubling.
+    candidates.reserve(sizes[shortest]);
+    extents.reserve(sizes[shortest]);
+  }
+  const auto before = [](const POSTING& posting, uint32_t entry) { return posting.Entry < entry; };
+  for (size_t j = 0; sound && !units.empty() && j < sizes[shortest]; j++) {
+    const POSTING& posting = lists[shortest][j];
+    bool everywhere = true;
+    for (size_t u = 0; everywhere && u < units.size(); u++) {
+      const POSTING* at = std::lower_bound(lists[u], lists[u] + sizes[u], posting.Entry, before);
+      everywhere = u == shortest || (at < lists[u] + sizes[u] && at->Entry == posting.Entry);
+    }
+    if (!everywhere) continue;
+    candidates.push_back((int)posting.Entry);
+    extents.emplace_back();
+    sound = reader.Place(posting, &extents.back());
+  }
   std::vector<const DictionaryEntry*> entries;
-  sound = sound && reader.Read(candidates, &entries);
+  sound = sound && (kind == INDEX_CHINESE || reader.Locate(candidates, &extents)) && reader.Read(extents, &entries);
   int results = 0;
   g_calls.clear();
+  g_calls.reserve(candidates.size() + 100);  // the results, the progress reports, the end
   if (sound) {
     WCHAR copy[MAX_QUERY_UNITS + 1] = {};
     std::copy(query, query + n, copy);
@@ -680,7 +723,7 @@ bool KeepLookupIndex(const WCHAR* fileName)
     ENTRY_RECORD* records = reinterpret_cast<ENTRY_RECORD*>(bytes);
     memcpy(bytes + directoryAt, directory.data(), directoryBytes);
     memset(bytes + directoryAt + directoryBytes, 0, Padded(directoryBytes) - directoryBytes);
-    uint32_t* postings = reinterpret_cast<uint32_t*>(bytes + directoryAt + Padded(directoryBytes));
+    POSTING* postings = reinterpret_cast<POSTING*>(bytes + directoryAt + Padded(directoryBytes));
     BYTE* latinAt = reinterpret_cast<BYTE*>(postings + directory[kUnits]);
     memcpy(latinAt, latin.data(), latin.size() * sizeof(uint32_t));
     uint32_t* counts = reinterpret_cast<uint32_t*>(latinAt + latin.size() * sizeof(uint32_t));
@@ -701,7 +744,8 @@ bool KeepLookupIndex(const WCHAR* fileName)
       return eachUnit(run,
                       [&](size_t u, uint32_t entry) {
                         if (next[u] >= directory[u + 1]) return false;
-                        postings[next[u]++] = entry;
+                        const DictionaryEntry* block = run.Blocks[entry - run.First];
+                        postings[next[u]++] = {entry, records[entry].Offset, (uint32_t)block[0] + 2, records[entry].Hash};
                         return true;
                       }) &&
              eachPiece(run, [&](BUCKET_STATE& state, uint32_t bucket, uint32_t distance) {
