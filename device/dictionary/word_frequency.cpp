@@ -1,8 +1,16 @@
 #include "device/dictionary/word_frequency.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "device/dictionary/large_block.h"
+#include "device/dictionary/table_hash.h"
 #include "device/shell/program_folder.h"
 
 namespace {
@@ -26,52 +34,108 @@ size_t g_size = 0;
 LARGE_BLOCK g_wordBlock = {};
 Word* g_words = nullptr;
 size_t g_count = 0;
+// The first of the lines when the list vouches for them (then there is no g_words), else null.
+const char* g_vouched = nullptr;
 
+// Byte order of two words (at most WORD_FREQUENCY_MAX_WORD bytes, which seldom differ late).
 int Compare(const char* a, size_t an, const char* b, size_t bn)
 {
-  int c = std::memcmp(a, b, an < bn ? an : bn);
-  if (c) return c;
+  for (size_t i = 0, n = an < bn ? an : bn; i < n; i++)
+    if (a[i] != b[i]) return (unsigned char)a[i] < (unsigned char)b[i] ? -1 : 1;
   return an < bn ? -1 : an > bn ? 1 : 0;
 }
 
-// Lines are "word count" (a tab or a space between), sorted by the word's bytes. Anything
-// else is skipped: comments, lines without a count, words too long, and a word not after
-// the one before it, so that a damaged list can only miss words, never mislead the search.
+// Where the line from line on ends: its '\n', or end when it has none. Sixteen bytes at a
+// time while they lie inside the text: the lines are short and many.
+const char* LineEnd(const char* line, const char* end)
+{
+#if defined(__SSE2__)
+  const __m128i newline = _mm_set1_epi8('\n');
+  for (; end - line >= 16; line += 16) {
+    int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(line)), newline));
+    if (hits) return line + __builtin_ctz((unsigned)hits);
+  }
+#endif
+  const char* at = static_cast<const char*>(std::memchr(line, '\n', (size_t)(end - line)));
+  return at ? at : end;
+}
+
+// One line of the list, [line, end) without its '\n': "word count" (a tab or a space between,
+// anything after the count's digits ignored). Its word's size and count; false for a comment,
+// a line without a count, and a word too long or holding a zero byte.
+bool ParseLine(const char* line, const char* end, size_t* size, unsigned* count)
+{
+  if (end == line || line[0] == '#') return false;
+  const char* split = line;
+  bool zero = false;
+  while (split < end && *split != '\t' && *split != ' ') zero |= *split++ == 0;
+  *size = (size_t)(split - line);
+  if (*size == 0 || *size > WORD_FREQUENCY_MAX_WORD || split == end || zero) return false;
+  unsigned long long value = 0;
+  const char* digit = split + 1;
+  const char* digitsEnd = end - digit < 10 ? end : digit + 10;
+  for (; digit < digitsEnd && *digit >= '0' && *digit <= '9'; digit++) value = value * 10 + (unsigned)(*digit - '0');
+  *count = value > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<unsigned>(value);
+  return digit > split + 1;
+}
+
+// Lines are "word count", sorted by the word's bytes. Anything else is skipped: lines
+// ParseLine refuses, and a word not after the one before it, so that a damaged list can only
+// miss words, never mislead the search.
 void Index()
 {
   g_generation++;
   FreeLargeBlock(&g_wordBlock);
   g_words = nullptr;
   g_count = 0;
-  size_t lines = 0;
-  for (const char* p = g_text; (p = static_cast<const char*>(std::memchr(p, '\n', g_size - (size_t)(p - g_text))));
-       p++)
-    lines++;
-  if (lines == 0 || !AllocLargeBlock(&g_wordBlock, lines * sizeof(Word))) return;  // no memory: no list
+  g_vouched = nullptr;
+  // Room for every line there can be (a word, its separator, a digit and the line's end),
+  // untouched where there are fewer: counting them first would read the list twice.
+  const size_t most = g_size / 4 + 1;
+  if (g_size == 0 || !AllocLargeBlock(&g_wordBlock, most * sizeof(Word))) return;  // no memory: no list
   g_words = static_cast<Word*>(g_wordBlock.Data);
-  size_t start = 0, n = g_size;
-  while (start < n) {
-    const char* line = g_text + start;
-    const char* end = static_cast<const char*>(std::memchr(line, '\n', n - start));
-    if (!end) break;  // a cut last line
-    size_t length = static_cast<size_t>(end - line);
-    start += length + 1;
-    if (length == 0 || line[0] == '#') continue;
-    size_t split = 0;
-    while (split < length && line[split] != '\t' && line[split] != ' ') ++split;
-    if (split == 0 || split > WORD_FREQUENCY_MAX_WORD || split == length) continue;
-    unsigned long long count = 0;
-    size_t k = split + 1, digits = 0;
-    while (k < length && line[k] >= '0' && line[k] <= '9' && digits < 10) count = count * 10 + (line[k++] - '0'), ++digits;
-    if (digits == 0) continue;
-    if (std::memchr(line, 0, split)) continue;
-    if (g_count > 0) {
-      const Word& last = g_words[g_count - 1];
-      if (Compare(g_text + last.offset, last.size, line, split) >= 0) continue;
+  const char* const text = g_text;
+  const char* const textEnd = text + g_size;
+  const char* last = nullptr;  // the word of the last line taken
+  size_t lastSize = 0;
+  for (const char* line = text; line < textEnd;) {
+    const char* end = LineEnd(line, textEnd);
+    if (end == textEnd) break;  // a cut last line
+    size_t size;
+    unsigned count;
+    if (ParseLine(line, end, &size, &count) && !(last && Compare(last, lastSize, line, size) >= 0)) {
+      g_words[g_count++] = {static_cast<unsigned>(line - text), static_cast<unsigned short>(size), count};
+      last = line;
+      lastSize = size;
     }
-    g_words[g_count++] = {static_cast<unsigned>(line - g_text), static_cast<unsigned short>(split),
-                          count > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<unsigned>(count)};
+    line = end + 1;
   }
+}
+
+// The list as it came: searched as it stands when its second line vouches for the lines after
+// it (the list as the tool that makes it wrote it), else indexed line by line.
+void Take()
+{
+  const char* const textEnd = g_text + g_size;
+  const char* first = g_size > 0 && g_text[0] == '#' ? LineEnd(g_text, textEnd) : textEnd;
+  const char* second = first < textEnd ? first + 1 : textEnd;
+  const char* secondEnd = second < textEnd ? LineEnd(second, textEnd) : textEnd;
+  if (secondEnd < textEnd) {
+    const char* lines = secondEnd + 1;
+    unsigned long long count = 0;
+    for (const char* digit = second + 2; digit < lines && *digit >= '0' && *digit <= '9' && count < (1ull << 40); digit++)
+      count = count * 10 + (unsigned)(*digit - '0');
+    const std::string vouch = WordFrequencyVouch(lines, (size_t)(textEnd - lines), (size_t)count);
+    if ((size_t)(lines - second) == vouch.size() && std::memcmp(second, vouch.data(), vouch.size()) == 0) {
+      g_generation++;
+      FreeLargeBlock(&g_wordBlock);
+      g_words = nullptr;
+      g_vouched = lines;
+      g_count = (size_t)count;
+      return;
+    }
+  }
+  Index();
 }
 
 HANDLE OpenList()
@@ -100,7 +164,7 @@ void ReadFile()
   g_size = 0;
   HANDLE file = OpenList();
   if (file == INVALID_HANDLE_VALUE) {
-    Index();
+    Take();
     return;
   }
   DWORD size = GetFileSize(file, nullptr);
@@ -117,7 +181,7 @@ void ReadFile()
     g_size = total;
   }
   CloseHandle(file);
-  Index();
+  Take();
 }
 
 }  // namespace
@@ -129,7 +193,20 @@ void SetWordFrequencyText(const char* text, size_t size)
   g_text = g_given.data();
   g_size = g_given.size();
   g_loaded = text != nullptr;
-  Index();
+  Take();
+}
+
+std::string WordFrequencyVouch(const char* lines, size_t size, size_t count)
+{
+  TableHash hash;
+  TableHashReset(&hash);
+  const uint64_t number = count;
+  TableHashUpdate(&hash, &number, sizeof number);
+  TableHashUpdate(&hash, lines, size);
+  char text[96];
+  int length = std::snprintf(text, sizeof text, "# %zu words in byte order, xxh3 %016llx\n", count,
+                             (unsigned long long)TableHashDigest(&hash));
+  return std::string(text, (size_t)length);
 }
 
 int WordFrequencyGeneration()
@@ -151,6 +228,24 @@ unsigned WordFrequency(const WCHAR* word, int length)
   char key[WORD_FREQUENCY_MAX_WORD * 3];
   int size = WideCharToMultiByte(CP_UTF8, 0, word, length, key, sizeof key, nullptr, nullptr);
   if (size <= 0 || size > WORD_FREQUENCY_MAX_WORD) return 0;
+  if (g_vouched) {
+    // Lines in byte order: halve the bytes between two line starts, from the line the middle
+    // byte falls in.
+    const char *low = g_vouched, *high = g_text + g_size;
+    while (low < high) {
+      const char* line = low + (high - low) / 2;
+      while (line > low && line[-1] != '\n') line--;
+      const char* end = LineEnd(line, high);
+      size_t wordSize;
+      unsigned count;
+      if (!ParseLine(line, end, &wordSize, &count)) return 0;
+      int c = Compare(line, wordSize, key, static_cast<size_t>(size));
+      if (c == 0) return count;
+      if (c < 0) low = end + 1;
+      else high = line;
+    }
+    return 0;
+  }
   size_t low = 0, high = g_count;
   while (low < high) {
     size_t middle = (low + high) / 2;
@@ -161,4 +256,10 @@ unsigned WordFrequency(const WCHAR* word, int length)
     else high = middle;
   }
   return 0;
+}
+
+bool WordFrequencyVouched()
+{
+  if (!g_loaded) ReadFile();
+  return g_vouched != nullptr;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "platform/windows.h"
 
@@ -20,6 +21,15 @@ unsigned WordFrequency(const WCHAR* word, int length);
 // Takes the list from this text instead of the file (tests); a null text forgets any list,
 // so that the next question reads the file again.
 void SetWordFrequencyText(const char* text, size_t size);
+
+// The list's second line when the lines after it are count "word<TAB>count" lines in byte
+// order, as the tool that makes the list writes them: their number and a hash of them and
+// it. A list whose second line is this for the lines after it is searched as it stands;
+// any other is first indexed line by line, each line checked.
+std::string WordFrequencyVouch(const char* lines, size_t size, size_t count);
+
+// Whether the list in use is searched as it stands (tests).
+bool WordFrequencyVouched();
 
 // Lines of the list in use that were taken (tests and benchmarks).
 int WordFrequencyCount();

@@ -170,6 +170,50 @@ TEST(WordFrequencyList, DamagedLinesAreSkippedAndNothingIsMisread)
   SetWordFrequencyText(nullptr, 0);
 }
 
+TEST(WordFrequencyList, AListThatVouchesForItsLinesIsSearchedAsItStands)
+{
+  // 一 out of order on purpose: a list indexed line by line skips it.
+  const std::string lines = "丁\t4\n中\t12\n中国\t30\n一\t5\n人\t8\n";
+  const std::string header = "# a list\n";
+  std::string vouched = header + WordFrequencyVouch(lines.data(), lines.size(), 5) + lines;
+  SetWordFrequencyText(vouched.data(), vouched.size());
+  EXPECT_TRUE(WordFrequencyVouched());
+  EXPECT_EQ(5, WordFrequencyCount());
+  EXPECT_EQ(4u, WordFrequency(u"丁", 1));
+  EXPECT_EQ(30u, WordFrequency(u"中国", 2));
+  EXPECT_EQ(8u, WordFrequency(u"人", 1));
+  EXPECT_EQ(0u, WordFrequency(u"国", 1));
+  // Every word of a longer list is found, and nothing between them.
+  std::string many;
+  for (int k = 0; k < 300; k++) many += "w" + std::to_string(1000 + 2 * k) + "\t" + std::to_string(k + 1) + "\n";
+  std::string long_list = header + WordFrequencyVouch(many.data(), many.size(), 300) + many;
+  SetWordFrequencyText(long_list.data(), long_list.size());
+  ASSERT_TRUE(WordFrequencyVouched());
+  for (int k = 0; k < 300; k++) {
+    std::string word = "w" + std::to_string(1000 + 2 * k), between = "w" + std::to_string(1001 + 2 * k);
+    EXPECT_EQ((unsigned)k + 1, WordFrequency(Widen(word).c_str(), (int)word.size())) << word;
+    EXPECT_EQ(0u, WordFrequency(Widen(between).c_str(), (int)between.size())) << between;
+  }
+  // Any byte of the lines or of the count changed after: indexed line by line, 一 skipped.
+  for (std::string changed : {header + WordFrequencyVouch(lines.data(), lines.size(), 5) + "丁\t5" + lines.substr(5),
+                              header + WordFrequencyVouch(lines.data(), lines.size(), 6) + lines}) {
+    if (changed.find("# 6") == std::string::npos) ASSERT_EQ(vouched.size(), changed.size());
+    else changed.replace(changed.find("# 6"), 3, "# 5");
+    SetWordFrequencyText(changed.data(), changed.size());
+    EXPECT_FALSE(WordFrequencyVouched());
+    EXPECT_EQ(0u, WordFrequency(u"一", 1));
+    EXPECT_EQ(30u, WordFrequency(u"中国", 2));
+  }
+
+  // The list the build makes vouches for itself.
+  SetProgramFolder(Widen(std::string(ORLEND_BINARY_DIR) + "/bin/").c_str());
+  SetWordFrequencyText(nullptr, 0);
+  if (WordFrequencyCount() == 0) GTEST_SKIP() << "no word-frequency list was built (jieba's dictionary is missing)";
+  EXPECT_TRUE(WordFrequencyVouched());
+  EXPECT_GT(WordFrequency(u"中国", 2), 1000u);
+  SetWordFrequencyText(nullptr, 0);
+}
+
 TEST(EitherScript, TheOtherScriptsQueryComesAfterTheLiteralOnesAndIsNamed)
 {
   if (!ScriptConversionAvailable(SCRIPT_TO_TRADITIONAL)) GTEST_SKIP() << "OpenCC is not installed";
