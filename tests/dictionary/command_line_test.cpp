@@ -269,7 +269,8 @@ TEST_F(CommandLine, WhatTheCommandCannotDoTheHandheldProgramDoes)
   status = system((line + "中国 --best --folder " + Quote(folder) + " >" + Quote(folder + "out.txt") + " 2>" +
                    Quote(folder + "err.txt")).c_str());
   EXPECT_EQ(0, WIFEXITED(status) ? WEXITSTATUS(status) : -1) << ReadAll(folder + "err.txt");
-  EXPECT_EQ(Lookup(lookups[1]).out, ReadAll(folder + "out.txt"));
+  const std::string answered = ReadAll(folder + "out.txt");
+  EXPECT_EQ(Lookup(lookups[1]).out, answered);
   status = system((line + "中國" + rest).c_str());
   EXPECT_EQ(2, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
 }
