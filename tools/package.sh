@@ -19,11 +19,13 @@ if [ ! -f "$build_dir/build.ninja" ]; then
     -DCMAKE_MODULE_LINKER_FLAGS="$(flags LDFLAGS)" >/dev/null
 fi
 # What the package holds; the tests are not needed for it. The word-frequency list is made
-# where jieba's dictionary is installed.
+# where jieba's dictionary is installed, the table of the script converter's keys where
+# OpenCC's C++ interface is.
 targets=(orlend-dict orlend-dict-handheld orlend-launch orlend-dict-installer orlend-setup ceappmgr
          orlend-register-link rapi skin_library_device skin_library_installer picture_library interface_sounds
          device_help installer_banner man_pages icons package_changelog)
 if grep -q 'word_frequency_list' "$build_dir/build.ninja"; then targets+=(word_frequency_list); fi
+if grep -q '^build script_keys:' "$build_dir/build.ninja"; then targets+=(script_keys); fi
 cmake --build "$build_dir" -j"$(nproc)" --target "${targets[@]}"
 mkdir -p dist
 (cd "$build_dir" && cpack -G DEB -B "$PWD/../dist" >/dev/null)

@@ -3,7 +3,7 @@
 // leaves every other character as it is; so a text that holds no key of the tables of a
 // direction comes back unchanged. This writes, for each direction (to Traditional: s2t.json,
 // to Simplified: t2s.json in DATA_DIR, the folder the system's OpenCC reads them from), a hash
-// of every key of every table of its conversion chain, and the size and times of the
+// of every key of every table of its conversion chain, and the size and a hash of the
 // configuration and table files it read (script_keys.h has the layout). Exit: 0 written, 1
 // when the tables cannot be read or OUTPUT written, 2 on a usage error.
 #include <opencc/Config.hpp>

@@ -106,8 +106,7 @@ bool Current(int direction)
     for (uint32_t k = 0; k < d.StampCount && current; k++) {
       SCRIPT_KEYS_STAMP taken = g_keys.header.Stamps[d.FirstStamp + k], now;
       taken.Path[sizeof taken.Path - 1] = 0;
-      current = StampScriptKeysSource(taken.Path, &now) && now.Size == taken.Size && now.Written == taken.Written &&
-                now.Index == taken.Index;
+      current = StampScriptKeysSource(taken.Path, &now) && now.Size == taken.Size && now.Hash == taken.Hash;
     }
   }
   return current == 1;
@@ -147,13 +146,22 @@ bool StampScriptKeysSource(const std::string& path, SCRIPT_KEYS_STAMP* stamp)
   MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide, MAX_PATH);
   HANDLE file = CreateFileW(wide, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  bool read = GetFileInformationByHandle(file, &info);
+  DWORD high = 0, size = GetFileSize(file, &high);
+  // OpenCC's tables are small (the largest under 1 MB): read through in 16 KiB pieces.
+  XXH3_state_t state;
+  XXH3_64bits_reset(&state);
+  unsigned char piece[16 * 1024];
+  bool read = size != INVALID_FILE_SIZE && high == 0;
+  for (DWORD at = 0; read && at < size;) {
+    DWORD bytes = size - at < sizeof piece ? size - at : (DWORD)sizeof piece;
+    read = ReadFileAt(file, at, piece, bytes);
+    XXH3_64bits_update(&state, piece, bytes);
+    at += bytes;
+  }
   CloseHandle(file);
   if (!read) return false;
-  stamp->Size = (uint64_t)info.nFileSizeHigh << 32 | info.nFileSizeLow;
-  stamp->Written = (uint64_t)info.ftLastWriteTime.dwHighDateTime << 32 | info.ftLastWriteTime.dwLowDateTime;
-  stamp->Index = (uint64_t)info.nFileIndexHigh << 32 | info.nFileIndexLow;
+  stamp->Size = size;
+  stamp->Hash = XXH3_64bits_digest(&state);
   path.copy(stamp->Path, sizeof stamp->Path - 1);
   return true;
 }

@@ -2,7 +2,7 @@
 // finding the keys of its tables in it and leaves every other character as it is, so a text
 // that holds none of them comes back unchanged. The keys are taken at build time
 // (tools/script_keys_table.cpp) into scriptkeys.dat beside the program: a hash of each, and
-// the size and times of the files they were taken from. The lookup command, which does not
+// the size and a hash of the files they were taken from. The lookup command, which does not
 // load the converter, asks this before it hands a Chinese lookup to the program that does.
 //
 // The file: a header page (the layout below, then a hash of the page before that hash), then
@@ -19,15 +19,16 @@
 
 #define SCRIPT_KEYS_FILE_NAME u"scriptkeys.dat"
 
-// A file the converter reads, as it stood when the keys were taken.
+// A file the converter reads, as it stood when the keys were taken: its size and a hash of all
+// of it (its time and number would differ on every machine the package is installed on).
 struct SCRIPT_KEYS_STAMP {
   uint64_t Size;
-  uint64_t Written;  // the last write time (FILETIME)
-  uint64_t Index;    // the file's number on its volume
-  char Path[232];    // UTF-8, terminated
+  uint64_t Hash;  // XXH3 of the whole file
+  uint64_t Reserved;
+  char Path[232];  // UTF-8, terminated
 };
 
-// The stamp of the file at path (UTF-8) as it stands; false when it cannot be opened.
+// The stamp of the file at path (UTF-8) as it stands; false when it cannot be read.
 bool StampScriptKeysSource(const std::string& path, SCRIPT_KEYS_STAMP* stamp);
 
 // One direction's keys and the files they were taken from, for the tool that makes the file.
