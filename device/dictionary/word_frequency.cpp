@@ -231,17 +231,30 @@ unsigned WordFrequency(const WCHAR* word, int length)
   if (g_vouched) {
     // Lines in byte order: halve the bytes between two line starts, from the line the middle
     // byte falls in.
+    // The word is compared as it is read; only the word asked for is parsed whole.
     const char *low = g_vouched, *high = g_text + g_size;
     while (low < high) {
       const char* line = low + (high - low) / 2;
       while (line > low && line[-1] != '\n') line--;
-      const char* end = LineEnd(line, high);
-      size_t wordSize;
-      unsigned count;
-      if (!ParseLine(line, end, &wordSize, &count)) return 0;
-      int c = Compare(line, wordSize, key, static_cast<size_t>(size));
-      if (c == 0) return count;
-      if (c < 0) low = end + 1;
+      const char* at = line;
+      int c = 0;
+      for (size_t k = 0;; at++, k++) {
+        const bool wordEnd = *at == '\t' || *at == ' ' || *at == '\n';
+        if (k == (size_t)size || wordEnd) {
+          c = k < (size_t)size ? -1 : wordEnd ? 0 : 1;
+          break;
+        }
+        if (*at != key[k]) {
+          c = (unsigned char)*at < (unsigned char)key[k] ? -1 : 1;
+          break;
+        }
+      }
+      if (c == 0) {
+        size_t wordSize;
+        unsigned count;
+        return ParseLine(line, LineEnd(line, high), &wordSize, &count) ? count : 0;
+      }
+      if (c < 0) low = LineEnd(at, high) + 1;
       else high = line;
     }
     return 0;
