@@ -26,13 +26,15 @@ static inline uint32_t EvenBits32(uint32_t v)
   return v;
 }
 
+// Whole runs of sixteen (or eight) units go at once; the units after the last whole run one by
+// one, so that nothing past count is read.
 __attribute__((target("avx2"))) static uint64_t MaskAvx2(const WCHAR* from, size_t count, const WCHAR units[4])
 {
-  if (count < 64) return MaskPortable(from, count, units);
   __m256i u0 = _mm256_set1_epi16((short)units[0]), u1 = _mm256_set1_epi16((short)units[1]);
   __m256i u2 = _mm256_set1_epi16((short)units[2]), u3 = _mm256_set1_epi16((short)units[3]);
-  uint64_t bits = 0;
-  for (int block = 0; block < 4; block++) {
+  const int blocks = (int)(count / 16);
+  uint64_t bits = blocks < 4 ? MaskPortable(from + 16 * blocks, count - 16 * blocks, units) << (16 * blocks) : 0;
+  for (int block = 0; block < blocks; block++) {
     __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + 16 * block));
     __m256i hit = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(v, u0), _mm256_cmpeq_epi16(v, u1)),
                                   _mm256_or_si256(_mm256_cmpeq_epi16(v, u2), _mm256_cmpeq_epi16(v, u3)));
@@ -45,11 +47,11 @@ __attribute__((target("avx2"))) static uint64_t MaskAvx2(const WCHAR* from, size
 
 __attribute__((target("sse2"))) static uint64_t MaskSse2(const WCHAR* from, size_t count, const WCHAR units[4])
 {
-  if (count < 64) return MaskPortable(from, count, units);
   __m128i u0 = _mm_set1_epi16((short)units[0]), u1 = _mm_set1_epi16((short)units[1]);
   __m128i u2 = _mm_set1_epi16((short)units[2]), u3 = _mm_set1_epi16((short)units[3]);
-  uint64_t bits = 0;
-  for (int block = 0; block < 8; block++) {
+  const int blocks = (int)(count / 8);
+  uint64_t bits = blocks < 8 ? MaskPortable(from + 8 * blocks, count - 8 * blocks, units) << (8 * blocks) : 0;
+  for (int block = 0; block < blocks; block++) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 8 * block));
     __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, u0), _mm_cmpeq_epi16(v, u1)),
                                _mm_or_si128(_mm_cmpeq_epi16(v, u2), _mm_cmpeq_epi16(v, u3)));

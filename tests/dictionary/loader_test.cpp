@@ -434,6 +434,27 @@ TEST(Loader, MarksAndTextsAreTheSameOnEveryPath)
   ASSERT_EQ(lines.size(), expected.size());
 }
 
+// Every count of units a vector path is asked about, whole runs of its width and the units
+// after them, gives the portable path's bits; the units past count are never read (they hold
+// markers here, which would show).
+TEST(Loader, MarkerMasksAreTheSameOnEveryPathForEveryCount)
+{
+  const WCHAR markers[4] = {u'[', u']', u'/', u'#'};
+  std::mt19937 random(9);
+  std::u16string text;
+  for (int i = 0; i < 64; i++) text += u"[]/#ab"[random() % 6];
+  text += std::u16string(64, u'#');
+  for (size_t count = 0; count <= 64; count++) {
+    ASSERT_TRUE(SetMarkerPath(1));
+    const uint64_t portable = MarkerMask(reinterpret_cast<const WCHAR*>(text.data()), count, markers);
+    for (int path : {2, 3}) {
+      if (!SetMarkerPath(path)) continue;
+      EXPECT_EQ(portable, MarkerMask(reinterpret_cast<const WCHAR*>(text.data()), count, markers)) << path << " " << count;
+    }
+  }
+  SetMarkerPath(0);
+}
+
 TEST(Loader, FullDictionaryMarksWhenPresent)
 {
   std::string path = std::string(ORLEND_SOURCE_DIR) + "/data/cedict.gb.dat";
