@@ -50,6 +50,22 @@ class PieceSearch {
   EntryCopies kept_;  // room for the whole table's blocks: never more can be accepted
 };
 
+// The later forms' calls with firstAlone: each result once, one end after the last form.
+ResultSink g_laterSink;
+std::vector<uint64_t> g_given;  // a bit per entry
+
+void LaterFormSink(int code, int length, const WCHAR* text)
+{
+  if (code == -1) return;
+  if (code >= 0) {
+    uint64_t& word = g_given[(size_t)code / 64];
+    const uint64_t bit = (uint64_t)1 << (code % 64);
+    if (word & bit) return;
+    word |= bit;
+  }
+  g_laterSink(code, length, text);
+}
+
 }  // namespace
 
 int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int pinyin,
@@ -59,7 +75,7 @@ int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCas
 }
 
 int FindFormsThroughTableFile(const WCHAR* fileName, const std::vector<std::u16string>& forms, int matchCase,
-                              int wholeWord, int pinyin, void (*onStatus)(int status), ResultSink sink)
+                              int wholeWord, int pinyin, void (*onStatus)(int status), ResultSink sink, bool firstAlone)
 {
   DATABASE_STAMP stamp;
   WCHAR tablePath[MAX_PATH];
@@ -82,7 +98,16 @@ int FindFormsThroughTableFile(const WCHAR* fileName, const std::vector<std::u16s
   if (!whole) return -1;
   onStatus(table.Status);
   int found = 0;
-  for (auto& search : searches) found |= search->Answer(table.Count, sink);
+  if (!firstAlone) {
+    for (auto& search : searches) found |= search->Answer(table.Count, sink);
+    return found;
+  }
+  found = searches[0]->Answer(table.Count, sink);
+  if (found || searches.size() == 1) return found;
+  g_laterSink = sink;
+  g_given.assign((size_t)table.Count / 64 + 1, 0);
+  for (size_t k = 1; k < searches.size(); k++) found |= searches[k]->Answer(table.Count, LaterFormSink);
+  if (found) sink(-1, 0, nullptr);
   return found;
 }
 

@@ -27,8 +27,13 @@ int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCas
 // The same for several forms of a query (a query and its pinyin rewrites), the table read once
 // and each piece searched for every form: the sink has each form's calls in turn, as from
 // SearchDictionary. Returns 1 when any found results.
+//
+// With firstAlone, as a search of the loaded table answers PinYin as typed (FindEntries with
+// Best matches off): the first form's calls when it found anything; else the later forms' in
+// turn, a result an earlier one gave dropped, their progress reports kept, and one end.
 int FindFormsThroughTableFile(const WCHAR* fileName, const std::vector<std::u16string>& forms, int matchCase,
-                              int wholeWord, int pinyin, void (*onStatus)(int status), ResultSink sink);
+                              int wholeWord, int pinyin, void (*onStatus)(int status), ResultSink sink,
+                              bool firstAlone = false);
 
 // The same for a database that has no kept table yet: it is kept now (KeepDictionaryTable) and
 // each piece searched while it is written, the file never read back. Returns -1, having called

@@ -8,6 +8,7 @@
 #include "device/dictionary/database.h"
 #include "device/dictionary/find_entries.h"
 #include "device/dictionary/lookup_index.h"
+#include "device/dictionary/pinyin_input.h"
 #include "device/dictionary/script_convert.h"
 #include "device/dictionary/script_keys.h"
 #include "device/dictionary/search_engine.h"
@@ -229,7 +230,16 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
   if (searches) {
     // Best matches first: the results are kept, ordered once they are all in, then printed.
     const ResultSink sink = best ? BestMatchSink : PrintResult;
-    if (forms.empty()) forms.push_back(text);
+    // PinYin with Best matches off: its rewrites are searched in the same reading of the table,
+    // and answer only when the text as typed finds nothing, as the loaded table's search does.
+    const bool firstAlone = pinyin && !best;
+    if (forms.empty()) {
+      forms.push_back(text);
+      if (firstAlone) {
+        std::vector<std::u16string> rewrites = PinyinRewrites(text, lstrlenW(text));
+        forms.insert(forms.end(), rewrites.begin(), rewrites.end());
+      }
+    }
     if (best) BeginBestMatches(forms, matchCase, pinyin, PrintResult);
     auto lookUp = [&]() {
       if (indexed) return FindThroughIndex(fileName, text, matchCase, wholeWord, best, ReportDamage, sink);
@@ -238,7 +248,7 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
         if (through >= 0) return through;
         if (through == -1) makeIndex = true;  // none for this table yet: made once the results are out
       }
-      return FindFormsThroughTableFile(fileName, forms, matchCase, wholeWord, pinyin, ReportDamage, sink);
+      return FindFormsThroughTableFile(fileName, forms, matchCase, wholeWord, pinyin, ReportDamage, sink, firstAlone);
     };
     answered = lookUp();
     if (answered < 0) {
@@ -246,19 +256,23 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
       // matches of Chinese wait for the index, those of several forms for the table.
       if (!(best && (indexed || forms.size() > 1)))
         answered = FindWhileKeepingTable(fileName, text, matchCase, wholeWord, pinyin, ReportDamage, sink);
-      if (answered >= 0)
+      if (answered >= 0) {
         makeIndex = indexed || latin;
-      else if (indexed && KeepLookupIndex(fileName))
+        if (answered == 0 && firstAlone && forms.size() > 1) answered = lookUp();  // the rewrites, in the table kept
+      } else if (indexed && KeepLookupIndex(fileName)) {
         answered = lookUp();
+      }
     }
-    if (answered == 0 && !indexed) {
+    // PinYin as typed was searched in every form it has: nothing is left to hand over for.
+    const bool allForms = firstAlone && answered >= 0;
+    if (answered == 0 && !indexed && !allForms) {
       typedOnly = onlyTyped();
       if (typedOnly < 0) {
         free(text);
         return LOOKUP_HAND_OVER;
       }
     }
-    if (answered == 0 && (indexed || !typedOnly)) answered = -1;  // found nothing: the other forms need the table
+    if (answered == 0 && (indexed || !typedOnly) && !allForms) answered = -1;  // found nothing: the other forms need the table
     if (best && answered >= 0 && !EndBestMatches()) {
       free(text);
       return Fail("not enough memory to order the results", nullptr);

@@ -261,6 +261,9 @@ TEST_F(CommandLine, WhatTheCommandCannotDoTheHandheldProgramDoes)
   EXPECT_NE(std::string::npos, ReadAll(folder + "err.txt").find("cannot start the handheld program"));
   status = system((line + "china" + rest).c_str());
   EXPECT_EQ(0, WIFEXITED(status) ? WEXITSTATUS(status) : -1) << ReadAll(folder + "err.txt");
+  // PinYin run together is found through its rewrites by the command itself.
+  status = system((line + "zhongguo --pinyin" + rest).c_str());
+  EXPECT_EQ(0, WIFEXITED(status) ? WEXITSTATUS(status) : -1) << ReadAll(folder + "err.txt");
 
   // Beside the table of the converter's keys, best matches of Chinese that converting would
   // not change are the command's own; a query it would change still needs the handheld program.

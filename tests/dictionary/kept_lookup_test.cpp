@@ -11,7 +11,9 @@
 #include <random>
 #include <set>
 
+#include "device/dictionary/find_entries.h"
 #include "device/dictionary/lookup_index.h"
+#include "device/dictionary/pinyin_input.h"
 #include "device/dictionary/table_search.h"
 #include "device/shell/program_folder.h"
 #include "tests/dictionary/dictionary_fixture.h"
@@ -294,6 +296,46 @@ TEST(TableSearch, ReadsTheKeptTableThroughAsTheWholeTableSearchesIt)
     LoadDictionary(u"cedict.gb.dat");
     ExpectAsTheWholeTable(40);
   }
+}
+
+// PinYin as a learner types it (syllables run together, tone digits in them): the read-through
+// of the text and its rewrites answers as the loaded table's search does, the rewrites only
+// when the text as typed finds nothing, each result once.
+TEST(TableSearch, PinyinAndItsRewritesReadThroughAsTheLoadedTableFindsThem)
+{
+  std::vector<std::u16string> lines = LinesOfEverySize(600, 97);
+  // Found by both ways of cutting fangan: fang an and fan gan.
+  lines.push_back(u"翻方 [fan1 gan1 fang1 an1] /both/");
+  lines.push_back(u"方 [fang1 an1] /one/");
+  // huian is found as typed: hui an is not searched.
+  lines.push_back(u"会 [huian1] /as typed/");
+  lines.push_back(u"回 [hui1 an1] /rewritten/");
+  FolderWith(lines);
+  LoadDictionary(u"cedict.gb.dat");
+  ASSERT_EQ(LOAD_OK, LoadDictionaryStatus());
+  int rewritten = 0;
+  for (const char16_t* typed : {u"zhongguo", u"zhong1guo2ren2", u"zhongguoren", u"wangguo", u"chi1", u"zhong1", u"guo",
+                                u"zzz", u"wang2guo2", u"fangan", u"huian"}) {
+    for (int setting = 0; setting < 4; setting++) {
+      const int matchCase = setting & 1, wholeWord = setting >> 1;
+      g_told.clear();
+      FindEntries(typed, matchCase, wholeWord, 1, 0, 1, Tell, nullptr);
+      std::vector<Told> loaded = g_told;
+      std::vector<std::u16string> forms = {typed};
+      std::vector<std::u16string> rewrites = PinyinRewrites(typed, (int)std::char_traits<char16_t>::length(typed));
+      forms.insert(forms.end(), rewrites.begin(), rewrites.end());
+      rewritten += Scanned(typed, matchCase, wholeWord, 1).size() <= 1 && forms.size() > 1;
+      g_told.clear();
+      int found = FindFormsThroughTableFile(u"cedict.gb.dat", forms, matchCase, wholeWord, 1, Status, Tell, true);
+      // The read-through has no call at all when nothing is found.
+      const bool results = std::any_of(loaded.begin(), loaded.end(), [](const Told& told) { return told.code >= 0; });
+      ASSERT_EQ(results ? 1 : 0, found) << std::string(typed, typed + 3);
+      if (found) {
+        EXPECT_TRUE(g_told == loaded) << std::string(typed, typed + 3) << " " << setting;
+      }
+    }
+  }
+  EXPECT_GT(rewritten, 8);
 }
 
 // A new database's table searched piece by piece as it is written (several pieces of 2 MiB).
