@@ -619,9 +619,9 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
     g_calls.insert(g_calls.end(), inside.begin(), inside.end());
     g_calls.push_back(end);
   }
-  // A Latin query that finds nothing has its answer (no other form of it is searched): the
+  // A query that finds nothing may have its answer (no other form of it is searched): the
   // table's status is told as the read-through tells it.
-  if (results > 0 || (sound && kind == INDEX_LATIN)) onStatus(table.Status);
+  if (sound) onStatus(table.Status);
   if (results > 0)
     for (const Call& call : g_calls) sink(call.code, call.length, call.text);
   g_calls.clear();

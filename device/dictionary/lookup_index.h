@@ -36,12 +36,12 @@ int IndexAnswers(const WCHAR* query, int wholeWord);
 // Looks query (trimmed) up in the database fileName (in the program folder) through its kept
 // table's index, PinYin off; MatchWeights must be set up. Returns 1 when the index answered
 // and found results: onStatus then gets the database's load status (LOAD_OK or LOAD_DAMAGED)
-// and the sink every call SearchDictionary would make. Otherwise neither is called, and it
-// returns 0 when the query is not one the index can answer or the index finds nothing (a
-// search that finds nothing goes on to other forms of the query, which need the loaded table),
-// -1 when it could have answered but there is no usable table and index, or INDEX_TOO_BROAD.
-// A Latin query that finds nothing has onStatus called all the same, as the read-through of the
-// kept table does: nothing else is searched for it. With headwords,
+// and the sink every call SearchDictionary would make. Otherwise the sink is not called, and
+// it returns 0 when the query is not one the index can answer or the index finds nothing (a
+// search that finds nothing may go on to other forms of the query, which need the loaded
+// table), -1 when it could have answered but there is no usable table and index, or
+// INDEX_TOO_BROAD. A query the index answered with nothing has onStatus called all the same,
+// as the read-through of the kept table does: it may be the whole answer. With headwords,
 // a query of two Chinese characters (whole word off) also lists, after the search's results
 // and before its end, the entries whose headwords hold it that the search did not accept, as
 // Best matches first does (AddHeadwordMatches).

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "device/dictionary/best_match.h"
 #include "device/dictionary/database.h"
 #include "device/dictionary/find_entries.h"
 #include "device/dictionary/lookup_index.h"
@@ -219,7 +220,7 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
   std::vector<std::u16string> forms;
   int typedOnly = 0;
   bool searches = text && (!best || BestMatchForms(text, pinyin, &forms));
-  if (text && !searches && indexed) {
+  if (text && !searches) {
     typedOnly = onlyTyped();
     if (typedOnly < 0) {
       free(text);
@@ -265,14 +266,17 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
     }
     // PinYin as typed was searched in every form it has: nothing is left to hand over for.
     const bool allForms = firstAlone && answered >= 0;
-    if (answered == 0 && !indexed && !allForms) {
+    // Chinese the index found nothing for: final when converting it would change nothing, but
+    // with best matches first the headwords holding two characters are still to be listed.
+    const bool headwordsLeft = best && !wholeWord && lstrlenW(text) == 2 && IsChineseText(text, 2);
+    if (answered == 0 && !allForms && !headwordsLeft) {
       typedOnly = onlyTyped();
       if (typedOnly < 0) {
         free(text);
         return LOOKUP_HAND_OVER;
       }
     }
-    if (answered == 0 && (indexed || !typedOnly) && !allForms) answered = -1;  // found nothing: the other forms need the table
+    if (answered == 0 && (!typedOnly || headwordsLeft) && !allForms) answered = -1;  // the other forms need the table
     if (best && answered >= 0 && !EndBestMatches()) {
       free(text);
       return Fail("not enough memory to order the results", nullptr);

@@ -276,6 +276,10 @@ TEST_F(CommandLine, WhatTheCommandCannotDoTheHandheldProgramDoes)
   EXPECT_EQ(Lookup(lookups[1]).out, answered);
   status = system((line + "中國" + rest).c_str());
   EXPECT_EQ(2, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  // Characters the index finds nothing for, which converting would not change, have their
+  // answer: none.
+  status = system((line + "国人吃" + rest).c_str());
+  EXPECT_EQ(1, WIFEXITED(status) ? WEXITSTATUS(status) : -1) << ReadAll(folder + "err.txt");
 }
 
 // A lookup starts in a few milliseconds only when it never loads what a screen or an image
