@@ -8,6 +8,7 @@
 
 #include "device/dictionary/script_convert.h"
 #include "device/dictionary/table_file.h"
+#include "device/shell/program_folder.h"
 
 namespace {
 
@@ -61,13 +62,8 @@ HANDLE OpenKeys()
   if (!g_path.empty()) {
     if (g_path.size() >= MAX_PATH) return INVALID_HANDLE_VALUE;
     std::memcpy(path, g_path.c_str(), (g_path.size() + 1) * sizeof(WCHAR));
-  } else {
-    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return INVALID_HANDLE_VALUE;
-    while (length > 0 && path[length - 1] != u'/' && path[length - 1] != u'\\') length--;
-    const WCHAR name[] = SCRIPT_KEYS_FILE_NAME;
-    if (length == 0 || length + sizeof name / sizeof name[0] > MAX_PATH) return INVALID_HANDLE_VALUE;
-    std::memcpy(path + length, name, sizeof name);
+  } else if (!ProgramFilePath(SCRIPT_KEYS_FILE_NAME, path)) {
+    return INVALID_HANDLE_VALUE;
   }
   return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }

@@ -146,12 +146,7 @@ HANDLE OpenList()
     file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) return file;
   // The list ships beside the program, which a lookup may point at another data folder.
-  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return file;
-  while (length > 0 && path[length - 1] != u'/' && path[length - 1] != u'\\') length--;
-  const WCHAR name[] = WORD_FREQUENCY_FILE_NAME;
-  if (length == 0 || length + sizeof name / sizeof name[0] > MAX_PATH) return file;
-  std::memcpy(path + length, name, sizeof name);
+  if (!ProgramFilePath(WORD_FREQUENCY_FILE_NAME, path)) return file;
   return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 

@@ -57,6 +57,18 @@ void SetProgramFolder(const WCHAR* folder)
   Folder[length] = 0;
 }
 
+int ProgramFilePath(const WCHAR* name, WCHAR* path)
+{
+  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return 0;
+  while (length > 0 && path[length - 1] != u'/' && path[length - 1] != u'\\') length--;
+  size_t units = 0;
+  while (name[units]) units++;
+  if (length == 0 || length + units + 1 > MAX_PATH) return 0;
+  std::memcpy(path + length, name, (units + 1) * sizeof(WCHAR));
+  return 1;
+}
+
 int ProgramFolderPath(const WCHAR* name, WCHAR* path)
 {
   path[0] = 0;

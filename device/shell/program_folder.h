@@ -31,6 +31,10 @@ void SetProgramFolder(const WCHAR* folder);
 // names another file, so callers take it as "not found".
 int ProgramFolderPath(const WCHAR* name, WCHAR* path);
 
+// The path of name beside the running program's own file into path (MAX_PATH units), whatever
+// the program folder was set to: the files that ship with the program. 0 when it does not fit.
+int ProgramFilePath(const WCHAR* name, WCHAR* path);
+
 // Reads at most limit bytes of the program folder's file name into bytes; false when it is
 // missing or no regular file (a FIFO planted there never holds the caller).
 bool ReadProgramFile(const WCHAR* name, DWORD limit, std::vector<char>* bytes);
