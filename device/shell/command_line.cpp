@@ -197,15 +197,15 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
   // Other queries read the kept table's file through once. Either needs a kept table, and the
   // index one made from it. A new database's table is kept as the
   // database is parsed, and searched piece by piece as it is written; its index is made once
-  // the results are out. A query these cannot answer, or one that finds nothing where other
-  // forms of it are searched (PinYin's rewrites, the other script), loads the table. So does
-  // one with best matches first that is more than one search (PinYin on, or Chinese the index
-  // cannot answer, or to be converted into the database's script). What needs the loaded table
-  // or the script converter the services do, or the lookup is handed over.
+  // the results are out. PinYin's rewrites are searched in the same reading as the text as
+  // typed. Chinese that the script converter would change (found nothing as typed, or with best
+  // matches first) loads the table, and so do best matches of two Chinese characters that found
+  // nothing (the headwords holding them are listed then). What needs the loaded table or the
+  // script converter the services do, or the lookup is handed over.
   //
-  // Whether the typed text is the only form searched: only a script converter can tell for
-  // Chinese, -1 where there is none.
-  // Without a converter, the table of its keys tells when converting would change nothing.
+  // Whether the typed text is the only form searched: for Chinese the script converter tells,
+  // or without one the table of its keys, when converting would change nothing; -1 when
+  // neither can tell.
   auto onlyTyped = [&]() -> int {
     if (pinyin) return 0;
     if (!HasChineseUnits(text, lstrlenW(text))) return 1;
