@@ -20,6 +20,7 @@ import time
 QUERIES = ["china", "computer", "beautiful", "to eat", "dictionary", "中国", "中"]
 HEADWORDS = {"中国", "中"}
 BEST = ["china", "中国", "中"]  # also looked up with best matches first (--best)
+PINYIN = ["zhongguo", "xue2xi2"]  # pronunciation as learners type it (--pinyin), beside the same words in Chinese
 
 
 def run(command, env=None):
@@ -156,6 +157,8 @@ def main():
             commands[("sdcv", q)] = (["sdcv", "-n", "-e", "--data-dir", dictionary, q], sdcv_env)
     for q in BEST:
         commands[("best", q)] = ([ours, "--query", q, "--best", "--folder", program], None)
+    for q in PINYIN:
+        commands[("pinyin", q)] = ([ours, "--query", q, "--pinyin", "--folder", program], None)
     commands[("true", "")] = (["/bin/true"], None)
     commands[("ours", "(no database)")] = ([ours, "--query", "china", "--folder", os.path.join(scratch, "none")], None)
 
@@ -204,6 +207,11 @@ def main():
         label = q + " " * (12 - len(q) - sum(1 for c in q if ord(c) > 0x2E80))
         print(f"  {label}{median(('best', q), 0):6.1f} ms elapsed {median(('best', q), 1):6.1f} ms processor   "
               f"peak {mib_and_ratio(peak_kib(commands[('best', q)][0]), size)} the file")
+
+    print("\nwith pronunciation (--pinyin, the syllables run together as learners type them), ours:")
+    for q in PINYIN:
+        print(f"  {q:<12}{median(('pinyin', q), 0):6.1f} ms elapsed {median(('pinyin', q), 1):6.1f} ms processor   "
+              f"peak {mib_and_ratio(peak_kib(commands[('pinyin', q)][0]), size)} the file")
 
     # Memory with the list as it is and ten times over: the first lookup makes the kept table.
     for copies in (1, 10):
