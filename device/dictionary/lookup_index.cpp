@@ -19,7 +19,7 @@
 
 namespace {
 
-const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '6'};
+const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '7'};
 const size_t kPage = 4096;
 const size_t kUnits = 0x10000 - LOOKUP_INDEX_FIRST_UNIT;
 // The lists of three-unit pieces are kept by a hash of the piece: pieces that share a list
@@ -36,7 +36,7 @@ const size_t kFewest = 64;
 // entry block (where it starts in the table's arena, in units, and a hash of it), where each
 // unit's postings start (kUnits + 1), then the postings: for each unit, the entries that hold
 // it, ascending, each with its block's place and hash, so that a Chinese query reads no record.
-// The directory is padded to 8 bytes. Then the Latin part: where each bucket's
+// The directory is padded to 8 bytes, this Chinese part to whole pages. Then the Latin part: where each bucket's
 // list starts (kBuckets + 1 byte offsets), how many entries each list holds (kBuckets), then
 // the lists: for each bucket, the entries whose
 // text holds a piece of three units below LOOKUP_INDEX_FIRST_UNIT (case folded) that hashes to
@@ -73,10 +73,16 @@ struct POSTING {
   uint32_t Hash;
 };
 
+// The records, the directory and the postings, padded to whole pages: the Latin part starts a
+// page of its own, so that the index can be made and written one part at a time.
+size_t ChineseBytes(size_t count, size_t postings)
+{
+  return Pages(count * sizeof(ENTRY_RECORD) + Padded((kUnits + 1) * sizeof(uint32_t)) + postings * sizeof(POSTING)) * kPage;
+}
+
 size_t BodyBytes(size_t count, size_t postings, size_t latinBytes)
 {
-  return count * sizeof(ENTRY_RECORD) + Padded((kUnits + 1) * sizeof(uint32_t)) + postings * sizeof(POSTING) +
-         (2 * kBuckets + 1) * sizeof(uint32_t) + latinBytes;
+  return ChineseBytes(count, postings) + (2 * kBuckets + 1) * sizeof(uint32_t) + latinBytes;
 }
 
 size_t IndexBytes(size_t count, size_t postings, size_t latinBytes)
@@ -220,7 +226,7 @@ class IndexView {
       checked_.assign(Pages(bodyBytes_), 0);
       directory_ = count_ * sizeof(ENTRY_RECORD);
       postings_ = directory_ + Padded((kUnits + 1) * sizeof(uint32_t));
-      latinDirectory_ = postings_ + postingCount_ * sizeof(POSTING);
+      latinDirectory_ = ChineseBytes(count_, postingCount_);
       latinCounts_ = latinDirectory_ + (kBuckets + 1) * sizeof(uint32_t);
       latinLists_ = latinCounts_ + kBuckets * sizeof(uint32_t);
       if (whole) sound = Checked(0, bodyBytes_);
@@ -709,29 +715,29 @@ bool KeepLookupIndex(const WCHAR* fileName)
              return true;
            });
   });
-  LARGE_BLOCK body = {};
+  // The two parts are made and written one after the other, each from a reading of its own:
+  // the first lookup of a new database, which makes the index, holds one part at a time.
   read = read && latinBytes < UINT32_MAX;  // the lists' offsets are 32 bits
-  if (read) {
-    for (size_t u = 0; u < kUnits; u++) directory[u + 1] += directory[u];
-    for (size_t b = 0; b < kBuckets; b++) latin[b + 1] = latin[b] + buckets[b].bytes;
-    read = AllocLargeBlock(&body, BodyBytes(table.Count, directory[kUnits], latinBytes));
-  }
-  const size_t bodyBytes = read ? BodyBytes(table.Count, directory[kUnits], latinBytes) : 0;
-  const size_t directoryAt = table.Count * sizeof(ENTRY_RECORD), directoryBytes = directory.size() * sizeof(uint32_t);
-  if (read) {
-    BYTE* bytes = static_cast<BYTE*>(body.Data);
+  for (size_t u = 0; read && u < kUnits; u++) directory[u + 1] += directory[u];
+  for (size_t b = 0; read && b < kBuckets; b++) latin[b + 1] = latin[b] + buckets[b].bytes;
+  const size_t postingCount = directory[kUnits];
+  const size_t chineseBytes = ChineseBytes(table.Count, postingCount);
+  const size_t bodyBytes = BodyBytes(table.Count, postingCount, latinBytes);
+  const size_t bodyAt = sizeof(INDEX_HEADER) + Pages(bodyBytes) * sizeof(uint64_t);
+  std::vector<uint64_t> ownHashes;
+  FILE_IN_PLACE place;
+  read = read && BeginFileInPlace(indexPath, &place);
+  const bool begun = read;
+  LARGE_BLOCK part = {};
+  if (read && AllocLargeBlock(&part, chineseBytes)) {
+    BYTE* bytes = static_cast<BYTE*>(part.Data);
+    const size_t directoryAt = table.Count * sizeof(ENTRY_RECORD), directoryBytes = directory.size() * sizeof(uint32_t);
     ENTRY_RECORD* records = reinterpret_cast<ENTRY_RECORD*>(bytes);
     memcpy(bytes + directoryAt, directory.data(), directoryBytes);
-    memset(bytes + directoryAt + directoryBytes, 0, Padded(directoryBytes) - directoryBytes);
     POSTING* postings = reinterpret_cast<POSTING*>(bytes + directoryAt + Padded(directoryBytes));
-    BYTE* latinAt = reinterpret_cast<BYTE*>(postings + directory[kUnits]);
-    memcpy(latinAt, latin.data(), latin.size() * sizeof(uint32_t));
-    uint32_t* counts = reinterpret_cast<uint32_t*>(latinAt + latin.size() * sizeof(uint32_t));
-    for (size_t b = 0; b < kBuckets; b++) {
-      counts[b] = buckets[b].count;
-      buckets[b] = BUCKET_STATE{0, latin[b], 0};
-    }
-    BYTE* lists = latinAt + (latin.size() + kBuckets) * sizeof(uint32_t);
+    const size_t used = directoryAt + Padded(directoryBytes) + postingCount * sizeof(POSTING);
+    memset(bytes + directoryAt + directoryBytes, 0, Padded(directoryBytes) - directoryBytes);
+    memset(bytes + used, 0, chineseBytes - used);
     next.assign(directory.begin(), directory.end() - 1);
     std::fill(last.begin(), last.end(), 0);
     read = ReadTableThrough(file, table, false, [&](const TABLE_RUN& run) {
@@ -741,26 +747,45 @@ bool KeepLookupIndex(const WCHAR* fileName)
                                   BlockHash(block, (size_t)block[0] + 2)};
       }
       // A table changed since it was counted stops here rather than overrun a list.
-      return eachUnit(run,
-                      [&](size_t u, uint32_t entry) {
-                        if (next[u] >= directory[u + 1]) return false;
-                        const DictionaryEntry* block = run.Blocks[entry - run.First];
-                        postings[next[u]++] = {entry, records[entry].Offset, (uint32_t)block[0] + 2, records[entry].Hash};
-                        return true;
-                      }) &&
-             eachPiece(run, [&](BUCKET_STATE& state, uint32_t bucket, uint32_t distance) {
-               if (state.bytes + VarintBytes(distance) > latin[bucket + 1]) return false;
-               state.bytes = (uint32_t)(PutVarint(lists + state.bytes, distance) - lists);
-               return true;
-             });
+      return eachUnit(run, [&](size_t u, uint32_t entry) {
+        if (next[u] >= directory[u + 1]) return false;
+        const DictionaryEntry* block = run.Blocks[entry - run.First];
+        postings[next[u]++] = {entry, records[entry].Offset, (uint32_t)block[0] + 2, records[entry].Hash};
+        return true;
+      });
     });
+    read = read && WriteFileAt(place.File, (DWORD)bodyAt, bytes, chineseBytes);
+    if (read) ownHashes = PageHashesOf(bytes, chineseBytes);
+  } else {
+    read = false;
   }
+  FreeLargeBlock(&part);
+  if (read && AllocLargeBlock(&part, bodyBytes - chineseBytes)) {
+    BYTE* latinAt = static_cast<BYTE*>(part.Data);
+    memcpy(latinAt, latin.data(), latin.size() * sizeof(uint32_t));
+    uint32_t* counts = reinterpret_cast<uint32_t*>(latinAt + latin.size() * sizeof(uint32_t));
+    for (size_t b = 0; b < kBuckets; b++) {
+      counts[b] = buckets[b].count;
+      buckets[b] = BUCKET_STATE{0, latin[b], 0};
+    }
+    BYTE* lists = latinAt + (latin.size() + kBuckets) * sizeof(uint32_t);
+    read = ReadTableThrough(file, table, false, [&](const TABLE_RUN& run) {
+      return eachPiece(run, [&](BUCKET_STATE& state, uint32_t bucket, uint32_t distance) {
+        if (state.bytes + VarintBytes(distance) > latin[bucket + 1]) return false;
+        state.bytes = (uint32_t)(PutVarint(lists + state.bytes, distance) - lists);
+        return true;
+      });
+    });
+    read = read && WriteFileAt(place.File, (DWORD)(bodyAt + chineseBytes), latinAt, bodyBytes - chineseBytes);
+    if (read) {
+      std::vector<uint64_t> latinHashes = PageHashesOf(latinAt, bodyBytes - chineseBytes);
+      ownHashes.insert(ownHashes.end(), latinHashes.begin(), latinHashes.end());
+    }
+  } else {
+    read = false;
+  }
+  FreeLargeBlock(&part);
   CloseHandle(file);
-  if (!read) {
-    FreeLargeBlock(&body);
-    return false;
-  }
-  std::vector<uint64_t> ownHashes = PageHashesOf(static_cast<const BYTE*>(body.Data), bodyBytes);
 
   INDEX_HEADER header;
   memset(&header, 0, sizeof header);
@@ -769,15 +794,12 @@ bool KeepLookupIndex(const WCHAR* fileName)
   header.TableFileBytes = table.FileBytes;
   header.Count = table.Count;
   header.ArenaUnits = table.ArenaUnits;
-  header.PostingCount = directory[kUnits];
+  header.PostingCount = postingCount;
   header.LatinBytes = latinBytes;
-  header.FileBytes = IndexBytes(table.Count, directory[kUnits], latinBytes);
+  header.FileBytes = IndexBytes(table.Count, postingCount, latinBytes);
   header.ContentHash = HashOf(ownHashes.data(), ownHashes.size() * sizeof(uint64_t));
   header.HeaderHash = HeaderHash(header);
-  const FILE_PART parts[] = {{&header, sizeof header},
-                             {ownHashes.data(), ownHashes.size() * sizeof(uint64_t)},
-                             {body.Data, bodyBytes}};
-  bool written = WriteFileInPlace(indexPath, parts, 3);
-  FreeLargeBlock(&body);
-  return written;
+  read = read && ownHashes.size() == Pages(bodyBytes) && WriteFileAt(place.File, 0, &header, sizeof header) &&
+         WriteFileAt(place.File, sizeof header, ownHashes.data(), ownHashes.size() * sizeof(uint64_t));
+  return begun && FinishFileInPlace(&place, read);
 }

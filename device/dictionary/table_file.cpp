@@ -193,6 +193,24 @@ bool ReadFileAt(HANDLE file, DWORD at, void* data, size_t bytes)
   return true;
 }
 
+bool WriteFileAt(HANDLE file, DWORD at, const void* data, size_t bytes)
+{
+  const BYTE* p = static_cast<const BYTE*>(data);
+  uint64_t offset = at;
+  while (bytes > 0) {
+    DWORD piece = bytes < (1u << 30) ? (DWORD)bytes : (1u << 30);
+    OVERLAPPED where = {};
+    where.Offset = (DWORD)offset;
+    where.OffsetHigh = (DWORD)(offset >> 32);
+    DWORD done = 0;
+    if (!WriteFile(file, p, piece, &done, &where) || done == 0) return false;
+    p += done;
+    offset += done;
+    bytes -= done;
+  }
+  return true;
+}
+
 bool ReadFully(HANDLE file, void* data, size_t bytes)
 {
   BYTE* p = static_cast<BYTE*>(data);

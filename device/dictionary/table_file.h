@@ -90,6 +90,8 @@ bool MarksFit(ENTRY_MARKS marks, size_t length);
 bool ReadFully(HANDLE file, void* data, size_t bytes);
 // The same from byte at of the file on, leaving the file pointer where it was.
 bool ReadFileAt(HANDLE file, DWORD at, void* data, size_t bytes);
+// Writes bytes at the offset at, the file pointer left where it was; false when any fails.
+bool WriteFileAt(HANDLE file, DWORD at, const void* data, size_t bytes);
 
 // Opens the database fileName (in the program folder) for reading, with its size, its stamp
 // and the path of its kept table (fileName + ".table"), or tablePath empty when it can keep

@@ -203,11 +203,16 @@ TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
       ASSERT_NE(std::u16string::npos, at);
       bad[2 * (at + 18)] = 'f';
     } else if (damage == 1) {
-      // The units' postings (16 bytes each, the entry first) end where the Latin part (its
-      // two directories and its lists, the header's sixth number) begins.
-      uint64_t latinBytes = 0;
+      // The units' postings (16 bytes each, the entry first) end before the page padding that
+      // ends the Chinese part: the records (8 bytes an entry), the directory and the postings
+      // (the header's fourth and fifth numbers). The Latin part follows it (its two
+      // directories and its lists, the sixth number).
+      uint64_t count = 0, postingCount = 0, latinBytes = 0;
+      memcpy(&count, bad.data() + 8 + 2 * 8, sizeof count);
+      memcpy(&postingCount, bad.data() + 8 + 4 * 8, sizeof postingCount);
       memcpy(&latinBytes, bad.data() + 8 + 5 * 8, sizeof latinBytes);
-      auto postingsEnd = bad.end() - (ptrdiff_t)(latinBytes + 4 * (2 * 65536 + 1));
+      const size_t used = count * 8 + (((0x10000 - LOOKUP_INDEX_FIRST_UNIT + 1) * 4 + 7) & ~(size_t)7) + postingCount * 16;
+      auto postingsEnd = bad.end() - (ptrdiff_t)(latinBytes + 4 * (2 * 65536 + 1) + (4096 - used % 4096) % 4096);
       auto at = postingsEnd - 16 * 800;
       while (at < postingsEnd && !(at[0] == 1 && at[1] == 0 && at[2] == 0 && at[3] == 0)) at += 16;
       ASSERT_NE(postingsEnd, at);
