@@ -350,7 +350,9 @@ class CandidateReader {
   {
     if (!store_.Data) return false;
     const size_t count = extents.size();
-    const size_t gap = 1024;  // units read in between rather than a read more
+    // Units read in between rather than a read more: 8 KiB costs about what a read call does
+    // (computer's 700 entries 4.69 -> 4.53 ms against 2 KiB; 32 KiB was slower again).
+    const size_t gap = 4096;
     entries->resize(count);
     for (size_t j = 0; j < count;) {
       size_t spanBegin = extents[j].begin, spanEnd = extents[j].end, last = j + 1;
