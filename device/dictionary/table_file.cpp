@@ -174,28 +174,11 @@ bool MarksFit(ENTRY_MARKS marks, size_t length)
   return marks.Open == MARK_NONE ? marks.Hash == MARK_NONE : marks.Open < marks.Hash && marks.Hash <= length;
 }
 
-bool ReadFileAt(HANDLE file, DWORD at, void* data, size_t bytes)
+// Moves bytes between data and a file from its offset at on, one call of io a piece (a pread
+// or a pwrite): the file pointer does not move, and no seek is made for it.
+template <class Byte, class Io>
+static bool MoveAt(DWORD at, Byte* data, size_t bytes, Io io)
 {
-  // One pread a piece: the file pointer does not move, and no seek is made for it.
-  BYTE* p = static_cast<BYTE*>(data);
-  uint64_t offset = at;
-  while (bytes > 0) {
-    DWORD piece = bytes < (1u << 30) ? (DWORD)bytes : (1u << 30);
-    OVERLAPPED where = {};
-    where.Offset = (DWORD)offset;
-    where.OffsetHigh = (DWORD)(offset >> 32);
-    DWORD got = 0;
-    if (!ReadFile(file, p, piece, &got, &where) || got == 0) return false;
-    p += got;
-    offset += got;
-    bytes -= got;
-  }
-  return true;
-}
-
-bool WriteFileAt(HANDLE file, DWORD at, const void* data, size_t bytes)
-{
-  const BYTE* p = static_cast<const BYTE*>(data);
   uint64_t offset = at;
   while (bytes > 0) {
     DWORD piece = bytes < (1u << 30) ? (DWORD)bytes : (1u << 30);
@@ -203,12 +186,26 @@ bool WriteFileAt(HANDLE file, DWORD at, const void* data, size_t bytes)
     where.Offset = (DWORD)offset;
     where.OffsetHigh = (DWORD)(offset >> 32);
     DWORD done = 0;
-    if (!WriteFile(file, p, piece, &done, &where) || done == 0) return false;
-    p += done;
+    if (!io(data, piece, &done, &where) || done == 0) return false;
+    data += done;
     offset += done;
     bytes -= done;
   }
   return true;
+}
+
+bool ReadFileAt(HANDLE file, DWORD at, void* data, size_t bytes)
+{
+  return MoveAt(at, static_cast<BYTE*>(data), bytes, [file](BYTE* p, DWORD n, DWORD* done, OVERLAPPED* where) {
+    return ReadFile(file, p, n, done, where);
+  });
+}
+
+bool WriteFileAt(HANDLE file, DWORD at, const void* data, size_t bytes)
+{
+  return MoveAt(at, static_cast<const BYTE*>(data), bytes, [file](const BYTE* p, DWORD n, DWORD* done, OVERLAPPED* where) {
+    return WriteFile(file, p, n, done, where);
+  });
 }
 
 bool ReadFully(HANDLE file, void* data, size_t bytes)
