@@ -126,7 +126,10 @@ void Take()
     for (const char* digit = second + 2; digit < lines && *digit >= '0' && *digit <= '9' && count < (1ull << 40); digit++)
       count = count * 10 + (unsigned)(*digit - '0');
     const std::string vouch = WordFrequencyVouch(lines, (size_t)(textEnd - lines), (size_t)count);
-    if ((size_t)(lines - second) == vouch.size() && std::memcmp(second, vouch.data(), vouch.size()) == 0) {
+    // Every line must end in its '\n', so that a search as it stands never reads past the text
+    // (the hash only says what the lines are, not that their maker was this program's tool).
+    const bool ended = lines == textEnd || textEnd[-1] == '\n';
+    if (ended && (size_t)(lines - second) == vouch.size() && std::memcmp(second, vouch.data(), vouch.size()) == 0) {
       g_generation++;
       FreeLargeBlock(&g_wordBlock);
       g_words = nullptr;

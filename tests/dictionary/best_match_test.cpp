@@ -194,6 +194,12 @@ TEST(WordFrequencyList, AListThatVouchesForItsLinesIsSearchedAsItStands)
     EXPECT_EQ((unsigned)k + 1, WordFrequency(Widen(word).c_str(), (int)word.size())) << word;
     EXPECT_EQ(0u, WordFrequency(Widen(between).c_str(), (int)between.size())) << between;
   }
+  // A list whose last line has no end is not searched as it stands, even when it matches.
+  std::string cut = lines.substr(0, lines.size() - 1);
+  std::string unended = header + WordFrequencyVouch(cut.data(), cut.size(), 5) + cut;
+  SetWordFrequencyText(unended.data(), unended.size());
+  EXPECT_FALSE(WordFrequencyVouched());
+  EXPECT_EQ(0u, WordFrequency(u"人", 1));  // the cut last line
   // Any byte of the lines or of the count changed after: indexed line by line, 一 skipped.
   for (std::string changed : {header + WordFrequencyVouch(lines.data(), lines.size(), 5) + "丁\t5" + lines.substr(5),
                               header + WordFrequencyVouch(lines.data(), lines.size(), 6) + lines}) {
