@@ -607,9 +607,10 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
                            (LONG)table.Count, Record);
     for (const Call& call : g_calls) results += call.code >= 0;
   }
-  if (results > 0 && headwords && !wholeWord && n == 2 && IsChineseText(query, n)) {
+  if (sound && !g_calls.empty() && headwords && !wholeWord && n == 2 && IsChineseText(query, n)) {
     // Every headword that holds the query is among the candidates: those the search did not
-    // accept follow its results, the ones starting with it first, each group in entry order.
+    // accept follow its results (or stand alone when it found none), the ones starting with it
+    // first, each group in entry order.
     std::vector<int> accepted;
     for (const Call& call : g_calls)
       if (call.code >= 0) accepted.push_back(call.code);
@@ -626,6 +627,7 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
     g_calls.insert(g_calls.end(), starting.begin(), starting.end());
     g_calls.insert(g_calls.end(), inside.begin(), inside.end());
     g_calls.push_back(end);
+    results += (int)(starting.size() + inside.size());
   }
   // A query that finds nothing may have its answer (no other form of it is searched): the
   // table's status is told as the read-through tells it.

@@ -44,7 +44,8 @@ int IndexAnswers(const WCHAR* query, int wholeWord);
 // as the read-through of the kept table does: it may be the whole answer. With headwords,
 // a query of two Chinese characters (whole word off) also lists, after the search's results
 // and before its end, the entries whose headwords hold it that the search did not accept, as
-// Best matches first does (AddHeadwordMatches).
+// Best matches first does (AddHeadwordMatches); they count as found, also when the search
+// itself found nothing.
 int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int headwords,
                      void (*onStatus)(int status), ResultSink sink);
 

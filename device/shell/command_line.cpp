@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "device/dictionary/best_match.h"
 #include "device/dictionary/database.h"
 #include "device/dictionary/find_entries.h"
 #include "device/dictionary/lookup_index.h"
@@ -199,9 +198,8 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
   // database is parsed, and searched piece by piece as it is written; its index is made once
   // the results are out. PinYin's rewrites are searched in the same reading as the text as
   // typed. Chinese that the script converter would change (found nothing as typed, or with best
-  // matches first) loads the table, and so do best matches of two Chinese characters that found
-  // nothing (the headwords holding them are listed then). What needs the loaded table or the
-  // script converter the services do, or the lookup is handed over.
+  // matches first) loads the table. What needs the loaded table or the script converter the
+  // services do, or the lookup is handed over.
   //
   // Whether the typed text is the only form searched: for Chinese the script converter tells,
   // or without one the table of its keys, when converting would change nothing; -1 when
@@ -266,17 +264,16 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
     }
     // PinYin as typed was searched in every form it has: nothing is left to hand over for.
     const bool allForms = firstAlone && answered >= 0;
-    // Chinese the index found nothing for: final when converting it would change nothing, but
-    // with best matches first the headwords holding two characters are still to be listed.
-    const bool headwordsLeft = best && !wholeWord && lstrlenW(text) == 2 && IsChineseText(text, 2);
-    if (answered == 0 && !allForms && !headwordsLeft) {
+    // Chinese the index found nothing for (nor, with best matches first, a headword holding
+    // it): final when converting it would change nothing.
+    if (answered == 0 && !allForms) {
       typedOnly = onlyTyped();
       if (typedOnly < 0) {
         free(text);
         return LOOKUP_HAND_OVER;
       }
     }
-    if (answered == 0 && (!typedOnly || headwordsLeft) && !allForms) answered = -1;  // the other forms need the table
+    if (answered == 0 && !typedOnly && !allForms) answered = -1;  // the other forms need the table
     if (best && answered >= 0 && !EndBestMatches()) {
       free(text);
       return Fail("not enough memory to order the results", nullptr);

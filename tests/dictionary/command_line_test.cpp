@@ -277,9 +277,13 @@ TEST_F(CommandLine, WhatTheCommandCannotDoTheHandheldProgramDoes)
   status = system((line + "中國" + rest).c_str());
   EXPECT_EQ(2, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
   // Characters the index finds nothing for, which converting would not change, have their
-  // answer: none.
+  // answer: none; with best matches first, the headwords that hold two of them.
   status = system((line + "国人吃" + rest).c_str());
   EXPECT_EQ(1, WIFEXITED(status) ? WEXITSTATUS(status) : -1) << ReadAll(folder + "err.txt");
+  status = system((line + "国人 --best --folder " + Quote(folder) + " >" + Quote(folder + "out.txt") + " 2>" +
+                   Quote(folder + "err.txt")).c_str());
+  EXPECT_EQ(0, WIFEXITED(status) ? WEXITSTATUS(status) : -1) << ReadAll(folder + "err.txt");
+  EXPECT_EQ("2\t中国人 \tChinese person\n", ReadAll(folder + "out.txt"));
 }
 
 // A lookup starts in a few milliseconds only when it never loads what a screen or an image
