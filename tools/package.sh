@@ -24,7 +24,7 @@ fi
 targets=(orlend-dict orlend-dict-handheld orlend-launch orlend-dict-installer orlend-setup ceappmgr
          orlend-register-link rapi skin_library_device skin_library_installer picture_library interface_sounds
          device_help installer_banner man_pages icons package_changelog)
-if grep -q 'word_frequency_list' "$build_dir/build.ninja"; then targets+=(word_frequency_list); fi
+if grep -q '^build word_frequency_list:' "$build_dir/build.ninja"; then targets+=(word_frequency_list); fi
 if grep -q '^build script_keys:' "$build_dir/build.ninja"; then targets+=(script_keys); fi
 cmake --build "$build_dir" -j"$(nproc)" --target "${targets[@]}"
 mkdir -p dist

@@ -12,7 +12,6 @@
 
 namespace {
 
-
 inline bool IsWordUnit(WCHAR c)
 {
   return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');

@@ -36,14 +36,14 @@ const size_t kFewest = 64;
 // entry block (where it starts in the table's arena, in units, and a hash of it), where each
 // unit's postings start (kUnits + 1), then the postings: for each unit, the entries that hold
 // it, ascending, each with its block's place and hash, so that a Chinese query reads no record.
-// The directory is padded to 8 bytes, this Chinese part to whole pages. Then the Latin part: where each bucket's
-// list starts (kBuckets + 1 byte offsets), how many entries each list holds (kBuckets), then
-// the lists: for each bucket, the entries whose
-// text holds a piece of three units below LOOKUP_INDEX_FIRST_UNIT (case folded) that hashes to
-// it, ascending, each written as its distance from the one before less one, seven bits a byte
-// (the high bit set on all but the last). A lookup checks the header and the body's page
-// hashes, then each page of the body as it first reads it, and each entry block it reads
-// against its record: not the whole index, nor the pages of the table around the blocks.
+// The directory is padded to 8 bytes, this Chinese part to whole pages. Then the Latin part:
+// where each bucket's list starts (kBuckets + 1 byte offsets), how many entries each list
+// holds (kBuckets), then the lists: for each bucket, the entries whose text holds a piece of
+// three units below LOOKUP_INDEX_FIRST_UNIT (case folded) that hashes to it, ascending, each
+// written as its distance from the one before less one, seven bits a byte (the high bit set on
+// all but the last). A lookup checks the header and the body's page hashes, then each page of
+// the body as it first reads it, and each entry block it reads against its record or posting:
+// not the whole index, nor the pages of the table around the blocks.
 struct INDEX_HEADER {
   char Magic[8];
   uint64_t TableHeaderHash;
@@ -587,8 +587,9 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
     const POSTING& posting = lists[shortest][j];
     bool everywhere = true;
     for (size_t u = 0; everywhere && u < units.size(); u++) {
+      if (u == shortest) continue;
       const POSTING* at = std::lower_bound(lists[u], lists[u] + sizes[u], posting.Entry, before);
-      everywhere = u == shortest || (at < lists[u] + sizes[u] && at->Entry == posting.Entry);
+      everywhere = at < lists[u] + sizes[u] && at->Entry == posting.Entry;
     }
     if (!everywhere) continue;
     candidates.push_back((int)posting.Entry);

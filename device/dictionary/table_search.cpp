@@ -66,6 +66,35 @@ void LaterFormSink(int code, int length, const WCHAR* text)
   g_laterSink(code, length, text);
 }
 
+// One search for each form, each ready (false when one could not be begun: no memory).
+bool BeginForms(std::vector<std::unique_ptr<PieceSearch>>* searches, const std::vector<std::u16string>& forms,
+                int matchCase, int wholeWord, int pinyin, size_t arenaUnits)
+{
+  for (const std::u16string& form : forms) {
+    searches->push_back(std::make_unique<PieceSearch>(form.c_str(), matchCase, wholeWord, pinyin, arenaUnits));
+    if (!searches->back()->Ready()) return false;
+  }
+  return !searches->empty();
+}
+
+// Hands the searches' results to sink over a table of count entries, as
+// FindFormsThroughTableFile says; 1 when any was handed on.
+int AnswerForms(std::vector<std::unique_ptr<PieceSearch>>& searches, size_t count, ResultSink sink, bool firstAlone)
+{
+  int found = 0;
+  if (!firstAlone) {
+    for (auto& search : searches) found |= search->Answer(count, sink);
+    return found;
+  }
+  found = searches[0]->Answer(count, sink);
+  if (found || searches.size() == 1) return found;
+  g_laterSink = sink;
+  g_given.assign(count / 64 + 1, 0);
+  for (size_t k = 1; k < searches.size(); k++) found |= searches[k]->Answer(count, LaterFormSink);
+  if (found) sink(-1, 0, nullptr);
+  return found;
+}
+
 }  // namespace
 
 int FindThroughTableFile(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int pinyin,
@@ -84,11 +113,7 @@ int FindFormsThroughTableFile(const WCHAR* fileName, const std::vector<std::u16s
   HANDLE file = OpenTableView(tablePath, stamp, &table);
   if (file == INVALID_HANDLE_VALUE) return -1;
   std::vector<std::unique_ptr<PieceSearch>> searches;
-  bool ready = true;
-  for (const std::u16string& form : forms) {
-    searches.push_back(std::make_unique<PieceSearch>(form.c_str(), matchCase, wholeWord, pinyin, table.ArenaUnits));
-    ready = ready && searches.back()->Ready();
-  }
+  bool ready = BeginForms(&searches, forms, matchCase, wholeWord, pinyin, table.ArenaUnits);
   bool whole = ready && ReadTableThrough(file, table, pinyin != 0, [&searches](const TABLE_RUN& run) {
                  for (auto& search : searches)
                    if (!search->Take(run)) return false;
@@ -97,36 +122,35 @@ int FindFormsThroughTableFile(const WCHAR* fileName, const std::vector<std::u16s
   CloseHandle(file);
   if (!whole) return -1;
   onStatus(table.Status);
-  int found = 0;
-  if (!firstAlone) {
-    for (auto& search : searches) found |= search->Answer(table.Count, sink);
-    return found;
-  }
-  found = searches[0]->Answer(table.Count, sink);
-  if (found || searches.size() == 1) return found;
-  g_laterSink = sink;
-  g_given.assign((size_t)table.Count / 64 + 1, 0);
-  for (size_t k = 1; k < searches.size(); k++) found |= searches[k]->Answer(table.Count, LaterFormSink);
-  if (found) sink(-1, 0, nullptr);
-  return found;
+  return AnswerForms(searches, table.Count, sink, firstAlone);
 }
 
 int FindWhileKeepingTable(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int pinyin,
                           void (*onStatus)(int status), ResultSink sink)
 {
+  return FindFormsWhileKeepingTable(fileName, {std::u16string(query)}, matchCase, wholeWord, pinyin, onStatus, sink);
+}
+
+int FindFormsWhileKeepingTable(const WCHAR* fileName, const std::vector<std::u16string>& forms, int matchCase,
+                               int wholeWord, int pinyin, void (*onStatus)(int status), ResultSink sink,
+                               bool firstAlone)
+{
   DATABASE_STAMP stamp;
   WCHAR tablePath[MAX_PATH];
   if (!LocateKeptTable(fileName, &stamp, tablePath)) return -1;
   // An entry block takes at most three times the units of its line in the database.
-  PieceSearch search(query, matchCase, wholeWord, pinyin, 3 * (size_t)stamp.Size / 2 + ENTRY_TABLE_SLACK);
-  if (!search.Ready()) return -1;
+  std::vector<std::unique_ptr<PieceSearch>> searches;
+  if (!BeginForms(&searches, forms, matchCase, wholeWord, pinyin, 3 * (size_t)stamp.Size / 2 + ENTRY_TABLE_SLACK))
+    return -1;
   int status = LOAD_OK;
   LONG count = 0;
   if (KeepDictionaryTable(fileName, &status, [&](const TABLE_RUN& run) {
         count = run.First + run.Count;
-        return search.Take(run);
+        for (auto& search : searches)
+          if (!search->Take(run)) return false;
+        return true;
       }) <= 0)
     return -1;
   onStatus(status);
-  return search.Answer((size_t)count, sink);
+  return AnswerForms(searches, (size_t)count, sink, firstAlone);
 }

@@ -40,3 +40,8 @@ int FindFormsThroughTableFile(const WCHAR* fileName, const std::vector<std::u16s
 // neither, when there was a table already or none could be made.
 int FindWhileKeepingTable(const WCHAR* fileName, const WCHAR* query, int matchCase, int wholeWord, int pinyin,
                           void (*onStatus)(int status), ResultSink sink);
+
+// The same for several forms of a query, as FindFormsThroughTableFile answers them.
+int FindFormsWhileKeepingTable(const WCHAR* fileName, const std::vector<std::u16string>& forms, int matchCase,
+                               int wholeWord, int pinyin, void (*onStatus)(int status), ResultSink sink,
+                               bool firstAlone = false);

@@ -203,12 +203,16 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
   //
   // Whether the typed text is the only form searched: for Chinese the script converter tells,
   // or without one the table of its keys, when converting would change nothing; -1 when
-  // neither can tell.
+  // neither can tell. Asked once.
+  int onlyTypedKnown = 2;
   auto onlyTyped = [&]() -> int {
-    if (pinyin) return 0;
-    if (!HasChineseUnits(text, lstrlenW(text))) return 1;
-    if (services.findsOnlyTyped) return services.findsOnlyTyped(text, pinyin, database);
-    return ConversionKeepsText(text, lstrlenW(text), database == 1 ? SCRIPT_TO_SIMPLIFIED : SCRIPT_TO_TRADITIONAL) ? 1 : -1;
+    if (onlyTypedKnown != 2) return onlyTypedKnown;
+    const int length = lstrlenW(text);
+    if (pinyin) onlyTypedKnown = 0;
+    else if (!HasChineseUnits(text, length)) onlyTypedKnown = 1;
+    else if (services.findsOnlyTyped) onlyTypedKnown = services.findsOnlyTyped(text, pinyin, database);
+    else onlyTypedKnown = ConversionKeepsText(text, length, database == 1 ? SCRIPT_TO_SIMPLIFIED : SCRIPT_TO_TRADITIONAL) ? 1 : -1;
+    return onlyTypedKnown;
   };
   int answered = -1;
   bool makeIndex = false;
@@ -251,16 +255,14 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
     };
     answered = lookUp();
     if (answered < 0) {
-      // A search while the table is kept lists no headwords and searches one form: best
-      // matches of Chinese wait for the index, those of several forms for the table.
-      if (!(best && (indexed || forms.size() > 1)))
-        answered = FindWhileKeepingTable(fileName, text, matchCase, wholeWord, pinyin, ReportDamage, sink);
-      if (answered >= 0) {
+      // A search while the table is kept lists no headwords: best matches of Chinese wait for
+      // the index.
+      if (!(best && indexed))
+        answered = FindFormsWhileKeepingTable(fileName, forms, matchCase, wholeWord, pinyin, ReportDamage, sink, firstAlone);
+      if (answered >= 0)
         makeIndex = indexed || latin;
-        if (answered == 0 && firstAlone && forms.size() > 1) answered = lookUp();  // the rewrites, in the table kept
-      } else if (indexed && KeepLookupIndex(fileName)) {
+      else if (indexed && KeepLookupIndex(fileName))
         answered = lookUp();
-      }
     }
     // PinYin as typed was searched in every form it has: nothing is left to hand over for.
     const bool allForms = firstAlone && answered >= 0;

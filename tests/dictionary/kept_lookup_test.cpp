@@ -315,7 +315,7 @@ TEST(TableSearch, PinyinAndItsRewritesReadThroughAsTheLoadedTableFindsThem)
   // huian is found as typed: hui an is not searched.
   lines.push_back(u"会 [huian1] /as typed/");
   lines.push_back(u"回 [hui1 an1] /rewritten/");
-  FolderWith(lines);
+  const std::string table = FolderWith(lines) + "cedict.gb.dat.table";
   LoadDictionary(u"cedict.gb.dat");
   ASSERT_EQ(LOAD_OK, LoadDictionaryStatus());
   int rewritten = 0;
@@ -337,6 +337,13 @@ TEST(TableSearch, PinyinAndItsRewritesReadThroughAsTheLoadedTableFindsThem)
       ASSERT_EQ(results ? 1 : 0, found) << std::string(typed, typed + 3);
       if (found) {
         EXPECT_TRUE(g_told == loaded) << std::string(typed, typed + 3) << " " << setting;
+      }
+      // The same while a new database's table is kept.
+      std::remove(table.c_str());
+      g_told.clear();
+      ASSERT_EQ(found, FindFormsWhileKeepingTable(u"cedict.gb.dat", forms, matchCase, wholeWord, 1, Status, Tell, true));
+      if (found) {
+        EXPECT_TRUE(g_told == loaded) << std::string(typed, typed + 3) << " " << setting << " kept";
       }
     }
   }
