@@ -34,38 +34,6 @@ int HeadwordRowText(const WCHAR* text, int length, WCHAR* out)
   return count;
 }
 
-int DefinitionRowText(const WCHAR* text, int length, WCHAR* out)
-{
-  int count = 0;
-  int slash = FindMarker(text, length, false);
-  int end = slash;
-  if (slash < length) {
-    // The definitions end at the first '#' after them.
-    end = slash + 1;
-    while (end < length && text[end] != u'#') end++;
-  }
-  int i = slash + 1;
-  // Leading notes such as "(surname) " are skipped; an unclosed one stays.
-  for (int group = 0; group < 2 && i < end && text[i] == u'('; group++) {
-    int close = i + 1;
-    while (close < end && text[close] != u')') close++;
-    if (close >= end) break;
-    i = close + 2 < end ? close + 2 : end;
-  }
-  // A definition that is a note and nothing else shows the note.
-  if (i >= end) i = slash + 1;
-  for (; i < end && count < ROW_TEXT_SIZE - 1; i++) {
-    if (text[i] == u'/') {
-      out[count++] = u',';
-      if (count < ROW_TEXT_SIZE - 1) out[count++] = u' ';
-    } else {
-      out[count++] = text[i];
-    }
-  }
-  out[count] = 0;
-  return count;
-}
-
 // The first unit c at from or after it before to; to when there is none.
 static const WCHAR* FindUnit(const WCHAR* from, const WCHAR* to, WCHAR c)
 {
@@ -78,6 +46,43 @@ static const WCHAR* FindUnit(const WCHAR* from, const WCHAR* to, WCHAR c)
 #endif
   while (from < to && *from != c) from++;
   return from;
+}
+
+// The definitions the right column shows: [*from, *end) of text, empty when there are none.
+static void DefinitionSpan(const WCHAR* text, int length, int* from, int* end)
+{
+  int slash = length > 1 ? (int)(FindUnit(text + 1, text + length, u'/') - text) : length;
+  if (slash >= length) {
+    *from = *end = length;
+    return;
+  }
+  // The definitions end at the first '#' after them.
+  *end = (int)(FindUnit(text + slash + 1, text + length, u'#') - text);
+  int i = slash + 1;
+  // Leading notes such as "(surname) " are skipped; an unclosed one stays.
+  for (int group = 0; group < 2 && i < *end && text[i] == u'('; group++) {
+    int close = (int)(FindUnit(text + i + 1, text + *end, u')') - text);
+    if (close >= *end) break;
+    i = close + 2 < *end ? close + 2 : *end;
+  }
+  // A definition that is a note and nothing else shows the note.
+  *from = i >= *end ? slash + 1 : i;
+}
+
+int DefinitionRowText(const WCHAR* text, int length, WCHAR* out)
+{
+  int count = 0, i, end;
+  DefinitionSpan(text, length, &i, &end);
+  for (; i < end && count < ROW_TEXT_SIZE - 1; i++) {
+    if (text[i] == u'/') {
+      out[count++] = u',';
+      if (count < ROW_TEXT_SIZE - 1) out[count++] = u' ';
+    } else {
+      out[count++] = text[i];
+    }
+  }
+  out[count] = 0;
+  return count;
 }
 
 // One unit in UTF-8 ('/' as ", " with slashes, counted); false at a surrogate.
@@ -137,17 +142,9 @@ int HeadwordRowUtf8(const WCHAR* text, int length, char* out)
 
 int DefinitionRowUtf8(const WCHAR* text, int length, char* out)
 {
-  // Where the definitions and the notes before them end, as DefinitionRowText finds them.
-  int slash = length > 1 ? (int)(FindUnit(text + 1, text + length, u'/') - text) : length;
-  if (slash >= length) return 0;
-  int end = (int)(FindUnit(text + slash + 1, text + length, u'#') - text);
-  int i = slash + 1;
-  for (int group = 0; group < 2 && i < end && text[i] == u'('; group++) {
-    int close = (int)(FindUnit(text + i + 1, text + end, u')') - text);
-    if (close >= end) break;
-    i = close + 2 < end ? close + 2 : end;
-  }
-  if (i >= end) i = slash + 1;
+  int i, end;
+  DefinitionSpan(text, length, &i, &end);
+  if (i >= end) return 0;
   // Each '/' becomes two units: a row that may reach the cut is left to DefinitionRowText.
   if (end - i >= ROW_TEXT_SIZE) return -1;
   int slashes = 0, size = Utf8Of(text + i, text + end, true, out, slashes);
