@@ -51,6 +51,7 @@ struct KeysFile {
   HANDLE file = INVALID_HANDLE_VALUE;
   KEYS_HEADER header;
   int current[2] = {-1, -1};  // -1 not yet checked, 0 stale, 1 as the stamps say
+  std::vector<uint64_t> pageHashes[2];  // of each direction's slot pages, read once
 };
 
 KeysFile g_keys;
@@ -113,16 +114,21 @@ bool Current(int direction)
 int Holds(int direction, uint64_t key)
 {
   const KEYS_DIRECTION& d = g_keys.header.Directions[direction];
+  std::vector<uint64_t>& hashes = g_keys.pageHashes[direction];
+  if (hashes.empty()) {
+    hashes.resize(SlotPages(d));
+    if (!ReadFileAt(g_keys.file, d.HashPage * (DWORD)kPage, hashes.data(), hashes.size() * sizeof(uint64_t))) {
+      hashes.clear();
+      return -1;
+    }
+  }
   const uint32_t perPage = (uint32_t)(kPage / sizeof(uint32_t)), mark = Mark(key);
   uint32_t slot = (uint32_t)(key >> 32) & (d.SlotCount - 1);
   uint32_t slots[kPage / sizeof(uint32_t)];
   for (uint32_t probed = 0; probed < d.SlotCount;) {
     const uint32_t page = slot / perPage;
-    uint64_t hash;
     const DWORD at = (d.HashPage + d.HashPages + page) * (DWORD)kPage;
-    if (!ReadFileAt(g_keys.file, d.HashPage * (DWORD)kPage + page * (DWORD)sizeof hash, &hash, sizeof hash) ||
-        !ReadFileAt(g_keys.file, at, slots, kPage) || XXH3_64bits(slots, kPage) != hash)
-      return -1;
+    if (!ReadFileAt(g_keys.file, at, slots, kPage) || XXH3_64bits(slots, kPage) != hashes[page]) return -1;
     for (; probed < d.SlotCount && slot / perPage == page; probed++, slot = (slot + 1) & (d.SlotCount - 1)) {
       if (slots[slot % perPage] == mark) return 1;
       if (slots[slot % perPage] == 0) return 0;

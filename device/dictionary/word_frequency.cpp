@@ -120,7 +120,9 @@ void Take()
   const char* first = g_size > 0 && g_text[0] == '#' ? LineEnd(g_text, textEnd) : textEnd;
   const char* second = first < textEnd ? first + 1 : textEnd;
   const char* secondEnd = second < textEnd ? LineEnd(second, textEnd) : textEnd;
-  if (secondEnd < textEnd) {
+  // Only a second line that may be a vouch ("# " and a number) is worth hashing the list for.
+  if (secondEnd < textEnd && secondEnd - second > 2 && second[0] == '#' && second[1] == ' ' && second[2] >= '0' &&
+      second[2] <= '9') {
     const char* lines = secondEnd + 1;
     unsigned long long count = 0;
     for (const char* digit = second + 2; digit < lines && *digit >= '0' && *digit <= '9' && count < (1ull << 40); digit++)
