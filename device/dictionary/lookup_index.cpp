@@ -19,7 +19,7 @@
 
 namespace {
 
-const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '7'};
+const char kMagic[8] = {'O', 'R', 'L', 'I', 'N', 'D', 'X', '8'};
 const size_t kPage = 4096;
 const size_t kUnits = 0x10000 - LOOKUP_INDEX_FIRST_UNIT;
 // The lists of three-unit pieces are kept by a hash of the piece: pieces that share a list
@@ -31,6 +31,9 @@ const size_t kBuckets = (size_t)1 << 16;
 const size_t kBroad = 128;
 // However small the table, this many are always read through the index.
 const size_t kFewest = 64;
+// A Latin list says where every this many-th of its entries starts, so that a lookup that
+// wants a few entries of a long list decodes the stretches that may hold them, not all of it.
+const size_t kSkipEvery = 64;
 
 // The file: this header, a hash of every 4 KiB of the body, then the body: a record of every
 // entry block (where it starts in the table's arena, in units, and a hash of it), where each
@@ -41,7 +44,9 @@ const size_t kFewest = 64;
 // holds (kBuckets), then the lists: for each bucket, the entries whose text holds a piece of
 // three units below LOOKUP_INDEX_FIRST_UNIT (case folded) that hashes to it, ascending, each
 // written as its distance from the one before less one, seven bits a byte (the high bit set on
-// all but the last). A lookup checks the header and the body's page hashes, then each page of
+// all but the last). Before each list's distances, for its entries kSkipEvery, 2 kSkipEvery
+// and so on, a LIST_SKIP: where that entry's distance starts and the entry before it, plus
+// one. A lookup checks the header and the body's page hashes, then each page of
 // the body as it first reads it, and each entry block it reads against its record or posting:
 // not the whole index, nor the pages of the table around the blocks.
 struct INDEX_HEADER {
@@ -58,6 +63,17 @@ struct INDEX_HEADER {
 };
 
 size_t Pages(uint64_t bytes) { return (size_t)((bytes + kPage - 1) / kPage); }
+
+// Where a Latin list's entry k kSkipEvery starts (k from 1 on): the byte of its distance,
+// counted from the list's first distance, and the entry before it plus one, from which that
+// distance is counted.
+struct LIST_SKIP {
+  uint32_t At;
+  uint32_t After;
+};
+
+// How many skips a list of count entries starts with.
+size_t SkipCount(size_t count) { return count > 0 ? (count - 1) / kSkipEvery : 0; }
 size_t Padded(size_t bytes) { return (bytes + 7) & ~(size_t)7; }
 
 struct ENTRY_RECORD {
@@ -115,10 +131,22 @@ BYTE* PutVarint(BYTE* at, uint32_t value)
 }
 
 // A bucket's list read entry by entry, ascending; a list that does not decode to entries below
-// the table's count is damaged.
+// the table's count, or whose skips lead anywhere but forward, is damaged.
 class ListCursor {
  public:
-  ListCursor(const BYTE* bytes, size_t size, size_t count) : bytes_(bytes), size_(size), count_(count) {}
+  ListCursor() = default;
+  // The list's bytes (its skips, then its distances), its number of entries and the table's.
+  ListCursor(const BYTE* bytes, size_t size, size_t entries, size_t count) : count_(count)
+  {
+    skips_ = SkipCount(entries);
+    if (size < skips_ * sizeof(LIST_SKIP)) {
+      Damaged();
+      return;
+    }
+    skip_ = bytes;
+    bytes_ = bytes + skips_ * sizeof(LIST_SKIP);
+    size_ = size - skips_ * sizeof(LIST_SKIP);
+  }
 
   // The next entry, or false at the end of the list or where it is damaged.
   bool Next(uint32_t* entry)
@@ -135,21 +163,56 @@ class ListCursor {
     if (next >= count_) return Damaged();
     *entry = (uint32_t)next;
     next_ = next + 1;
+    read_++;
     return true;
+  }
+
+  // Passes over entries that are all below wanted without decoding them, as far as the skips
+  // allow: the next entry is then still the first at or above wanted, or one before it.
+  void Toward(uint32_t wanted)
+  {
+    size_t from = read_ / kSkipEvery + 1, to = skips_;  // the skips ahead of the cursor
+    if (from > to || Skip(from).After > wanted) return;
+    while (from < to) {  // the last skip ahead whose entries before it are all below wanted
+      size_t middle = (from + to + 1) / 2;
+      if (Skip(middle).After <= wanted) {
+        from = middle;
+      } else {
+        to = middle - 1;
+      }
+    }
+    LIST_SKIP skip = Skip(from);
+    if (skip.At < at_ || skip.At >= size_ || skip.After < next_ || skip.After > count_) {
+      Damaged();
+      return;
+    }
+    at_ = skip.At;
+    next_ = skip.After;
+    read_ = from * kSkipEvery;
   }
 
   bool damaged() const { return damaged_; }
 
  private:
+  LIST_SKIP Skip(size_t k) const
+  {
+    LIST_SKIP skip;
+    memcpy(&skip, skip_ + (k - 1) * sizeof skip, sizeof skip);
+    return skip;
+  }
+
   bool Damaged()
   {
     damaged_ = true;
     at_ = size_;
+    skips_ = 0;
     return false;
   }
 
-  const BYTE* bytes_;
-  size_t size_, count_, at_ = 0;
+  const BYTE* skip_ = nullptr;
+  const BYTE* bytes_ = nullptr;
+  size_t size_ = 0, count_ = 0, at_ = 0, skips_ = 0;
+  size_t read_ = 0;  // entries decoded or passed over
   uint64_t next_ = 0;
   bool damaged_ = false;
 };
@@ -268,13 +331,13 @@ class IndexView {
   // The list of a Latin bucket, or false when the index says something impossible.
   bool LatinList(uint32_t bucket, ListCursor* list)
   {
-    uint32_t from, to;
-    if (bucket >= kBuckets || !Read(latinDirectory_ + bucket * sizeof(uint32_t), &from) ||
+    uint32_t from, to, entries;
+    if (!LatinCount(bucket, &entries) || !Read(latinDirectory_ + bucket * sizeof(uint32_t), &from) ||
         !Read(latinDirectory_ + (bucket + 1) * sizeof(uint32_t), &to) || from > to || to > latinBytes_ ||
         !Checked(latinLists_ + from, to - from))
       return false;
-    *list = ListCursor(body_ + latinLists_ + from, to - from, count_);
-    return true;
+    *list = ListCursor(body_ + latinLists_ + from, to - from, entries, count_);
+    return !list->damaged();
   }
 
  private:
@@ -486,7 +549,7 @@ bool LatinCandidates(IndexView& index, const WCHAR* query, int n, int m, size_t 
   if (*broad) return true;
   std::vector<uint32_t> found, holding, kept;
   for (const std::vector<size_t>& pieces : places) {
-    ListCursor list(nullptr, 0, 0);
+    ListCursor list;
     if (!index.LatinList(buckets[pieces[0]], &list)) return false;
     holding.clear();
     holding.reserve(counts[pieces[0]]);
@@ -498,6 +561,10 @@ bool LatinCandidates(IndexView& index, const WCHAR* query, int n, int m, size_t 
       uint32_t entry = 0;
       bool more = list.Next(&entry);
       for (uint32_t wanted : holding) {
+        if (more && entry < wanted) {
+          list.Toward(wanted);
+          more = list.Next(&entry);
+        }
         while (more && entry < wanted) more = list.Next(&entry);
         if (!more) break;
         if (entry == wanted) kept.push_back(wanted);
@@ -716,7 +783,7 @@ bool KeepLookupIndex(const WCHAR* fileName)
              const uint32_t bytes = (uint32_t)VarintBytes(distance);
              state.bytes += bytes;
              state.count++;
-             latinBytes += bytes;
+             latinBytes += bytes + (state.count > 1 && (state.count - 1) % kSkipEvery == 0 ? sizeof(LIST_SKIP) : 0);
              return true;
            });
   });
@@ -724,7 +791,8 @@ bool KeepLookupIndex(const WCHAR* fileName)
   // the first lookup of a new database, which makes the index, holds one part at a time.
   read = read && latinBytes < UINT32_MAX;  // the lists' offsets are 32 bits
   for (size_t u = 0; read && u < kUnits; u++) directory[u + 1] += directory[u];
-  for (size_t b = 0; read && b < kBuckets; b++) latin[b + 1] = latin[b] + buckets[b].bytes;
+  for (size_t b = 0; read && b < kBuckets; b++)
+    latin[b + 1] = latin[b] + (uint32_t)(SkipCount(buckets[b].count) * sizeof(LIST_SKIP)) + buckets[b].bytes;
   const size_t postingCount = directory[kUnits];
   const size_t chineseBytes = ChineseBytes(table.Count, postingCount);
   const size_t bodyBytes = BodyBytes(table.Count, postingCount, latinBytes);
@@ -771,13 +839,20 @@ bool KeepLookupIndex(const WCHAR* fileName)
     uint32_t* counts = reinterpret_cast<uint32_t*>(latinAt + latin.size() * sizeof(uint32_t));
     for (size_t b = 0; b < kBuckets; b++) {
       counts[b] = buckets[b].count;
-      buckets[b] = BUCKET_STATE{0, latin[b], 0};
+      buckets[b] = BUCKET_STATE{0, latin[b] + (uint32_t)(SkipCount(counts[b]) * sizeof(LIST_SKIP)), 0};
     }
     BYTE* lists = latinAt + (latin.size() + kBuckets) * sizeof(uint32_t);
     read = ReadTableThrough(file, table, false, [&](const TABLE_RUN& run) {
       return eachPiece(run, [&](BUCKET_STATE& state, uint32_t bucket, uint32_t distance) {
         if (state.bytes + VarintBytes(distance) > latin[bucket + 1]) return false;
+        if (state.count % kSkipEvery == 0 && state.count > 0) {
+          const size_t skips = SkipCount(counts[bucket]), k = state.count / kSkipEvery;
+          if (k > skips) return false;
+          const LIST_SKIP skip = {state.bytes - latin[bucket] - (uint32_t)(skips * sizeof skip), state.previous};
+          memcpy(lists + latin[bucket] + (k - 1) * sizeof skip, &skip, sizeof skip);
+        }
         state.bytes = (uint32_t)(PutVarint(lists + state.bytes, distance) - lists);
+        state.count++;
         return true;
       });
     });

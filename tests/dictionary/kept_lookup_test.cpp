@@ -121,6 +121,35 @@ TEST(LookupIndex, AnswersEveryChineseQueryAsTheWholeTable)
   EXPECT_EQ(0, Indexed(u"中 国", 0, 0));
 }
 
+// Looks a Latin query up through the index with every setting and expects what the whole table
+// says wherever the index answers; counts the lookups answered, those that found something and
+// those left to the table as too broad.
+struct LatinTally {
+  int answered = 0, found = 0, broad = 0;
+};
+void ExpectLatinAsTheWholeTable(const std::u16string& query, LatinTally* tally)
+{
+  for (int setting = 0; setting < 4; setting++) {
+    int matchCase = setting & 1, wholeWord = setting >> 1;
+    std::vector<Told> scanned = Scanned(query, matchCase, wholeWord);
+    int hits = 0;
+    for (const Told& told : scanned) hits += told.code >= 0;
+    g_status = -1;
+    int through = Indexed(query, matchCase, wholeWord);
+    ASSERT_NE(-1, through) << "the index was refused";
+    if (through == INDEX_TOO_BROAD) {
+      EXPECT_TRUE(g_told.empty());
+      tally->broad++;
+      continue;
+    }
+    tally->answered++;
+    tally->found += through;
+    EXPECT_EQ(hits > 0 ? 1 : 0, through);
+    EXPECT_EQ(LOAD_OK, g_status);  // told even when nothing is found
+    EXPECT_TRUE(through == 1 ? g_told == scanned : g_told.empty()) << "a query of " << query.size() << " units";
+  }
+}
+
 // Latin queries through the index's lists of three-unit pieces: words made of random letters,
 // so that most pieces are rare and the index answers most queries; each query a piece of an
 // entry's text, as it stands, with one unit changed (where the search accepts a mismatch and
@@ -143,7 +172,7 @@ TEST(LookupIndex, AnswersLatinQueriesAsTheWholeTable)
   LoadDictionary(u"cedict.gb.dat");
   EXPECT_EQ(-1, Indexed(u"abcde", 0, 0));  // no index yet
   KeepLookupIndex(u"cedict.gb.dat");
-  int answered = 0, found = 0, broad = 0;
+  LatinTally tally;
   for (int q = 0; q < 600; q++) {
     std::u16string text = EntryText((int)(random() % EntryTable.Count));
     size_t from = text.find(u'/') + 1, units = 3 + random() % 10;
@@ -151,30 +180,42 @@ TEST(LookupIndex, AnswersLatinQueriesAsTheWholeTable)
     std::u16string query = text.substr(from + random() % (text.size() - from - units + 1), units);
     if (q % 3 == 1) query[random() % units] = (char16_t)(u'a' + random() % 26);
     if (q % 5 == 2 && query[0] >= u'A') query[0] = (char16_t)(query[0] ^ 0x20);
-    for (int setting = 0; setting < 4; setting++) {
-      int matchCase = setting & 1, wholeWord = setting >> 1;
-      std::vector<Told> scanned = Scanned(query, matchCase, wholeWord);
-      int hits = 0;
-      for (const Told& told : scanned) hits += told.code >= 0;
-      g_status = -1;
-      int through = Indexed(query, matchCase, wholeWord);
-      ASSERT_NE(-1, through) << "the index was refused";
-      if (through == INDEX_TOO_BROAD) {
-        EXPECT_TRUE(g_told.empty());
-        broad++;
-        continue;
-      }
-      answered++;
-      found += through;
-      EXPECT_EQ(hits > 0 ? 1 : 0, through);
-      EXPECT_EQ(LOAD_OK, g_status);  // told even when nothing is found
-      EXPECT_TRUE(through == 1 ? g_told == scanned : g_told.empty()) << "a query of " << units << " units";
-    }
+    ExpectLatinAsTheWholeTable(query, &tally);
   }
-  EXPECT_GT(answered, 1500);
-  EXPECT_GT(found, 500);
+  EXPECT_GT(tally.answered, 1500);
+  EXPECT_GT(tally.found, 500);
   EXPECT_EQ(INDEX_TOO_BROAD, Indexed(u"zi4", 0, 0));  // every entry holds it
   EXPECT_EQ(0, Indexed(u"zi", 0, 0));                // two units: not for the index
+}
+
+// Long lists: every definition holds one of three common words (lists of some 1,300 entries) and
+// a rare one, so that a query of both reads a few entries of the common word's lists, which
+// the lookup passes through by the places the lists keep of every 64th entry.
+TEST(LookupIndex, AnswersQueriesOfRareAndCommonWordsAsTheWholeTable)
+{
+  std::mt19937 random(11);
+  const std::u16string common[] = {u"often", u"mostly", u"always"};
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 4000; i++) {
+    std::u16string rare;
+    for (int k = 4 + (int)(random() % 4); k > 0; k--) rare += (char16_t)(u'a' + random() % 26);
+    const std::u16string& word = common[random() % 3];
+    lines.push_back(u"中 [zhong1] /" + (i % 2 ? rare + u" " + word : word + u" " + rare) + u"/");
+  }
+  FolderWith(lines);
+  LoadDictionary(u"cedict.gb.dat");
+  KeepLookupIndex(u"cedict.gb.dat");
+  LatinTally tally;
+  for (int q = 0; q < 300; q++) {
+    std::u16string text = EntryText((int)(random() % EntryTable.Count));
+    size_t from = text.find(u'/') + 1, to = text.find(u'#', from), units = 9 + random() % 4;
+    if (to - from < units) continue;
+    std::u16string query = text.substr(from + random() % (to - from - units + 1), units);
+    if (q % 4 == 1) query[units - 1 - random() % 5] = (char16_t)(u'a' + random() % 26);
+    ExpectLatinAsTheWholeTable(query, &tally);
+  }
+  EXPECT_GT(tally.answered, 600);
+  EXPECT_GT(tally.found, 400);
 }
 
 TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
