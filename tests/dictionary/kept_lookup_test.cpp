@@ -14,6 +14,7 @@
 #include "device/dictionary/find_entries.h"
 #include "device/dictionary/lookup_index.h"
 #include "device/dictionary/pinyin_input.h"
+#include "device/dictionary/table_hash.h"
 #include "device/dictionary/table_search.h"
 #include "device/shell/program_folder.h"
 #include "tests/dictionary/dictionary_fixture.h"
@@ -216,6 +217,116 @@ TEST(LookupIndex, AnswersQueriesOfRareAndCommonWordsAsTheWholeTable)
   }
   EXPECT_GT(tally.answered, 600);
   EXPECT_GT(tally.found, 400);
+}
+
+uint64_t HashOfBytes(const BYTE* data, size_t bytes)
+{
+  TableHash hash;
+  TableHashReset(&hash);
+  TableHashUpdate(&hash, data, bytes);
+  return TableHashDigest(&hash);
+}
+
+// Vouches for an index file's body as it now stands, as a hostile writer could: the hash of
+// every 4 KiB page of its body, the hash of those, the header's own hash. The header: eight
+// bytes, nine numbers (the file's size the seventh, then the two hashes); the page hashes;
+// the body.
+void VouchForIndex(std::vector<BYTE>* index)
+{
+  const size_t header = 8 + 9 * 8, fileBytes = index->size();
+  size_t pages = 0;
+  while (header + (pages + 1) * 8 + pages * 4096 < fileBytes) pages++;
+  BYTE* hashes = index->data() + header;
+  const BYTE* body = hashes + pages * 8;
+  const size_t bodyBytes = fileBytes - header - pages * 8;
+  ASSERT_EQ(pages, (bodyBytes + 4095) / 4096);
+  for (size_t page = 0; page < pages; page++) {
+    uint64_t hash = HashOfBytes(body + page * 4096, std::min<size_t>(4096, bodyBytes - page * 4096));
+    memcpy(hashes + page * 8, &hash, 8);
+  }
+  uint64_t content = HashOfBytes(hashes, pages * 8);
+  memcpy(index->data() + 8 + 7 * 8, &content, 8);
+  uint64_t own = HashOfBytes(index->data(), 8 + 8 * 8);
+  memcpy(index->data() + 8 + 8 * 8, &own, 8);
+}
+
+// An index whose bytes were changed and whose hashes were made to match them is believed, but
+// never leads outside itself or the table: what a lookup through it finds is a part of what
+// the whole table finds, in the same order, or it is refused. Most changes fall on the long
+// Latin lists (the common words' pieces, some 300 entries each, each list starting with where
+// every 64th of its entries starts), the others anywhere in the body.
+TEST(LookupIndex, AnIndexChangedWithItsHashesLeadsOnlyToWhatTheTableHolds)
+{
+  std::mt19937 random(13);
+  const std::u16string common[] = {u"often",  u"mostly",  u"always", u"seldom", u"rarely",
+                                   u"hardly", u"usually", u"nearly", u"twice",  u"again"};
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 3000; i++) {
+    std::u16string rare;
+    for (int k = 4 + (int)(random() % 3); k > 0; k--) rare += (char16_t)(u'a' + random() % 26);
+    lines.push_back(std::u16string(1, (char16_t)(0x4E00 + i % 40)) + u"中 [zhong1] /" + rare + u" " +
+                    common[random() % 10] + u"/");
+  }
+  std::string folder = FolderWith(lines);
+  LoadDictionary(u"cedict.gb.dat");
+  KeepLookupIndex(u"cedict.gb.dat");
+  const std::string indexPath = folder + "cedict.gb.dat.table.index";
+  const std::vector<BYTE> good = ReadBytes(indexPath);
+  ASSERT_FALSE(good.empty());
+  // The Latin part ends the file: where each list starts (65,537 numbers), how many entries
+  // each holds (65,536), the lists (the header's sixth number of bytes).
+  uint64_t latinBytes = 0;
+  memcpy(&latinBytes, good.data() + 8 + 5 * 8, sizeof latinBytes);
+  const size_t lists = good.size() - (size_t)latinBytes, counts = lists - 65536 * 4, starts = counts - 65537 * 4;
+  std::vector<size_t> longLists;  // bucket numbers
+  for (size_t b = 0; b < 65536; b++) {
+    uint32_t count;
+    memcpy(&count, good.data() + counts + b * 4, 4);
+    if (count >= 64 && count <= 1500) longLists.push_back(b);
+  }
+  ASSERT_GE(longLists.size(), 9u);
+  int believed = 0, refused = 0;
+  for (int trial = 0; trial < 300; trial++) {
+    // The end of a rare word and the common one after it; a Chinese unit every entry holds;
+    // two, which some hold.
+    const std::u16string text = EntryText((int)(random() % EntryTable.Count));
+    const std::u16string queries[] = {text.substr(text.find(u' ', 13) - 2, text.find(u'#') - text.find(u' ', 13) + 2),
+                                      u"中", std::u16string(1, (char16_t)(0x4E00 + random() % 40)) + u"中"};
+    std::vector<BYTE> bad = good;
+    for (int changes = 1 + (int)(random() % 2); changes > 0; changes--) {
+      size_t at = 8 + 9 * 8 + random() % (lists - 80);
+      if (trial % 4) {
+        uint32_t from, to;
+        const size_t b = longLists[random() % longLists.size()];
+        memcpy(&from, good.data() + starts + b * 4, 4);
+        memcpy(&to, good.data() + starts + b * 4 + 4, 4);
+        at = lists + from + random() % (trial % 2 ? 64 : to - from);  // its skips, or anywhere in it
+      }
+      bad[at] = (BYTE)(trial % 3 ? bad[at] ^ (1 << (random() % 8)) : random());
+    }
+    VouchForIndex(&bad);
+    WriteBytes(indexPath, bad);
+    for (const std::u16string& query : queries) {
+      std::vector<Told> whole = Scanned(query, 0, 0);
+      int answer = Indexed(query, 0, 0);
+      refused += answer == -1;
+      if (answer != 1) {
+        EXPECT_TRUE(g_told.empty());
+        continue;
+      }
+      believed++;
+      // A subsequence of the whole table's results, ending as it does.
+      size_t k = 0;
+      for (const Told& told : g_told) {
+        if (told.code < 0) continue;
+        while (k < whole.size() && !(whole[k] == told)) k++;
+        ASSERT_LT(k, whole.size()) << "trial " << trial << ": entry " << told.code << " is not a result";
+      }
+      EXPECT_EQ(-1, g_told.back().code);
+    }
+  }
+  EXPECT_GT(believed, 600);
+  EXPECT_GT(refused, 5);  // some changes were read, and found impossible
 }
 
 TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
