@@ -349,9 +349,10 @@ class IndexView {
     return true;
   }
 
-  // Whether the body's bytes [at, at + bytes) lie on pages that match their hashes.
+  // Whether the body's bytes [at, at + bytes) lie inside it, on pages that match their hashes.
   bool Checked(size_t at, size_t bytes)
   {
+    if (at > bodyBytes_ || bytes > bodyBytes_ - at) return false;
     if (bytes == 0) return true;
     for (size_t page = at / kPage; page <= (at + bytes - 1) / kPage; page++) {
       if (checked_[page]) continue;
