@@ -417,13 +417,30 @@ class CandidateReader {
     // Units read in between rather than a read more: 8 KiB costs about what a read call does
     // (computer's 700 entries 4.69 -> 4.53 ms against 2 KiB; 32 KiB was slower again).
     const size_t gap = 4096;
-    entries->resize(count);
+    struct Span {
+      size_t begin, end, last;  // units of the arena; the extent after its last
+    };
+    std::vector<Span> spans;
+    std::vector<FILE_RANGE> ranges;
     for (size_t j = 0; j < count;) {
       size_t spanBegin = extents[j].begin, spanEnd = extents[j].end, last = j + 1;
       for (; last < count && extents[last].begin >= spanEnd && extents[last].begin - spanEnd <= gap &&
              extents[last].end - spanBegin <= kSpanUnits;
            last++)
         spanEnd = extents[last].end;
+      spans.push_back({spanBegin, spanEnd, last});
+      ranges.push_back({table_.ArenaOffset + spanBegin * sizeof(WCHAR), (spanEnd - spanBegin) * sizeof(WCHAR)});
+      j = last;
+    }
+    // A table not in memory (the system gives back the page cache of files left alone a
+    // while) is read from the disk, where each read waits for its own fetch: 80 µs apiece
+    // here, 26 ms for 中's 298 spans. Asked for all at once, the whole lookup of 中 takes
+    // about 10 ms instead of 20, computer 12 instead of 29.
+    if (spans.size() > 1) PrefetchFileRanges(file_, ranges.data(), (DWORD)ranges.size());
+    entries->resize(count);
+    size_t j = 0;
+    for (const Span& at : spans) {
+      const size_t spanBegin = at.begin, spanEnd = at.end, last = at.last;
       WCHAR* span = static_cast<WCHAR*>(store_.Data) + used_;
       size_t units = spanEnd - spanBegin;
       if (units > table_.ArenaUnits - used_ ||

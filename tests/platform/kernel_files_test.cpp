@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/file_faults.h"
 #include "platform/utf.h"
@@ -163,6 +168,60 @@ TEST_F(KernelFiles, InjectedFullDiskAndReadError) {
   EXPECT_FALSE(ReadFile(h, buffer, 6, &read, nullptr));
   EXPECT_EQ(read, 3u);
   CloseHandle(h);
+}
+
+// Ranges of a file the system has given back are asked of the disk together: a while after
+// the hint they are in memory again, without a read of them. A file in memory is left alone,
+// and what is read after the hint is the file.
+TEST_F(KernelFiles, PrefetchBringsBackTheRangesOfAFileNotInMemory) {
+  const std::string name = (dir_ / "ranges.bin").string();
+  const size_t page = (size_t)::sysconf(_SC_PAGESIZE), pages = 256;
+  std::string bytes(pages * page, '\0');
+  for (size_t i = 0; i < bytes.size(); i++) bytes[i] = (char)(i * 7 + i / 4093);
+  std::ofstream(name, std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size());
+  HANDLE h = CreateFileW(Path("ranges.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  const FILE_RANGE ranges[] = {{3 * page + 100, 2 * page}, {100 * page, 10}, {250 * page, 6 * page}};
+  EXPECT_TRUE(PrefetchFileRanges(h, ranges, 3));  // in memory: nothing asked
+
+  // Written back and dropped from memory (where the system allows it: not on a memory file
+  // system), then hinted.
+  int fd = ::open(name.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  ::fsync(fd);
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  void* view = ::mmap(nullptr, bytes.size(), PROT_READ, MAP_SHARED, fd, 0);
+  ASSERT_NE(view, MAP_FAILED);
+  std::vector<unsigned char> resident(pages);
+  auto inMemory = [&](size_t first, size_t last) {
+    ::mincore(view, bytes.size(), resident.data());
+    for (size_t p = first; p <= last; p++)
+      if (!(resident[p] & 1)) return false;
+    return true;
+  };
+  if (inMemory(0, pages - 1)) {
+    ::munmap(view, bytes.size());
+    ::close(fd);
+    CloseHandle(h);
+    GTEST_SKIP() << "this file system keeps the file in memory";
+  }
+  EXPECT_TRUE(PrefetchFileRanges(h, ranges, 3));
+  bool back = false;
+  for (int wait = 0; wait < 200 && !back; wait++) {
+    back = inMemory(3, 5) && inMemory(100, 100) && inMemory(250, 255);
+    if (!back) ::usleep(5000);
+  }
+  EXPECT_TRUE(back) << "the ranges are not in memory a second after the hint";
+  ::munmap(view, bytes.size());
+  ::close(fd);
+  char got[16];
+  DWORD read = 0;
+  OVERLAPPED at = {};
+  at.Offset = (DWORD)(250 * page + 3);
+  ASSERT_TRUE(ReadFile(h, got, sizeof got, &read, &at));
+  EXPECT_EQ(std::string(got, sizeof got), bytes.substr(250 * page + 3, sizeof got));
+  CloseHandle(h);
+  EXPECT_FALSE(PrefetchFileRanges(INVALID_HANDLE_VALUE, ranges, 3));
 }
 
 TEST(KernelModules, ProgramFileNameAndMissingLibrary) {
