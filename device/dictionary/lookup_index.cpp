@@ -63,6 +63,7 @@ struct INDEX_HEADER {
 };
 
 size_t Pages(uint64_t bytes) { return (size_t)((bytes + kPage - 1) / kPage); }
+size_t Padded(size_t bytes) { return (bytes + 7) & ~(size_t)7; }
 
 // Where a Latin list's entry k kSkipEvery starts (k from 1 on): the byte of its distance,
 // counted from the list's first distance, and the entry before it plus one, from which that
@@ -74,7 +75,6 @@ struct LIST_SKIP {
 
 // How many skips a list of count entries starts with.
 size_t SkipCount(size_t count) { return count > 0 ? (count - 1) / kSkipEvery : 0; }
-size_t Padded(size_t bytes) { return (bytes + 7) & ~(size_t)7; }
 
 struct ENTRY_RECORD {
   uint32_t Offset;  // in units from the start of the arena
@@ -168,7 +168,7 @@ class ListCursor {
   }
 
   // Passes over entries that are all below wanted without decoding them, as far as the skips
-  // allow: the next entry is then still the first at or above wanted, or one before it.
+  // allow: the first entry at or above wanted is then at most kSkipEvery entries ahead.
   void Toward(uint32_t wanted)
   {
     size_t from = read_ / kSkipEvery + 1, to = skips_;  // the skips ahead of the cursor
