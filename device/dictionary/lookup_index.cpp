@@ -328,11 +328,12 @@ class IndexView {
     return bucket < kBuckets && Read(latinCounts_ + bucket * sizeof(uint32_t), count) && *count <= count_;
   }
 
-  // The list of a Latin bucket, or false when the index says something impossible.
-  bool LatinList(uint32_t bucket, ListCursor* list)
+  // The list of a Latin bucket of entries entries (as LatinCount said), or false when the
+  // index says something impossible.
+  bool LatinList(uint32_t bucket, uint32_t entries, ListCursor* list)
   {
-    uint32_t from, to, entries;
-    if (!LatinCount(bucket, &entries) || !Read(latinDirectory_ + bucket * sizeof(uint32_t), &from) ||
+    uint32_t from, to;
+    if (bucket >= kBuckets || entries > count_ || !Read(latinDirectory_ + bucket * sizeof(uint32_t), &from) ||
         !Read(latinDirectory_ + (bucket + 1) * sizeof(uint32_t), &to) || from > to || to > latinBytes_ ||
         !Checked(latinLists_ + from, to - from))
       return false;
@@ -568,13 +569,13 @@ bool LatinCandidates(IndexView& index, const WCHAR* query, int n, int m, size_t 
   std::vector<uint32_t> found, holding, kept;
   for (const std::vector<size_t>& pieces : places) {
     ListCursor list;
-    if (!index.LatinList(buckets[pieces[0]], &list)) return false;
+    if (!index.LatinList(buckets[pieces[0]], counts[pieces[0]], &list)) return false;
     holding.clear();
     holding.reserve(counts[pieces[0]]);
     for (uint32_t entry; list.Next(&entry);) holding.push_back(entry);
     if (list.damaged() || holding.size() != counts[pieces[0]]) return false;
     for (size_t k = 1; k < pieces.size() && !holding.empty(); k++) {
-      if (!index.LatinList(buckets[pieces[k]], &list)) return false;
+      if (!index.LatinList(buckets[pieces[k]], counts[pieces[k]], &list)) return false;
       kept.clear();
       uint32_t entry = 0;
       bool more = list.Next(&entry);
@@ -790,27 +791,28 @@ bool KeepLookupIndex(const WCHAR* fileName)
     }
     return true;
   };
-  uint64_t latinBytes = 0;
   bool read = ReadTableThrough(file, table, false, [&](const TABLE_RUN& run) {
     return eachUnit(run,
                     [&directory](size_t u, uint32_t) {
                       directory[u + 1]++;
                       return true;
                     }) &&
-           eachPiece(run, [&latinBytes](BUCKET_STATE& state, uint32_t, uint32_t distance) {
-             const uint32_t bytes = (uint32_t)VarintBytes(distance);
-             state.bytes += bytes;
+           eachPiece(run, [](BUCKET_STATE& state, uint32_t, uint32_t distance) {
+             state.bytes += (uint32_t)VarintBytes(distance);
              state.count++;
-             latinBytes += bytes + (state.count > 1 && (state.count - 1) % kSkipEvery == 0 ? sizeof(LIST_SKIP) : 0);
              return true;
            });
   });
   // The two parts are made and written one after the other, each from a reading of its own:
   // the first lookup of a new database, which makes the index, holds one part at a time.
+  // Each list: its skips, then its distances.
+  uint64_t latinBytes = 0;
+  for (size_t b = 0; b < kBuckets; b++) {
+    latinBytes += SkipCount(buckets[b].count) * sizeof(LIST_SKIP) + buckets[b].bytes;
+    latin[b + 1] = (uint32_t)latinBytes;  // used only when all of them fit, below
+  }
   read = read && latinBytes < UINT32_MAX;  // the lists' offsets are 32 bits
   for (size_t u = 0; read && u < kUnits; u++) directory[u + 1] += directory[u];
-  for (size_t b = 0; read && b < kBuckets; b++)
-    latin[b + 1] = latin[b] + (uint32_t)(SkipCount(buckets[b].count) * sizeof(LIST_SKIP)) + buckets[b].bytes;
   const size_t postingCount = directory[kUnits];
   const size_t chineseBytes = ChineseBytes(table.Count, postingCount);
   const size_t bodyBytes = BodyBytes(table.Count, postingCount, latinBytes);
