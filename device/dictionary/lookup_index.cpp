@@ -217,13 +217,7 @@ class ListCursor {
   bool damaged_ = false;
 };
 
-uint64_t HashOf(const void* data, size_t bytes)
-{
-  TableHash hash;
-  TableHashReset(&hash);
-  TableHashUpdate(&hash, data, bytes);
-  return TableHashDigest(&hash);
-}
+uint64_t HashOf(const void* data, size_t bytes) { return TableHashOf(data, bytes); }
 
 uint64_t HeaderHash(const INDEX_HEADER& header) { return HashOf(&header, offsetof(INDEX_HEADER, HeaderHash)); }
 

@@ -53,13 +53,6 @@ uint64_t HeaderHash(const TABLE_HEADER& header)
   return XXH3_64bits(&header, offsetof(TABLE_HEADER, HeaderHash));
 }
 
-bool SameStamp(const DATABASE_STAMP& a, const DATABASE_STAMP& b)
-{
-  return a.Size == b.Size && a.Index == b.Index && a.Volume == b.Volume &&
-         a.Written.dwLowDateTime == b.Written.dwLowDateTime && a.Written.dwHighDateTime == b.Written.dwHighDateTime &&
-         a.Sample == b.Sample;
-}
-
 bool WriteAll(HANDLE file, const void* data, size_t bytes)
 {
   const BYTE* p = static_cast<const BYTE*>(data);
@@ -104,6 +97,13 @@ bool CheckEntries(TableHash* hash, const ENTRY_MARKS* marks, size_t count, const
 }
 
 }  // namespace
+
+bool SameStamp(const DATABASE_STAMP& a, const DATABASE_STAMP& b)
+{
+  return a.Size == b.Size && a.Index == b.Index && a.Volume == b.Volume &&
+         a.Written.dwLowDateTime == b.Written.dwLowDateTime && a.Written.dwHighDateTime == b.Written.dwHighDateTime &&
+         a.Sample == b.Sample;
+}
 
 BOOL StampDatabase(HANDLE file, DWORD size, DATABASE_STAMP* stamp)
 {

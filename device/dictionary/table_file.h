@@ -46,6 +46,8 @@ struct TABLE_MAPPING {
 
 // Takes the stamp of the open database of size bytes; leaves its file pointer at 0.
 BOOL StampDatabase(HANDLE file, DWORD size, DATABASE_STAMP* stamp);
+// Whether two stamps are of the same file as it was.
+bool SameStamp(const DATABASE_STAMP& a, const DATABASE_STAMP& b);
 
 // The whole open file, mapped read-only (each page read in when first touched with onDemand,
 // else all at once); null when it cannot be. UnmapViewOfFile frees it.

@@ -29,3 +29,11 @@ uint64_t TableHashDigest(const TableHash* hash)
 {
   return XXH3_64bits_digest(reinterpret_cast<const XXH3_state_t*>(hash->State));
 }
+
+uint64_t TableHashOf(const void* data, size_t bytes)
+{
+  TableHash hash;
+  TableHashReset(&hash);
+  TableHashUpdate(&hash, data, bytes);
+  return TableHashDigest(&hash);
+}

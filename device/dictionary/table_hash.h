@@ -12,3 +12,5 @@ struct TableHash {
 void TableHashReset(TableHash* hash);
 void TableHashUpdate(TableHash* hash, const void* data, size_t bytes);
 uint64_t TableHashDigest(const TableHash* hash);
+// The hash of bytes alone.
+uint64_t TableHashOf(const void* data, size_t bytes);

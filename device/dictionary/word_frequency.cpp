@@ -10,6 +10,7 @@
 #endif
 
 #include "device/dictionary/large_block.h"
+#include "device/dictionary/table_file.h"
 #include "device/dictionary/table_hash.h"
 #include "device/shell/program_folder.h"
 
@@ -23,6 +24,7 @@ struct Word {
 };
 
 bool g_loaded = false;
+bool g_fromText = false;  // the list in use was given as text, not read from its file
 int g_generation = 0;
 // The list in use: a text given (tests) or the file's bytes, read into a block of its own.
 std::string g_given;
@@ -158,6 +160,7 @@ HANDLE OpenList()
 void ReadFile()
 {
   g_loaded = true;
+  g_fromText = false;
   g_given.clear();
   FreeLargeBlock(&g_fileText);
   g_text = "";
@@ -192,7 +195,7 @@ void SetWordFrequencyText(const char* text, size_t size)
   g_given.assign(text ? text : "", text ? size : 0);
   g_text = g_given.data();
   g_size = g_given.size();
-  g_loaded = text != nullptr;
+  g_loaded = g_fromText = text != nullptr;
   Take();
 }
 
@@ -207,6 +210,18 @@ std::string WordFrequencyVouch(const char* lines, size_t size, size_t count)
   int length = std::snprintf(text, sizeof text, "# %zu words in byte order, xxh3 %016llx\n", count,
                              (unsigned long long)TableHashDigest(&hash));
   return std::string(text, (size_t)length);
+}
+
+bool StampWordFrequencyList(DATABASE_STAMP* stamp)
+{
+  if (g_loaded && g_fromText) return false;
+  HANDLE file = OpenList();
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD high = 0;
+  const DWORD size = GetFileSize(file, &high);
+  const bool stamped = size != INVALID_FILE_SIZE && high == 0 && StampDatabase(file, size, stamp);
+  CloseHandle(file);
+  return stamped;
 }
 
 int WordFrequencyGeneration()

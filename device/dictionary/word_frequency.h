@@ -9,6 +9,8 @@
 
 #include "platform/windows.h"
 
+struct DATABASE_STAMP;
+
 #define WORD_FREQUENCY_FILE_NAME u"wordfreq.txt"
 // Reading stops here: a larger file is used up to its last whole line before it.
 #define WORD_FREQUENCY_READ_LIMIT (8 * 1024 * 1024)
@@ -36,3 +38,8 @@ int WordFrequencyCount();
 
 // Changes whenever another list is taken, so that counts kept elsewhere can be dropped.
 int WordFrequencyGeneration();
+
+// The stamp (table_file.h) of the list file WordFrequency reads, or would read on its first
+// question, without reading it: for counts kept from it (headword_counts.h). False when there
+// is none, or the list in use was given as text.
+bool StampWordFrequencyList(DATABASE_STAMP* stamp);

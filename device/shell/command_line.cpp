@@ -7,6 +7,7 @@
 
 #include "device/dictionary/database.h"
 #include "device/dictionary/find_entries.h"
+#include "device/dictionary/headword_counts.h"
 #include "device/dictionary/lookup_index.h"
 #include "device/dictionary/pinyin_input.h"
 #include "device/dictionary/script_convert.h"
@@ -216,6 +217,7 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
   };
   int answered = -1;
   bool makeIndex = false;
+  bool makeCounts = false;  // best matches ordered without kept headword counts: kept once the results are out
   const bool best = parsed.Has(kBest);
   const int indexKind = text && !pinyin ? IndexAnswers(text, wholeWord) : 0;
   const bool indexed = indexKind == INDEX_CHINESE, latin = indexKind == INDEX_LATIN;
@@ -276,9 +278,20 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
       }
     }
     if (answered == 0 && !typedOnly && !allForms) answered = -1;  // the other forms need the table
-    if (best && answered >= 0 && !EndBestMatches()) {
-      free(text);
-      return Fail("not enough memory to order the results", nullptr);
+    if (best && answered >= 0) {
+      // Each result's headword count from the counts kept beside the table, when they hold:
+      // else the word-frequency list is read and searched for each.
+      HEADWORD_COUNTS counts;
+      const bool counted = answered > 0 && OpenHeadwordCounts(fileName, &counts);
+      UseHeadwordCounts(counted ? counts.Counts : nullptr, counted ? counts.Count : 0);
+      const bool ordered = EndBestMatches();
+      UseHeadwordCounts(nullptr, 0);
+      if (counted) CloseHeadwordCounts(&counts);
+      if (!ordered) {
+        free(text);
+        return Fail("not enough memory to order the results", nullptr);
+      }
+      makeCounts = answered > 0 && !counted;
     }
   }
   if (answered < 0) {
@@ -297,5 +310,6 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
     FreeDictionary();  // done with: the index is made from the kept table's file, read in pieces
     KeepLookupIndex(fileName);
   }
+  if (makeCounts) KeepHeadwordCounts(fileName);
   return ResultCount > 0 ? 0 : 1;
 }

@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "device/dictionary/table_hash.h"
 #include "tests/dictionary/dictionary_fixture.h"
 
 namespace {
@@ -138,6 +140,52 @@ TEST_F(CommandLine, LookupsThroughTheKeptFilesPrintTheSame)
   EXPECT_EQ("0\t中国 \tChina\n", Lookup({"--query", "中国", "--folder", folder}).out);
   EXPECT_EQ("0\t中国 \tChina\n2\t中国人 \tChinese person\n", Lookup({"--query", "china", "--folder", folder}).out);
   EXPECT_EQ("2\t中国人 \tChinese person\n0\t中国 \tChina\n", Lookup({"--query", "chin", "--best", "--folder", folder}).out);
+}
+
+// Best matches are ordered by headword counts kept beside the table once a lookup has made
+// them from the word list; they are believed only for the list and the table as they are now,
+// and only whole.
+TEST_F(CommandLine, KeptHeadwordCountsFollowTheWordListAndTheTable)
+{
+  const std::string list = folder + "wordfreq.txt", counts = folder + "cedict.gb.dat.table.freq";
+  const auto write = [](const std::string& path, const char* text) {
+    FILE* file = fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    fputs(text, file);
+    fclose(file);
+  };
+  const std::vector<std::string> chin = {"--query", "chin", "--best", "--folder", folder};
+  const std::string personFirst = "2\t中国人 \tChinese person\n0\t中国 \tChina\n";
+  const std::string chinaFirst = "0\t中国 \tChina\n2\t中国人 \tChinese person\n";
+  write(list, "中国\t10\n中国人\t100\n");
+  EXPECT_EQ(personFirst, Lookup(chin).out);  // keeps the table, then the counts
+  ASSERT_EQ(0, access(counts.c_str(), R_OK));
+  EXPECT_EQ(personFirst, Lookup(chin).out);
+  write(list, "中国\t100\n中国人\t10\n");  // the same size
+  EXPECT_EQ(chinaFirst, Lookup(chin).out);
+  EXPECT_EQ(chinaFirst, Lookup(chin).out);  // from counts made again
+
+  // The counts say what orders the results: 中国人 made the more common, hash and all...
+  std::vector<BYTE> kept = ReadBytes(counts);
+  const size_t header = kept.size() - 4 * 4, hashAt = header - 8;
+  ASSERT_GT(kept.size(), 4 * 4 + 8u);
+  const uint32_t often = 1000;
+  memcpy(&kept[header + 2 * 4], &often, sizeof often);
+  std::vector<BYTE> damaged = kept;
+  const uint64_t hash = TableHashOf(&kept[header], kept.size() - header);
+  memcpy(&kept[hashAt], &hash, sizeof hash);
+  WriteBytes(counts, kept);
+  EXPECT_EQ(personFirst, Lookup(chin).out);
+  // ...and only whole,
+  WriteBytes(counts, damaged);
+  EXPECT_EQ(chinaFirst, Lookup(chin).out);
+  // and only for the table they were made from: the same words in another order.
+  EXPECT_EQ(chinaFirst, Lookup(chin).out);
+  WriteBytes(folder + "cedict.gb.dat",
+             DictionaryImage({u"中国人 [zhong1 guo2 ren2] /Chinese person/", u"王 [Wang2] /(surname) Wang/king/",
+                              u"中国 [zhong1 guo2] /China/", u"吃 [chi1] /to eat/to consume/"}));
+  EXPECT_EQ("2\t中国 \tChina\n0\t中国人 \tChinese person\n", Lookup(chin).out);
+  EXPECT_EQ("2\t中国 \tChina\n0\t中国人 \tChinese person\n", Lookup(chin).out);
 }
 
 TEST_F(CommandLine, WordListIsPrintedAsTheExportWritesIt)

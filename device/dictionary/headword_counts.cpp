@@ -1,0 +1,112 @@
+#include "device/dictionary/headword_counts.h"
+
+#include <cstring>
+#include <vector>
+
+#include "device/dictionary/best_match.h"
+#include "device/dictionary/table_file.h"
+#include "device/dictionary/table_hash.h"
+#include "device/dictionary/table_reader.h"
+#include "device/dictionary/word_frequency.h"
+
+namespace {
+
+const char kMagic[8] = {'O', 'R', 'L', 'F', 'R', 'E', 'Q', '1'};
+
+// The file: this header, then a 32-bit count for every entry of the table, in entry order.
+struct COUNTS_HEADER {
+  char Magic[8];
+  uint64_t TableHeaderHash;
+  uint64_t TableFileBytes;
+  uint64_t Count;
+  DATABASE_STAMP List;   // of the word-frequency list the counts were taken from
+  uint64_t ContentHash;  // of the counts
+};
+static_assert(sizeof(COUNTS_HEADER) == 80, "the counts start 4-byte aligned, right after the header");
+
+// The database's stamp and the paths of its table and of the counts kept beside it.
+bool Locate(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PATH], WCHAR countsPath[MAX_PATH])
+{
+  if (!LocateKeptTable(fileName, stamp, tablePath)) return false;
+  lstrcpyW(countsPath, tablePath);
+  lstrcatW(countsPath, u".freq");
+  return true;
+}
+
+}  // namespace
+
+bool OpenHeadwordCounts(const WCHAR* fileName, HEADWORD_COUNTS* counts)
+{
+  *counts = HEADWORD_COUNTS{};
+  DATABASE_STAMP stamp, list;
+  WCHAR tablePath[MAX_PATH], countsPath[MAX_PATH];
+  if (!Locate(fileName, &stamp, tablePath, countsPath) || !StampWordFrequencyList(&list)) return false;
+  TABLE_VIEW table;
+  HANDLE tableFile = OpenTableView(tablePath, stamp, &table);
+  if (tableFile == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(tableFile);
+  HANDLE file = CreateFileW(countsPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD high = 0;
+  const DWORD bytes = GetFileSize(file, &high);
+  const bool fits = bytes != INVALID_FILE_SIZE && high == 0 &&
+                    (uint64_t)bytes == sizeof(COUNTS_HEADER) + (uint64_t)table.Count * sizeof(uint32_t);
+  const BYTE* view = fits ? MapWholeFile(file, true) : nullptr;
+  CloseHandle(file);
+  if (!view) return false;
+  COUNTS_HEADER header;
+  memcpy(&header, view, sizeof header);
+  if (memcmp(header.Magic, kMagic, sizeof kMagic) != 0 || header.TableHeaderHash != table.HeaderHash ||
+      header.TableFileBytes != table.FileBytes || header.Count != table.Count || !SameStamp(header.List, list) ||
+      TableHashOf(view + sizeof header, bytes - sizeof header) != header.ContentHash) {
+    UnmapViewOfFile(view);
+    return false;
+  }
+  counts->View = view;
+  counts->Counts = reinterpret_cast<const uint32_t*>(view + sizeof header);
+  counts->Count = table.Count;
+  return true;
+}
+
+void CloseHeadwordCounts(HEADWORD_COUNTS* counts)
+{
+  if (counts->View) UnmapViewOfFile(counts->View);
+  *counts = HEADWORD_COUNTS{};
+}
+
+bool KeepHeadwordCounts(const WCHAR* fileName)
+{
+  HEADWORD_COUNTS kept;
+  if (OpenHeadwordCounts(fileName, &kept)) {
+    CloseHeadwordCounts(&kept);
+    return false;
+  }
+  DATABASE_STAMP stamp, list, after;
+  WCHAR tablePath[MAX_PATH], countsPath[MAX_PATH];
+  if (!Locate(fileName, &stamp, tablePath, countsPath) || !StampWordFrequencyList(&list)) return false;
+  TABLE_VIEW table;
+  HANDLE file = OpenTableView(tablePath, stamp, &table);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  // The list this process may have read before its stamp was taken is read again: the counts
+  // must be the stamped file's.
+  SetWordFrequencyText(nullptr, 0);
+  std::vector<uint32_t> values(table.Count);
+  bool read = ReadTableThrough(file, table, false, [&values](const TABLE_RUN& run) {
+    for (int k = 0; k < run.Count; k++) values[(size_t)run.First + k] = HeadwordFrequency(run.Blocks[k]);
+    return true;
+  });
+  CloseHandle(file);
+  // A list changed while it was read leaves nothing: the counts might be of neither version.
+  if (!read || !StampWordFrequencyList(&after) || !SameStamp(list, after)) return false;
+  COUNTS_HEADER header;
+  memset(&header, 0, sizeof header);
+  memcpy(header.Magic, kMagic, sizeof kMagic);
+  header.TableHeaderHash = table.HeaderHash;
+  header.TableFileBytes = table.FileBytes;
+  header.Count = table.Count;
+  header.List = list;
+  header.ContentHash = TableHashOf(values.data(), values.size() * sizeof(uint32_t));
+  const FILE_PART parts[] = {{&header, sizeof header}, {values.data(), values.size() * sizeof(uint32_t)}};
+  return WriteFileInPlace(countsPath, parts, 2);
+}
