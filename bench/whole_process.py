@@ -241,7 +241,7 @@ def main():
     for q in QUERIES:
         print(f"  {q:<12}{mib_and_ratio(peaks[q], size)} the file")
 
-    print("\nwith best matches first (--best: the results ordered, the word-frequency list read), ours:")
+    print("\nwith best matches first (--best: the results ordered by tier and by how common each headword is), ours:")
     for q in BEST:
         label = q + " " * (12 - len(q) - sum(1 for c in q if ord(c) > 0x2E80))
         print(f"  {label}{median(('best', q), 0):6.1f} ms elapsed {median(('best', q), 1):6.1f} ms processor   "

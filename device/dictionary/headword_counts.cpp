@@ -16,9 +16,7 @@ const char kMagic[8] = {'O', 'R', 'L', 'F', 'R', 'E', 'Q', '1'};
 // The file: this header, then a 32-bit count for every entry of the table, in entry order.
 struct COUNTS_HEADER {
   char Magic[8];
-  uint64_t TableHeaderHash;
-  uint64_t TableFileBytes;
-  uint64_t Count;
+  TABLE_TIE Table;
   DATABASE_STAMP List;   // of the word-frequency list the counts were taken from
   uint64_t ContentHash;  // of the counts
 };
@@ -57,8 +55,7 @@ bool OpenHeadwordCounts(const WCHAR* fileName, HEADWORD_COUNTS* counts)
   if (!view) return false;
   COUNTS_HEADER header;
   memcpy(&header, view, sizeof header);
-  if (memcmp(header.Magic, kMagic, sizeof kMagic) != 0 || header.TableHeaderHash != table.HeaderHash ||
-      header.TableFileBytes != table.FileBytes || header.Count != table.Count || !SameStamp(header.List, list) ||
+  if (memcmp(header.Magic, kMagic, sizeof kMagic) != 0 || !TiedTo(header.Table, table) || !SameStamp(header.List, list) ||
       TableHashOf(view + sizeof header, bytes - sizeof header) != header.ContentHash) {
     UnmapViewOfFile(view);
     return false;
@@ -102,9 +99,7 @@ bool KeepHeadwordCounts(const WCHAR* fileName)
   COUNTS_HEADER header;
   memset(&header, 0, sizeof header);
   memcpy(header.Magic, kMagic, sizeof kMagic);
-  header.TableHeaderHash = table.HeaderHash;
-  header.TableFileBytes = table.FileBytes;
-  header.Count = table.Count;
+  header.Table = TieOf(table);
   header.List = list;
   header.ContentHash = TableHashOf(values.data(), values.size() * sizeof(uint32_t));
   const FILE_PART parts[] = {{&header, sizeof header}, {values.data(), values.size() * sizeof(uint32_t)}};

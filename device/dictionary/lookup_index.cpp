@@ -51,9 +51,7 @@ const size_t kSkipEvery = 64;
 // not the whole index, nor the pages of the table around the blocks.
 struct INDEX_HEADER {
   char Magic[8];
-  uint64_t TableHeaderHash;
-  uint64_t TableFileBytes;
-  uint64_t Count;
+  TABLE_TIE Table;
   uint64_t ArenaUnits;
   uint64_t PostingCount;
   uint64_t LatinBytes;
@@ -266,8 +264,7 @@ class IndexView {
     memcpy(&header, bytes_, sizeof header);
     count_ = table.Count;
     bool sound = memcmp(header.Magic, kMagic, sizeof kMagic) == 0 && header.HeaderHash == HeaderHash(header) &&
-                 header.TableHeaderHash == table.HeaderHash && header.TableFileBytes == table.FileBytes &&
-                 header.Count == table.Count && header.ArenaUnits == table.ArenaUnits &&
+                 TiedTo(header.Table, table) && header.ArenaUnits == table.ArenaUnits &&
                  header.FileBytes == fileBytes && header.PostingCount <= fileBytes / sizeof(uint32_t) &&
                  header.LatinBytes <= fileBytes &&
                  IndexBytes(count_, (size_t)header.PostingCount, (size_t)header.LatinBytes) == fileBytes;
@@ -527,9 +524,9 @@ bool LatinLooksBroad(const WCHAR* indexPath, const WCHAR* query, int n, int m)
   INDEX_HEADER header;
   std::vector<uint32_t> counts((size_t)n - 2);
   bool read = ReadFileAt(file, 0, &header, sizeof header) && memcmp(header.Magic, kMagic, sizeof kMagic) == 0 &&
-              header.Count < UINT32_MAX && header.PostingCount < UINT32_MAX;
+              header.Table.Count < UINT32_MAX && header.PostingCount < UINT32_MAX;
   if (read) {
-    const size_t body = BodyBytes((size_t)header.Count, (size_t)header.PostingCount, 0);
+    const size_t body = BodyBytes((size_t)header.Table.Count, (size_t)header.PostingCount, 0);
     const uint64_t countsAt = sizeof header + Pages(body + header.LatinBytes) * sizeof(uint64_t) + body -
                               kBuckets * sizeof(uint32_t);
     for (int i = 0; read && i + 2 < n; i++) {
@@ -539,7 +536,7 @@ bool LatinLooksBroad(const WCHAR* indexPath, const WCHAR* query, int n, int m)
   }
   CloseHandle(file);
   std::vector<std::vector<size_t>> places;
-  return read && !LatinPlaces(counts, n, m, (size_t)header.Count / kBroad + kFewest, &places);
+  return read && !LatinPlaces(counts, n, m, (size_t)header.Table.Count / kBroad + kFewest, &places);
 }
 
 // The entries that may hold a window the search accepts for the Latin query: a window
@@ -884,9 +881,7 @@ bool KeepLookupIndex(const WCHAR* fileName)
   INDEX_HEADER header;
   memset(&header, 0, sizeof header);
   memcpy(header.Magic, kMagic, sizeof kMagic);
-  header.TableHeaderHash = table.HeaderHash;
-  header.TableFileBytes = table.FileBytes;
-  header.Count = table.Count;
+  header.Table = TieOf(table);
   header.ArenaUnits = table.ArenaUnits;
   header.PostingCount = postingCount;
   header.LatinBytes = latinBytes;

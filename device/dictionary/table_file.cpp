@@ -241,6 +241,13 @@ HANDLE OpenDatabase(const WCHAR* fileName, DWORD* size, DATABASE_STAMP* stamp, W
   return file;
 }
 
+TABLE_TIE TieOf(const TABLE_VIEW& table) { return TABLE_TIE{table.HeaderHash, table.FileBytes, table.Count}; }
+
+bool TiedTo(const TABLE_TIE& tie, const TABLE_VIEW& table)
+{
+  return tie.HeaderHash == table.HeaderHash && tie.FileBytes == table.FileBytes && tie.Count == table.Count;
+}
+
 bool LocateKeptTable(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PATH])
 {
   DWORD size;

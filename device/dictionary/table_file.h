@@ -79,6 +79,16 @@ struct TABLE_VIEW {
   WCHAR Name[WORD_LIST_NAME_UNITS];
 };
 
+// Which kept table a file made from it belongs to, as that file's header keeps it: the table's
+// header hash (which covers the hash of its content), its size and its number of entries.
+struct TABLE_TIE {
+  uint64_t HeaderHash;
+  uint64_t FileBytes;
+  uint64_t Count;
+};
+TABLE_TIE TieOf(const TABLE_VIEW& table);
+bool TiedTo(const TABLE_TIE& tie, const TABLE_VIEW& table);
+
 // Checks the header of the table at tablePath, for a reader that reads the file through: the
 // open file with view's sizes, counts, status, hashes and name set, or INVALID_HANDLE_VALUE.
 HANDLE OpenTableView(const WCHAR* tablePath, const DATABASE_STAMP& stamp, TABLE_VIEW* view);
