@@ -55,8 +55,8 @@ bool OpenHeadwordCounts(const WCHAR* fileName, HEADWORD_COUNTS* counts)
   if (!view) return false;
   COUNTS_HEADER header;
   memcpy(&header, view, sizeof header);
-  if (memcmp(header.Magic, kMagic, sizeof kMagic) != 0 || !TiedTo(header.Table, table) || !SameStamp(header.List, list) ||
-      TableHashOf(view + sizeof header, bytes - sizeof header) != header.ContentHash) {
+  if (memcmp(header.Magic, kMagic, sizeof kMagic) != 0 || !TiedTo(header.Table, table) ||
+      !SameStamp(header.List, list) || TableHashOf(view + sizeof header, bytes - sizeof header) != header.ContentHash) {
     UnmapViewOfFile(view);
     return false;
   }
@@ -85,6 +85,12 @@ bool KeepHeadwordCounts(const WCHAR* fileName)
   TABLE_VIEW table;
   HANDLE file = OpenTableView(tablePath, stamp, &table);
   if (file == INVALID_HANDLE_VALUE) return false;
+  // Begun before the work: a folder that cannot be written costs a lookup nothing more.
+  FILE_IN_PLACE place;
+  if (!BeginFileInPlace(countsPath, &place)) {
+    CloseHandle(file);
+    return false;
+  }
   // The list this process may have read before its stamp was taken is read again: the counts
   // must be the stamped file's.
   SetWordFrequencyText(nullptr, 0);
@@ -95,13 +101,14 @@ bool KeepHeadwordCounts(const WCHAR* fileName)
   });
   CloseHandle(file);
   // A list changed while it was read leaves nothing: the counts might be of neither version.
-  if (!read || !StampWordFrequencyList(&after) || !SameStamp(list, after)) return false;
+  read = read && StampWordFrequencyList(&after) && SameStamp(list, after);
   COUNTS_HEADER header;
   memset(&header, 0, sizeof header);
   memcpy(header.Magic, kMagic, sizeof kMagic);
   header.Table = TieOf(table);
   header.List = list;
   header.ContentHash = TableHashOf(values.data(), values.size() * sizeof(uint32_t));
-  const FILE_PART parts[] = {{&header, sizeof header}, {values.data(), values.size() * sizeof(uint32_t)}};
-  return WriteFileInPlace(countsPath, parts, 2);
+  read = read && WriteFileAt(place.File, 0, &header, sizeof header) &&
+         WriteFileAt(place.File, sizeof header, values.data(), values.size() * sizeof(uint32_t));
+  return FinishFileInPlace(&place, read);
 }

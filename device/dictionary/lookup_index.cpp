@@ -215,9 +215,7 @@ class ListCursor {
   bool damaged_ = false;
 };
 
-uint64_t HashOf(const void* data, size_t bytes) { return TableHashOf(data, bytes); }
-
-uint64_t HeaderHash(const INDEX_HEADER& header) { return HashOf(&header, offsetof(INDEX_HEADER, HeaderHash)); }
+uint64_t HeaderHash(const INDEX_HEADER& header) { return TableHashOf(&header, offsetof(INDEX_HEADER, HeaderHash)); }
 
 uint32_t BlockHash(const WCHAR* block, size_t units) { return (uint32_t)XXH3_64bits(block, units * sizeof(WCHAR)); }
 
@@ -227,7 +225,7 @@ std::vector<uint64_t> PageHashesOf(const BYTE* bytes, size_t size)
   std::vector<uint64_t> hashes(Pages(size));
   for (size_t page = 0; page < hashes.size(); page++) {
     size_t at = page * kPage;
-    hashes[page] = HashOf(bytes + at, size - at < kPage ? size - at : kPage);
+    hashes[page] = TableHashOf(bytes + at, size - at < kPage ? size - at : kPage);
   }
   return hashes;
 }
@@ -274,7 +272,7 @@ class IndexView {
       bodyBytes_ = BodyBytes(count_, postingCount_, latinBytes_);
       ownHashes_ = reinterpret_cast<const uint64_t*>(bytes_ + sizeof header);
       body_ = bytes_ + sizeof header + Pages(bodyBytes_) * sizeof(uint64_t);
-      sound = HashOf(ownHashes_, Pages(bodyBytes_) * sizeof(uint64_t)) == header.ContentHash;
+      sound = TableHashOf(ownHashes_, Pages(bodyBytes_) * sizeof(uint64_t)) == header.ContentHash;
     }
     if (sound) {
       checked_.assign(Pages(bodyBytes_), 0);
@@ -349,7 +347,8 @@ class IndexView {
     for (size_t page = at / kPage; page <= (at + bytes - 1) / kPage; page++) {
       if (checked_[page]) continue;
       size_t from = page * kPage;
-      if (HashOf(body_ + from, bodyBytes_ - from < kPage ? bodyBytes_ - from : kPage) != ownHashes_[page]) return false;
+      if (TableHashOf(body_ + from, bodyBytes_ - from < kPage ? bodyBytes_ - from : kPage) != ownHashes_[page])
+        return false;
       checked_[page] = 1;
     }
     return true;
@@ -731,6 +730,12 @@ bool KeepLookupIndex(const WCHAR* fileName)
     CloseHandle(file);
     return false;
   }
+  // Begun before the work: a folder that cannot be written costs a lookup nothing more.
+  FILE_IN_PLACE place;
+  if (!BeginFileInPlace(indexPath, &place)) {
+    CloseHandle(file);
+    return false;
+  }
 
   // Made from the table file read through twice (a mapping of it would hold it all in memory
   // at once): counting, then placing straight into the index's body. Each time it must be the
@@ -809,9 +814,6 @@ bool KeepLookupIndex(const WCHAR* fileName)
   const size_t bodyBytes = BodyBytes(table.Count, postingCount, latinBytes);
   const size_t bodyAt = sizeof(INDEX_HEADER) + Pages(bodyBytes) * sizeof(uint64_t);
   std::vector<uint64_t> ownHashes;
-  FILE_IN_PLACE place;
-  read = read && BeginFileInPlace(indexPath, &place);
-  const bool begun = read;
   LARGE_BLOCK part = {};
   if (read && AllocLargeBlock(&part, chineseBytes)) {
     BYTE* bytes = static_cast<BYTE*>(part.Data);
@@ -886,9 +888,9 @@ bool KeepLookupIndex(const WCHAR* fileName)
   header.PostingCount = postingCount;
   header.LatinBytes = latinBytes;
   header.FileBytes = IndexBytes(table.Count, postingCount, latinBytes);
-  header.ContentHash = HashOf(ownHashes.data(), ownHashes.size() * sizeof(uint64_t));
+  header.ContentHash = TableHashOf(ownHashes.data(), ownHashes.size() * sizeof(uint64_t));
   header.HeaderHash = HeaderHash(header);
   read = read && ownHashes.size() == Pages(bodyBytes) && WriteFileAt(place.File, 0, &header, sizeof header) &&
          WriteFileAt(place.File, sizeof header, ownHashes.data(), ownHashes.size() * sizeof(uint64_t));
-  return begun && FinishFileInPlace(&place, read);
+  return FinishFileInPlace(&place, read);
 }

@@ -219,14 +219,6 @@ TEST(LookupIndex, AnswersQueriesOfRareAndCommonWordsAsTheWholeTable)
   EXPECT_GT(tally.found, 400);
 }
 
-uint64_t HashOfBytes(const BYTE* data, size_t bytes)
-{
-  TableHash hash;
-  TableHashReset(&hash);
-  TableHashUpdate(&hash, data, bytes);
-  return TableHashDigest(&hash);
-}
-
 // Vouches for an index file's body as it now stands, as a hostile writer could: the hash of
 // every 4 KiB page of its body, the hash of those, the header's own hash. The header: eight
 // bytes, nine numbers (the file's size the seventh, then the two hashes); the page hashes;
@@ -241,12 +233,12 @@ void VouchForIndex(std::vector<BYTE>* index)
   const size_t bodyBytes = fileBytes - header - pages * 8;
   ASSERT_EQ(pages, (bodyBytes + 4095) / 4096);
   for (size_t page = 0; page < pages; page++) {
-    uint64_t hash = HashOfBytes(body + page * 4096, std::min<size_t>(4096, bodyBytes - page * 4096));
+    uint64_t hash = TableHashOf(body + page * 4096, std::min<size_t>(4096, bodyBytes - page * 4096));
     memcpy(hashes + page * 8, &hash, 8);
   }
-  uint64_t content = HashOfBytes(hashes, pages * 8);
+  uint64_t content = TableHashOf(hashes, pages * 8);
   memcpy(index->data() + 8 + 7 * 8, &content, 8);
-  uint64_t own = HashOfBytes(index->data(), 8 + 8 * 8);
+  uint64_t own = TableHashOf(index->data(), 8 + 8 * 8);
   memcpy(index->data() + 8 + 8 * 8, &own, 8);
 }
 
