@@ -45,14 +45,13 @@ int FindsOnlyTyped(const WCHAR* query, int pinyin, int database);
 // receives what FindEntries would hand it over the whole table, from copies of the results'
 // texts. EndBestMatches returns false, having handed on nothing, when a copy could not be kept
 // (no memory).
-// (These five are in kept_best_matches.cpp.)
+// EndBestMatches takes each result's frequency from counts[entry] (headword_counts.h) when
+// they are given for a table of count entries, instead of asking the word-frequency list.
+// (These four are in kept_best_matches.cpp.)
 int BestMatchForms(const WCHAR* query, int pinyin, std::vector<std::u16string>* forms);
 void BeginBestMatches(const std::vector<std::u16string>& forms, int matchCase, int pinyin, ResultSink sink);
 void BestMatchSink(int code, int length, const WCHAR* text);
-bool EndBestMatches();
-// EndBestMatches takes each result's frequency from counts[entry] (headword_counts.h) while
-// they are given, instead of asking the word-frequency list; null: the list is asked.
-void UseHeadwordCounts(const uint32_t* counts, size_t count);
+bool EndBestMatches(const uint32_t* counts = nullptr, size_t count = 0);
 
 // Whether text holds a unit from U+2E80 on; text with A to Z folded unless matchCase.
 bool HasChineseUnits(const WCHAR* text, int length);

@@ -37,13 +37,6 @@ std::vector<int> g_bestEntries;
 std::vector<char> g_bestSeen;  // by entry, once there is more than one form
 EntryCopies g_bestBlocks;
 bool g_bestLost;  // a copy could not be kept
-const uint32_t* g_counts;  // each entry's headword count, when kept counts are given
-size_t g_countCount;
-
-unsigned Frequency(int entry, const DictionaryEntry* block)
-{
-  return (size_t)entry < g_countCount ? g_counts[entry] : HeadwordFrequency(block);
-}
 
 }  // namespace
 
@@ -90,13 +83,7 @@ void BestMatchSink(int code, int length, const WCHAR* text)
     g_bestLost = true;
 }
 
-void UseHeadwordCounts(const uint32_t* counts, size_t count)
-{
-  g_counts = counts;
-  g_countCount = counts ? count : 0;
-}
-
-bool EndBestMatches()
+bool EndBestMatches(const uint32_t* counts, size_t count)
 {
   if (g_bestLost) {
     g_bestBlocks.Clear();
@@ -108,8 +95,9 @@ bool EndBestMatches()
   matches.reserve(g_bestEntries.size());
   for (size_t k = 0; k < g_bestEntries.size(); k++) {
     const DictionaryEntry* block = g_bestBlocks.Copy(k);
-    matches.push_back({(int)k, 0, (int)k, BlockMatchTier(block, folded, g_bestMatchCase, g_bestPinyin),
-                       Frequency(g_bestEntries[k], block)});
+    const size_t entry = (size_t)g_bestEntries[k];
+    const unsigned frequency = counts && entry < count ? counts[entry] : HeadwordFrequency(block);
+    matches.push_back({(int)k, 0, (int)k, BlockMatchTier(block, folded, g_bestMatchCase, g_bestPinyin), frequency});
   }
   SortBestMatches(&matches);
   for (const BestMatch& m : matches) {

@@ -283,9 +283,7 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
       // else the word-frequency list is read and searched for each.
       HEADWORD_COUNTS counts;
       const bool counted = answered > 0 && OpenHeadwordCounts(fileName, &counts);
-      UseHeadwordCounts(counted ? counts.Counts : nullptr, counted ? counts.Count : 0);
-      const bool ordered = EndBestMatches();
-      UseHeadwordCounts(nullptr, 0);
+      const bool ordered = counted ? EndBestMatches(counts.Counts, counts.Count) : EndBestMatches();
       if (counted) CloseHeadwordCounts(&counts);
       if (!ordered) {
         free(text);
