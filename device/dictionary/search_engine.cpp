@@ -232,12 +232,11 @@ static void SetProbes(const Scan* s, CandidateProbes* probes)
     at[2] = n - 2;
     at[3] = n - 1;
     probes1 = 4;
-  } else {  // one mismatch anywhere (6 or 7 units): the first three or the last three are exact
-    probes->shape = SHAPE_TRIPLES;
-    for (int k = 0; k < 3; k++) {
-      at[k] = k;
-      at[3 + k] = n - 3 + k;
-    }
+  } else {  // one mismatch anywhere (6 or 7 units): it breaks one pair at most of the
+            // first two units, the next two and the last two
+    probes->shape = SHAPE_PAIRS;
+    const int pairs[6] = {0, 1, 2, 3, n - 2, n - 1};
+    for (int k = 0; k < 6; k++) at[k] = pairs[k];
     probes1 = 6;
   }
   for (int k = 0; k < 6; k++) {

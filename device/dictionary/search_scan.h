@@ -11,16 +11,16 @@
 // on a lower-case letter accepts both cases.
 //
 // First test, on every position, by shape: SHAPE_ONE P0; SHAPE_TWO P0 & P1;
-// SHAPE_THREE P0 & P1 & P2; SHAPE_AND_OR P0 & P1 & (P2 | P3); SHAPE_TRIPLES
-// (P0 & P1 & P2) | (P3 & P4 & P5). Second test, where the first passed: at
-// least needed of the counted probes hold, and with boundary set the unit after
-// the window (x[boundary]) or the one before it (x[-1]) is a space,
-// punctuation or one of U+3014..U+3016.
+// SHAPE_THREE P0 & P1 & P2; SHAPE_AND_OR P0 & P1 & (P2 | P3); SHAPE_PAIRS two
+// at least of the pairs P0 & P1, P2 & P3 and P4 & P5. Second test, where the
+// first passed: at least needed of the counted probes hold, and with boundary
+// set the unit after the window (x[boundary]) or the one before it (x[-1]) is a
+// space, punctuation or one of U+3014..U+3016.
 #define SHAPE_ONE 1
 #define SHAPE_TWO 2
 #define SHAPE_THREE 3
 #define SHAPE_AND_OR 4
-#define SHAPE_TRIPLES 6
+#define SHAPE_PAIRS 6
 
 struct CandidateProbes {
   int shape;

@@ -19,10 +19,11 @@ const WCHAR* ScanCandidatesPortable(const CandidateProbes* probes, const WCHAR* 
       case SHAPE_AND_OR:
         hit = Holds(probes, x, 0) && Holds(probes, x, 1) && (Holds(probes, x, 2) || Holds(probes, x, 3));
         break;
-      default:
-        hit = (Holds(probes, x, 0) && Holds(probes, x, 1) && Holds(probes, x, 2)) ||
-              (Holds(probes, x, 3) && Holds(probes, x, 4) && Holds(probes, x, 5));
+      default: {
+        const bool a = Holds(probes, x, 0) && Holds(probes, x, 1), b = Holds(probes, x, 2) && Holds(probes, x, 3);
+        hit = (a && b) || ((a || b) && Holds(probes, x, 4) && Holds(probes, x, 5));
         break;
+      }
     }
     if (!hit) continue;
     if (n == capacity) break;

@@ -62,15 +62,18 @@ ORLEND_SSE2 static const WCHAR* ScanSse2(const CandidateProbes* p, const WCHAR* 
     if (n > capacity - 8) break;
     __m128i hit = Holds128(x, p->offset[0], p->orMask[0], p->value[0]);
     if constexpr (Shape >= SHAPE_TWO) hit = _mm_and_si128(hit, Holds128(x, p->offset[1], p->orMask[1], p->value[1]));
-    if constexpr (Shape == SHAPE_THREE || Shape == SHAPE_TRIPLES)
+    if constexpr (Shape == SHAPE_THREE)
       hit = _mm_and_si128(hit, Holds128(x, p->offset[2], p->orMask[2], p->value[2]));
     if constexpr (Shape == SHAPE_AND_OR)
       hit = _mm_and_si128(hit, _mm_or_si128(Holds128(x, p->offset[2], p->orMask[2], p->value[2]),
                                             Holds128(x, p->offset[3], p->orMask[3], p->value[3])));
-    if constexpr (Shape == SHAPE_TRIPLES)
-      hit = _mm_or_si128(hit, _mm_and_si128(_mm_and_si128(Holds128(x, p->offset[3], p->orMask[3], p->value[3]),
-                                                           Holds128(x, p->offset[4], p->orMask[4], p->value[4])),
-                                            Holds128(x, p->offset[5], p->orMask[5], p->value[5])));
+    if constexpr (Shape == SHAPE_PAIRS) {
+      __m128i b = _mm_and_si128(Holds128(x, p->offset[2], p->orMask[2], p->value[2]),
+                                Holds128(x, p->offset[3], p->orMask[3], p->value[3]));
+      __m128i c = _mm_and_si128(Holds128(x, p->offset[4], p->orMask[4], p->value[4]),
+                                Holds128(x, p->offset[5], p->orMask[5], p->value[5]));
+      hit = _mm_or_si128(_mm_and_si128(hit, b), _mm_and_si128(c, _mm_or_si128(hit, b)));
+    }
     unsigned bits = (unsigned)_mm_movemask_epi8(hit) & UNIT_BITS_128;
     if (!bits) continue;
     if (second) bits &= SecondTest128(p, x);
@@ -92,7 +95,7 @@ ORLEND_SSE2 static const WCHAR* ScanSse2Any(const CandidateProbes* p, const WCHA
     case SHAPE_TWO: return ScanSse2<SHAPE_TWO>(p, from, to, out, count, capacity);
     case SHAPE_THREE: return ScanSse2<SHAPE_THREE>(p, from, to, out, count, capacity);
     case SHAPE_AND_OR: return ScanSse2<SHAPE_AND_OR>(p, from, to, out, count, capacity);
-    default: return ScanSse2<SHAPE_TRIPLES>(p, from, to, out, count, capacity);
+    default: return ScanSse2<SHAPE_PAIRS>(p, from, to, out, count, capacity);
   }
 }
 
@@ -148,16 +151,18 @@ ORLEND_AVX2 static const WCHAR* ScanAvx2(const CandidateProbes* p, const WCHAR* 
     __m256i hit = Holds256(x, p->offset[0], p->orMask[0], p->value[0]);
     if constexpr (Shape >= SHAPE_TWO)
       hit = _mm256_and_si256(hit, Holds256(x, p->offset[1], p->orMask[1], p->value[1]));
-    if constexpr (Shape == SHAPE_THREE || Shape == SHAPE_TRIPLES)
+    if constexpr (Shape == SHAPE_THREE)
       hit = _mm256_and_si256(hit, Holds256(x, p->offset[2], p->orMask[2], p->value[2]));
     if constexpr (Shape == SHAPE_AND_OR)
       hit = _mm256_and_si256(hit, _mm256_or_si256(Holds256(x, p->offset[2], p->orMask[2], p->value[2]),
                                                   Holds256(x, p->offset[3], p->orMask[3], p->value[3])));
-    if constexpr (Shape == SHAPE_TRIPLES)
-      hit = _mm256_or_si256(
-          hit, _mm256_and_si256(_mm256_and_si256(Holds256(x, p->offset[3], p->orMask[3], p->value[3]),
-                                                 Holds256(x, p->offset[4], p->orMask[4], p->value[4])),
-                                Holds256(x, p->offset[5], p->orMask[5], p->value[5])));
+    if constexpr (Shape == SHAPE_PAIRS) {
+      __m256i b = _mm256_and_si256(Holds256(x, p->offset[2], p->orMask[2], p->value[2]),
+                                   Holds256(x, p->offset[3], p->orMask[3], p->value[3]));
+      __m256i c = _mm256_and_si256(Holds256(x, p->offset[4], p->orMask[4], p->value[4]),
+                                   Holds256(x, p->offset[5], p->orMask[5], p->value[5]));
+      hit = _mm256_or_si256(_mm256_and_si256(hit, b), _mm256_and_si256(c, _mm256_or_si256(hit, b)));
+    }
     unsigned bits = (unsigned)_mm256_movemask_epi8(hit) & UNIT_BITS_256;
     if (!bits) continue;
     if (second) bits &= SecondTest256(p, x);
@@ -179,7 +184,7 @@ ORLEND_AVX2 static const WCHAR* ScanAvx2Any(const CandidateProbes* p, const WCHA
     case SHAPE_TWO: return ScanAvx2<SHAPE_TWO>(p, from, to, out, count, capacity);
     case SHAPE_THREE: return ScanAvx2<SHAPE_THREE>(p, from, to, out, count, capacity);
     case SHAPE_AND_OR: return ScanAvx2<SHAPE_AND_OR>(p, from, to, out, count, capacity);
-    default: return ScanAvx2<SHAPE_TRIPLES>(p, from, to, out, count, capacity);
+    default: return ScanAvx2<SHAPE_PAIRS>(p, from, to, out, count, capacity);
   }
 }
 
