@@ -1,4 +1,4 @@
-// A kept table's file read through once, 64 KiB at a time, never held whole: each piece's
+// A kept table's file read through once, 256 KiB at a time, never held whole: each piece's
 // whole entry blocks are handed on while they are in the processor's cache, and the block a
 // piece cuts off is carried in front of the next one. Every block is checked as it is walked
 // (inside the arena, its zero in place, and its marks inside it when they are kept), and the
