@@ -130,20 +130,26 @@ int SenseTier(const Parts& p, const std::u16string& q, int matchCase)
   // The query is folded already; the text may hold the capital.
   WCHAR capital = !matchCase && first >= u'a' && first <= u'z' ? (WCHAR)(first - 32) : first;
   const WCHAR starts[4] = {first, capital, first, capital};
-  int last = p.sensesEnd - n + 1;
-  for (int i = FindUnits(t, p.senses, last, starts); i < last; i = FindUnits(t, i + 1, last, starts)) {
-    if (!Same(t + i, n, q, matchCase)) continue;
-    if ((i > 0 && IsWordUnit(t[i - 1])) || (i + n < p.length && IsWordUnit(t[i + n]))) continue;
-    bool main = i < firstEnd;
-    int start = i, end = i + n;
-    while (start > p.senses && t[start - 1] != u'/') start--;
-    while (end < p.sensesEnd && t[end] != u'/' && t[end] != u';') end++;
-    TrimSense(t, &start, &end);
-    if (end == i + n && (start == i || (start + 3 == i && t[start] == u't' && t[start + 1] == u'o' && t[start + 2] == u' ')))
-      best = std::min(best, main ? TIER_EXACT : TIER_EXACT_LATER);
-    else
-      best = std::min(best, main ? TIER_WHOLE_WORD : TIER_WHOLE_WORD_LATER);
-    if (best == TIER_EXACT) break;
+  const int last = p.sensesEnd - n + 1;
+  // The places of the query's first unit, 64 at a time: each run of units looked at once.
+  for (int from = p.senses; from < last; from += 64) {
+    const size_t count = last - from < 64 ? (size_t)(last - from) : 64;
+    for (uint64_t places = MarkerMask(t + from, count, starts); places; places &= places - 1) {
+      const int i = from + __builtin_ctzll(places);
+      if (!Same(t + i, n, q, matchCase)) continue;
+      if ((i > 0 && IsWordUnit(t[i - 1])) || (i + n < p.length && IsWordUnit(t[i + n]))) continue;
+      bool main = i < firstEnd;
+      int start = i, end = i + n;
+      while (start > p.senses && t[start - 1] != u'/') start--;
+      while (end < p.sensesEnd && t[end] != u'/' && t[end] != u';') end++;
+      TrimSense(t, &start, &end);
+      if (end == i + n &&
+          (start == i || (start + 3 == i && t[start] == u't' && t[start + 1] == u'o' && t[start + 2] == u' ')))
+        best = std::min(best, main ? TIER_EXACT : TIER_EXACT_LATER);
+      else
+        best = std::min(best, main ? TIER_WHOLE_WORD : TIER_WHOLE_WORD_LATER);
+      if (best == TIER_EXACT) return best;
+    }
   }
   return best;
 }
