@@ -31,18 +31,10 @@ bool Locate(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PA
   return true;
 }
 
-}  // namespace
-
-bool OpenHeadwordCounts(const WCHAR* fileName, HEADWORD_COUNTS* counts)
+// Maps the counts at countsPath when they belong to table and to the list of stamp list.
+bool MapCounts(const WCHAR* countsPath, const TABLE_VIEW& table, const DATABASE_STAMP& list, HEADWORD_COUNTS* counts)
 {
   *counts = HEADWORD_COUNTS{};
-  DATABASE_STAMP stamp, list;
-  WCHAR tablePath[MAX_PATH], countsPath[MAX_PATH];
-  if (!Locate(fileName, &stamp, tablePath, countsPath) || !StampWordFrequencyList(&list)) return false;
-  TABLE_VIEW table;
-  HANDLE tableFile = OpenTableView(tablePath, stamp, &table);
-  if (tableFile == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(tableFile);
   HANDLE file = CreateFileW(countsPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                             nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -66,6 +58,30 @@ bool OpenHeadwordCounts(const WCHAR* fileName, HEADWORD_COUNTS* counts)
   return true;
 }
 
+// The kept table's file, its header checked, with the counts' path and the list's stamp;
+// INVALID_HANDLE_VALUE when there is no table or no list file.
+HANDLE OpenTableAndList(const WCHAR* fileName, TABLE_VIEW* table, WCHAR countsPath[MAX_PATH], DATABASE_STAMP* list)
+{
+  DATABASE_STAMP stamp;
+  WCHAR tablePath[MAX_PATH];
+  if (!Locate(fileName, &stamp, tablePath, countsPath) || !StampWordFrequencyList(list)) return INVALID_HANDLE_VALUE;
+  return OpenTableView(tablePath, stamp, table);
+}
+
+}  // namespace
+
+bool OpenHeadwordCounts(const WCHAR* fileName, HEADWORD_COUNTS* counts)
+{
+  *counts = HEADWORD_COUNTS{};
+  TABLE_VIEW table;
+  WCHAR countsPath[MAX_PATH];
+  DATABASE_STAMP list;
+  HANDLE tableFile = OpenTableAndList(fileName, &table, countsPath, &list);
+  if (tableFile == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(tableFile);
+  return MapCounts(countsPath, table, list, counts);
+}
+
 void CloseHeadwordCounts(HEADWORD_COUNTS* counts)
 {
   if (counts->View) UnmapViewOfFile(counts->View);
@@ -74,17 +90,17 @@ void CloseHeadwordCounts(HEADWORD_COUNTS* counts)
 
 bool KeepHeadwordCounts(const WCHAR* fileName)
 {
+  TABLE_VIEW table;
+  WCHAR countsPath[MAX_PATH];
+  DATABASE_STAMP list, after;
+  HANDLE file = OpenTableAndList(fileName, &table, countsPath, &list);
+  if (file == INVALID_HANDLE_VALUE) return false;
   HEADWORD_COUNTS kept;
-  if (OpenHeadwordCounts(fileName, &kept)) {
+  if (MapCounts(countsPath, table, list, &kept)) {  // another process made them meanwhile
     CloseHeadwordCounts(&kept);
+    CloseHandle(file);
     return false;
   }
-  DATABASE_STAMP stamp, list, after;
-  WCHAR tablePath[MAX_PATH], countsPath[MAX_PATH];
-  if (!Locate(fileName, &stamp, tablePath, countsPath) || !StampWordFrequencyList(&list)) return false;
-  TABLE_VIEW table;
-  HANDLE file = OpenTableView(tablePath, stamp, &table);
-  if (file == INVALID_HANDLE_VALUE) return false;
   // Begun before the work: a folder that cannot be written costs a lookup nothing more.
   FILE_IN_PLACE place;
   if (!BeginFileInPlace(countsPath, &place)) {

@@ -36,7 +36,10 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
   LARGE_BLOCK buffer = {};
   std::unique_ptr<LARGE_BLOCK, void (*)(LARGE_BLOCK*)> freeBuffer(&buffer, FreeLargeBlock);
   std::unique_ptr<const DictionaryEntry*[]> run(new (std::nothrow) const DictionaryEntry*[kRunEntries]);
-  if (!run || !AllocLargeBlock(&buffer, kHugePage)) return false;
+  // A table smaller than a piece takes only the room it needs, and no huge page.
+  const size_t pieceUnits = table.ArenaUnits < kPieceUnits ? table.ArenaUnits : kPieceUnits;
+  const size_t bufferBytes = (kCarryUnits + pieceUnits + kTailUnits) * sizeof(WCHAR);
+  if (!run || !AllocLargeBlock(&buffer, pieceUnits < kPieceUnits ? bufferBytes : kHugePage)) return false;
   WCHAR* piece = static_cast<WCHAR*>(buffer.Data) + kCarryUnits;
 
   // The marks (after the entry blocks in the file), kept for the walk when asked for, read
@@ -60,7 +63,7 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
   size_t read = 0, walked = 0, entry = 0;  // arena units read and walked; entries walked
   WCHAR* from = piece;                     // the first unit not walked
   while (read < table.ArenaUnits) {
-    size_t units = table.ArenaUnits - read < kPieceUnits ? table.ArenaUnits - read : kPieceUnits;
+    size_t units = table.ArenaUnits - read < pieceUnits ? table.ArenaUnits - read : pieceUnits;
     if (!ReadFileAt(file, (DWORD)(table.ArenaOffset + read * sizeof(WCHAR)), piece, units * sizeof(WCHAR))) return false;
     read += units;
     WCHAR* to = piece + units;
@@ -104,7 +107,7 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
   // The padding after the slack, then the marks: hashed from the copy kept, or read and hashed.
   const size_t readTo = withMarks ? table.MarksOffset : table.FileBytes;
   for (size_t done = arenaEnd; done < readTo;) {
-    size_t bytes = readTo - done < kPieceUnits * sizeof(WCHAR) ? readTo - done : kPieceUnits * sizeof(WCHAR);
+    size_t bytes = readTo - done < pieceUnits * sizeof(WCHAR) ? readTo - done : pieceUnits * sizeof(WCHAR);
     if (!ReadFileAt(file, (DWORD)done, piece, bytes)) return false;
     TableHashUpdate(&hash, piece, bytes);
     done += bytes;

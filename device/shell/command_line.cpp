@@ -281,10 +281,10 @@ int RunQueryCommand(const cli::Parsed& parsed, const LookupServices& services)
     if (best && answered >= 0) {
       // Each result's headword count from the counts kept beside the table, when they hold:
       // else the word-frequency list is read and searched for each.
-      HEADWORD_COUNTS counts;
+      HEADWORD_COUNTS counts{};
       const bool counted = answered > 0 && OpenHeadwordCounts(fileName, &counts);
-      const bool ordered = counted ? EndBestMatches(counts.Counts, counts.Count) : EndBestMatches();
-      if (counted) CloseHeadwordCounts(&counts);
+      const bool ordered = EndBestMatches(counts.Counts, counts.Count);
+      CloseHeadwordCounts(&counts);
       if (!ordered) {
         free(text);
         return Fail("not enough memory to order the results", nullptr);
