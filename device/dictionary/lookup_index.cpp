@@ -429,7 +429,7 @@ class IndexView {
     return true;
   }
 
-  static const size_t kScratch = 256 << 10;
+  static constexpr size_t kScratch = 256 << 10;
 
   HANDLE file_ = INVALID_HANDLE_VALUE;
   LARGE_BLOCK store_ = {};
@@ -442,11 +442,11 @@ class IndexView {
   size_t directory_ = 0, postings_ = 0, latinDirectory_ = 0, latinCounts_ = 0, latinLists_ = 0;  // where they start in the body
 };
 
-// The candidates' entry blocks, read from the table's file into one block as large as the
-// table's (touched only as far as the reads reach), and each checked: its extent from its
-// record and the next one's, its length and zero in place, its hash the record's. Entries a
-// few units apart are read together. Reading, rather than mapping, holds only what is read:
-// a mapping of the table counts in the process's resident size 2 MiB at a time.
+// The candidates' entry blocks, read from the table's file into the index's store, and each
+// checked: its extent from its record and the next one's, its length and zero in place, its
+// hash the record's. Entries a few units apart are read together. Reading, rather than
+// mapping, holds only what is read: a mapping of the table counts in the process's resident
+// size 2 MiB at a time.
 class CandidateReader {
  public:
   CandidateReader(HANDLE file, const TABLE_VIEW& table, IndexView& index) : file_(file), table_(table), index_(index) {}

@@ -17,6 +17,7 @@
 #include "device/dictionary/table_hash.h"
 #include "device/dictionary/table_search.h"
 #include "device/shell/program_folder.h"
+#include "platform/file_faults.h"
 #include "tests/dictionary/dictionary_fixture.h"
 #include "tests/dictionary/full_dictionary.h"
 
@@ -372,6 +373,17 @@ TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
     EXPECT_EQ(1, Indexed(u"中丁", 0, 0)) << damage;
     EXPECT_TRUE(g_told == scanned) << damage;
   }
+
+  // A read of the index that fails once its header and page hashes are in (the disk, or the
+  // file cut short under the lookup) is refused like a damaged page, never taken as empty.
+  platform::FileFaults faults;
+  faults.pathContains = ".table.index";
+  faults.readBudget = 80 + 8 * (long long)((goodIndex.size() - 80 + 4103) / 4104) + 100;  // header, hashes, a piece
+  platform::SetFileFaults(faults);
+  EXPECT_EQ(-1, Indexed(u"中丁", 0, 0));
+  EXPECT_TRUE(g_told.empty());
+  platform::ClearFileFaults();
+  EXPECT_EQ(1, Indexed(u"中丁", 0, 0));
 
   // The database rewritten: the table and its index are stale.
   lines[1] = u"中丁 [zhong1] /middle again/";
