@@ -8,7 +8,7 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config
   # libraries
-  libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev libxxhash-dev
+  libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev libxxhash-dev liburing-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev ripgrep
   # whole-process peers of the benchmarks: a StarDict console and the tools that make its

@@ -3,8 +3,11 @@
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
+#include <liburing.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <map>
 #include <mutex>
@@ -247,6 +250,75 @@ BOOL PrefetchFileRanges(HANDLE h, const FILE_RANGE* ranges, DWORD count) {
     if (ranges[i].Bytes > 0)
       ::posix_fadvise(f->fd, static_cast<off_t>(ranges[i].Offset), static_cast<off_t>(ranges[i].Bytes),
                       POSIX_FADV_WILLNEED);
+  return TRUE;
+}
+
+namespace {
+
+// Reads one range whole with ReadFile at its offset.
+bool ReadRange(HANDLE h, const FILE_RANGE& range, void* into) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(range.Offset);
+  at.OffsetHigh = static_cast<DWORD>(range.Offset >> 32);
+  DWORD done = 0;
+  return ReadFile(h, into, static_cast<DWORD>(range.Bytes), &done, &at) && done == range.Bytes;
+}
+
+// The ranges read through one io_uring, a ring's worth per submission: each read the ring
+// did not do whole (cut short, refused, not submitted) is done again alone, which reads on or
+// says why it cannot. False when there is no ring (the kernel or a sandbox refuses it) or a
+// read fails alone too.
+bool ReadRangesThroughRing(HANDLE h, File* f, const FILE_RANGE* ranges, void* const* into, DWORD count) {
+  const unsigned kRing = 64;
+  io_uring ring;
+  if (io_uring_queue_init(kRing, &ring, IORING_SETUP_SINGLE_ISSUER) != 0 && io_uring_queue_init(kRing, &ring, 0) != 0)
+    return false;
+  bool read = true, usable = true;
+  for (DWORD first = 0; read && first < count; first += kRing) {
+    const DWORD last = std::min<DWORD>(first + kRing, count);
+    bool whole[kRing] = {};
+    int submitted = 0;
+    if (usable) {
+      for (DWORD i = first; i < last; i++) {
+        io_uring_sqe* sqe = io_uring_get_sqe(&ring);
+        io_uring_prep_read(sqe, f->fd, into[i], static_cast<unsigned>(ranges[i].Bytes), ranges[i].Offset);
+        io_uring_sqe_set_data64(sqe, i - first);
+      }
+      submitted = io_uring_submit(&ring);
+      usable = submitted == static_cast<int>(last - first);
+    }
+    for (int k = 0; k < submitted; k++) {
+      io_uring_cqe* cqe = nullptr;
+      int waited;
+      while ((waited = io_uring_wait_cqe(&ring, &cqe)) == -EINTR) {
+      }
+      if (waited != 0) {
+        usable = false;
+        break;
+      }
+      const uint64_t j = io_uring_cqe_get_data64(cqe);
+      if (j < last - first && cqe->res >= 0 && static_cast<ULONGLONG>(cqe->res) == ranges[first + j].Bytes) whole[j] = true;
+      io_uring_cqe_seen(&ring, cqe);
+    }
+    for (DWORD i = first; read && i < last; i++)
+      if (!whole[i - first]) read = ReadRange(h, ranges[i], into[i]);
+  }
+  io_uring_queue_exit(&ring);
+  return read;
+}
+
+}  // namespace
+
+BOOL ReadFileRanges(HANDLE h, const FILE_RANGE* ranges, void* const* into, DWORD count) {
+  File* f = AsFile(h);
+  if (!f || (count && (!ranges || !into))) return FALSE;
+  // Each read call costs about 2 µs here, more than the copy of the few KiB it reads; a ring
+  // takes about 0.1 ms to set up. Injected faults are counted read by read.
+  bool small = true;
+  for (DWORD i = 0; small && i < count; i++) small = ranges[i].Bytes <= (1u << 30);
+  if (count >= 64 && small && !f->faulty && ReadRangesThroughRing(h, f, ranges, into, count)) return TRUE;
+  for (DWORD i = 0; i < count; i++)
+    if (!ReadRange(h, ranges[i], into[i])) return FALSE;
   return TRUE;
 }
 

@@ -224,6 +224,35 @@ TEST_F(KernelFiles, PrefetchBringsBackTheRangesOfAFileNotInMemory) {
   EXPECT_FALSE(PrefetchFileRanges(INVALID_HANDLE_VALUE, ranges, 3));
 }
 
+// Many ranges read in one call (more than one batch of the ring where the system offers it)
+// land each in its own buffer as the file holds them; a range past the end, or a read error
+// injected part-way, fails the call.
+TEST_F(KernelFiles, ReadsManyRangesIntoTheirBuffers) {
+  std::string bytes(1 << 20, '\0');
+  for (size_t i = 0; i < bytes.size(); i++) bytes[i] = (char)(i * 13 + i / 4091);
+  std::ofstream((dir_ / "many.bin").string(), std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size());
+  std::vector<FILE_RANGE> ranges;
+  for (ULONGLONG k = 0; k < 150; k++) ranges.push_back({(k * 6977) % (bytes.size() - 5000), 1 + (k * 37) % 4999});
+  std::vector<std::string> got;
+  std::vector<void*> into;
+  for (const FILE_RANGE& range : ranges) got.emplace_back(range.Bytes, '?');
+  for (std::string& buffer : got) into.push_back(buffer.data());
+  HANDLE h = CreateFileW(Path("many.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(ReadFileRanges(h, ranges.data(), into.data(), (DWORD)ranges.size()));
+  for (size_t k = 0; k < ranges.size(); k++)
+    ASSERT_EQ(got[k], bytes.substr(ranges[k].Offset, ranges[k].Bytes)) << k;
+  ranges[120] = {bytes.size() - 10, 20};  // ends past the file
+  EXPECT_FALSE(ReadFileRanges(h, ranges.data(), into.data(), (DWORD)ranges.size()));
+  CloseHandle(h);
+
+  ranges[120] = {0, 100};
+  platform::SetFileFaults({"many", -1, 100000});
+  h = CreateFileW(Path("many.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_FALSE(ReadFileRanges(h, ranges.data(), into.data(), (DWORD)ranges.size()));
+  CloseHandle(h);
+}
+
 TEST(KernelModules, ProgramFileNameAndMissingLibrary) {
   WCHAR name[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, name, MAX_PATH);

@@ -123,6 +123,10 @@ typedef struct _FILE_RANGE {
   ULONGLONG Bytes;
 } FILE_RANGE;
 BOOL PrefetchFileRanges(HANDLE file, const FILE_RANGE* ranges, DWORD count);
+// Reads each range whole into its buffer (ranges[i].Bytes bytes into into[i]): many ranges in a
+// few calls (the system's asynchronous reads, submitted a batch at a time, where it allows
+// them), else a read each. FALSE when a read fails or the file ends before a range does.
+BOOL ReadFileRanges(HANDLE file, const FILE_RANGE* ranges, void* const* into, DWORD count);
 // The times are the file's own to the nanosecond (100 ns units from 1601), the volume serial
 // and index its device and inode.
 BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
