@@ -519,6 +519,8 @@ class CandidateReader {
     // here, 26 ms for 中's 298 spans. Asked for all at once, the whole lookup of 中 takes
     // about 10 ms instead of 20, computer 12 instead of 29.
     if (spans.size() > 1) PrefetchFileRanges(file_, ranges.data(), (DWORD)ranges.size());
+    // Then read in one call, which submits many spans at a time: a read call each cost about
+    // 2 µs here (computer's 490 spans: its lookup 4.32 -> 3.80 ms processor).
     entries->resize(count);
     std::pmr::vector<void*> into(spans.size(), index_.Scratch());
     for (size_t k = 0; k < spans.size(); k++)
