@@ -7,8 +7,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -204,8 +202,19 @@ void ExitProcess(UINT exitCode) { std::exit(static_cast<int>(exitCode)); }
 
 LPWSTR GetCommandLineW() {
   static std::u16string line = [] {
-    std::ifstream file("/proc/self/cmdline", std::ios::binary);
-    std::string raw((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    // Read with the system's calls: a file stream here would bring the C++ streams and locales
+    // into every program, the lookup command too, whose start then relocates their tables.
+    std::string raw;
+    int fd = ::open("/proc/self/cmdline", O_RDONLY | O_CLOEXEC);
+    char piece[4096];
+    for (ssize_t n; fd >= 0 && (n = ::read(fd, piece, sizeof piece)) != 0;) {
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        break;
+      }
+      raw.append(piece, static_cast<size_t>(n));
+    }
+    if (fd >= 0) ::close(fd);
     std::vector<std::string> args;
     size_t start = 0;
     for (size_t i = 0; i < raw.size(); ++i)
