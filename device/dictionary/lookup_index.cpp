@@ -279,20 +279,21 @@ class IndexView {
       // The page hashes, where each page was read (its place plus one, 0 while unread), the
       // lookup's working memory, then room for every page twice (a range is read again only
       // where it overlaps one read before without lying as it does, at most a page or two each
-      // time) and for every entry block of the table once.
-      const size_t hashBytes = pages * sizeof(uint64_t), whereBytes = Pages(pages * sizeof(uint32_t)) * kPage;
+      // time) and for every entry block of the table once. Only touched as far as it is used;
+      // a check of the whole body needs room for one piece of it.
+      const size_t hashBytes = pages * sizeof(uint64_t), whereBytes = Pages(pages * sizeof(uint64_t)) * kPage;
       scratchAt_ = Pages(hashBytes) * kPage + whereBytes;
       dataAt_ = scratchAt_ + kScratch;
-      storeBytes_ = dataAt_ + 2 * pages * kPage + table.ArenaUnits * sizeof(WCHAR);
-      sound = storeBytes_ < UINT32_MAX && AllocLargeBlock(&store_, storeBytes_) &&
+      storeBytes_ = dataAt_ + (whole ? kWholePiecePages * kPage : 2 * pages * kPage + table.ArenaUnits * sizeof(WCHAR));
+      sound = AllocLargeBlock(&store_, storeBytes_) &&
               ReadFileAt(file_, sizeof header, store_.Data, hashBytes) &&
               TableHashOf(store_.Data, hashBytes) == header.ContentHash;
     }
     if (sound) {
       BYTE* store = static_cast<BYTE*>(store_.Data);
       ownHashes_ = reinterpret_cast<const uint64_t*>(store);
-      where_ = reinterpret_cast<uint32_t*>(store + Pages(pages() * sizeof(uint64_t)) * kPage);
-      memset(where_, 0, pages() * sizeof(uint32_t));
+      where_ = reinterpret_cast<uint64_t*>(store + Pages(pages() * sizeof(uint64_t)) * kPage);
+      memset(where_, 0, pages() * sizeof(uint64_t));
       scratch_.emplace(store + scratchAt_, kScratch);
       used_ = dataAt_;
       directory_ = count_ * sizeof(ENTRY_RECORD);
@@ -407,7 +408,7 @@ class IndexView {
     for (size_t page = first; page <= last; page++)
       if (TableHashOf(piece + (page - first) * kPage, page == last ? to - page * kPage : kPage) != ownHashes_[page])
         return nullptr;
-    for (size_t page = first; page <= last; page++) where_[page] = (uint32_t)(used_ + (page - first) * kPage + 1);
+    for (size_t page = first; page <= last; page++) where_[page] = used_ + (page - first) * kPage + 1;
     used_ += (last - first + 1) * kPage;
     return piece + at % kPage;
   }
@@ -416,7 +417,7 @@ class IndexView {
   // room the pages would take, which is then left as it was.
   bool Whole()
   {
-    const size_t piecePages = 64;
+    const size_t piecePages = kWholePiecePages;
     BYTE* piece = static_cast<BYTE*>(store_.Data) + used_;
     for (size_t first = 0; first < pages(); first += piecePages) {
       const size_t last = std::min(first + piecePages, pages()) - 1;
@@ -430,12 +431,13 @@ class IndexView {
   }
 
   static constexpr size_t kScratch = 256 << 10;
+  static constexpr size_t kWholePiecePages = 64;
 
   HANDLE file_ = INVALID_HANDLE_VALUE;
   LARGE_BLOCK store_ = {};
   std::optional<std::pmr::monotonic_buffer_resource> scratch_;
   const uint64_t* ownHashes_ = nullptr;
-  uint32_t* where_ = nullptr;
+  uint64_t* where_ = nullptr;
   size_t count_ = 0, postingCount_ = 0, latinBytes_ = 0, bodyBytes_ = 0;
   size_t bodyAt_ = 0;                          // where the body starts in the file
   size_t storeBytes_ = 0, scratchAt_ = 0, dataAt_ = 0, used_ = 0;  // the store's size, where its parts start, how far it is used
