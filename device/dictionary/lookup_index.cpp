@@ -324,9 +324,10 @@ class IndexView {
   // there is none left.
   BYTE* Take(size_t bytes)
   {
-    if (bytes > storeBytes_ - used_) return nullptr;
+    const size_t taken = (bytes + 63) & ~(size_t)63;  // each on a cache line of its own
+    if (taken < bytes || taken > storeBytes_ - used_) return nullptr;
     BYTE* room = static_cast<BYTE*>(store_.Data) + used_;
-    used_ += (bytes + 63) & ~(size_t)63;
+    used_ += taken;
     return room;
   }
 
