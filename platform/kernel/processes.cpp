@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "kernel/kernel_object.h"
+#include "platform/regular_file.h"
 #include "platform/utf.h"
 
 extern char** environ;
@@ -202,19 +203,10 @@ void ExitProcess(UINT exitCode) { std::exit(static_cast<int>(exitCode)); }
 
 LPWSTR GetCommandLineW() {
   static std::u16string line = [] {
-    // Read with the system's calls: a file stream here would bring the C++ streams and locales
-    // into every program, the lookup command too, whose start then relocates their tables.
+    // Not through a file stream: that would bring the C++ streams and locales into every
+    // program, the lookup command too, whose start then relocates their tables.
     std::string raw;
-    int fd = ::open("/proc/self/cmdline", O_RDONLY | O_CLOEXEC);
-    char piece[4096];
-    for (ssize_t n; fd >= 0 && (n = ::read(fd, piece, sizeof piece)) != 0;) {
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        break;
-      }
-      raw.append(piece, static_cast<size_t>(n));
-    }
-    if (fd >= 0) ::close(fd);
+    platform::ReadRegularFile("/proc/self/cmdline", 1 << 22, &raw, nullptr);
     std::vector<std::string> args;
     size_t start = 0;
     for (size_t i = 0; i < raw.size(); ++i)
