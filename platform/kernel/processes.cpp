@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "kernel/kernel_object.h"
-#include "platform/regular_file.h"
 #include "platform/utf.h"
 
 extern char** environ;
@@ -201,26 +200,3 @@ BOOL TerminateProcess(HANDLE process, UINT exitCode) {
 
 void ExitProcess(UINT exitCode) { std::exit(static_cast<int>(exitCode)); }
 
-LPWSTR GetCommandLineW() {
-  static std::u16string line = [] {
-    // Not through a file stream: that would bring the C++ streams and locales into every
-    // program, the lookup command too, whose start then relocates their tables.
-    std::string raw;
-    platform::ReadRegularFile("/proc/self/cmdline", 1 << 22, &raw, nullptr);
-    std::vector<std::string> args;
-    size_t start = 0;
-    for (size_t i = 0; i < raw.size(); ++i)
-      if (raw[i] == 0) {
-        args.push_back(raw.substr(start, i - start));
-        start = i + 1;
-      }
-    std::string joined;
-    for (size_t i = 1; i < args.size(); ++i) {
-      if (i > 1) joined += ' ';
-      bool quote = args[i].empty() || args[i].find_first_of(" \t") != std::string::npos;
-      joined += quote ? "\"" + args[i] + "\"" : args[i];
-    }
-    return Utf16FromUtf8(joined);
-  }();
-  return line.data();
-}
