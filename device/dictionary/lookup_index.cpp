@@ -402,32 +402,33 @@ class IndexView {
     for (size_t page = first + 1; together && page <= last; page++)
       together = where_[page] == where_[first] + (page - first) * kPage;
     if (together) return store + where_[first] - 1 + at % kPage;
-    const size_t from = first * kPage, to = last + 1 < pages() ? (last + 1) * kPage : bodyBytes_;
     if ((last - first + 1) * kPage > storeBytes_ - used_) return nullptr;
     BYTE* piece = store + used_;
-    if (!ReadFileAt(file_, (DWORD)(bodyAt_ + from), piece, to - from)) return nullptr;
-    for (size_t page = first; page <= last; page++)
-      if (TableHashOf(piece + (page - first) * kPage, page == last ? to - page * kPage : kPage) != ownHashes_[page])
-        return nullptr;
+    if (!ReadPages(first, last, piece)) return nullptr;
     for (size_t page = first; page <= last; page++) where_[page] = used_ + (page - first) * kPage + 1;
     used_ += (last - first + 1) * kPage;
     return piece + at % kPage;
+  }
+
+  // Reads the body's pages first to last into piece, in one call; false when they cannot be
+  // read or one does not match its hash.
+  bool ReadPages(size_t first, size_t last, BYTE* piece)
+  {
+    const size_t from = first * kPage, to = last + 1 < pages() ? (last + 1) * kPage : bodyBytes_;
+    if (!ReadFileAt(file_, (DWORD)(bodyAt_ + from), piece, to - from)) return false;
+    for (size_t page = first; page <= last; page++)
+      if (TableHashOf(piece + (page - first) * kPage, page == last ? to - page * kPage : kPage) != ownHashes_[page])
+        return false;
+    return true;
   }
 
   // Whether every page of the body matches its hash: read through a piece at a time into the
   // room the pages would take, which is then left as it was.
   bool Whole()
   {
-    const size_t piecePages = kWholePiecePages;
     BYTE* piece = static_cast<BYTE*>(store_.Data) + used_;
-    for (size_t first = 0; first < pages(); first += piecePages) {
-      const size_t last = std::min(first + piecePages, pages()) - 1;
-      const size_t from = first * kPage, to = last + 1 < pages() ? (last + 1) * kPage : bodyBytes_;
-      if (!ReadFileAt(file_, (DWORD)(bodyAt_ + from), piece, to - from)) return false;
-      for (size_t page = first; page <= last; page++)
-        if (TableHashOf(piece + (page - first) * kPage, page == last ? to - page * kPage : kPage) != ownHashes_[page])
-          return false;
-    }
+    for (size_t first = 0; first < pages(); first += kWholePiecePages)
+      if (!ReadPages(first, std::min(first + kWholePiecePages, pages()) - 1, piece)) return false;
     return true;
   }
 
