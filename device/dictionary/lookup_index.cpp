@@ -253,19 +253,35 @@ class IndexView {
  public:
   ~IndexView() { Close(); }
 
-  // Opens the index at indexPath when it was made from table and its header and page hashes
-  // hold; with whole, every page of its body must match too.
-  bool Open(const WCHAR* indexPath, const TABLE_VIEW& table, bool whole)
+  // Opens the file at indexPath and reads its header, nothing checked yet: false when there is
+  // no such file or it is shorter than a header.
+  bool OpenFile(const WCHAR* indexPath)
   {
     file_ = CreateFileW(indexPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                         nullptr);
     if (file_ == INVALID_HANDLE_VALUE) return false;
     DWORD high = 0;
-    DWORD fileBytes = GetFileSize(file_, &high);
-    INDEX_HEADER header;
+    fileBytes_ = GetFileSize(file_, &high);
+    if (fileBytes_ != INVALID_FILE_SIZE && high == 0 && fileBytes_ >= sizeof header_ &&
+        ReadFileAt(file_, 0, &header_, sizeof header_))
+      return true;
+    Close();
+    return false;
+  }
+
+  // The file and its header as OpenFile read them, not checked: for a look that only chooses
+  // the faster way.
+  HANDLE File() const { return file_; }
+  const INDEX_HEADER& Header() const { return header_; }
+
+  // Takes the index OpenFile opened when it was made from table and its header and page hashes
+  // hold; with whole, every page of its body must match too.
+  bool Open(const TABLE_VIEW& table, bool whole)
+  {
+    const INDEX_HEADER& header = header_;
+    const DWORD fileBytes = fileBytes_;
     count_ = table.Count;
-    bool sound = fileBytes != INVALID_FILE_SIZE && high == 0 && fileBytes >= sizeof header &&
-                 ReadFileAt(file_, 0, &header, sizeof header) && memcmp(header.Magic, kMagic, sizeof kMagic) == 0 &&
+    bool sound = file_ != INVALID_HANDLE_VALUE && memcmp(header.Magic, kMagic, sizeof kMagic) == 0 &&
                  header.HeaderHash == HeaderHash(header) && TiedTo(header.Table, table) &&
                  header.ArenaUnits == table.ArenaUnits && header.FileBytes == fileBytes &&
                  header.PostingCount <= fileBytes / sizeof(uint32_t) && header.LatinBytes <= fileBytes &&
@@ -436,6 +452,8 @@ class IndexView {
   static constexpr size_t kWholePiecePages = 64;
 
   HANDLE file_ = INVALID_HANDLE_VALUE;
+  DWORD fileBytes_ = 0;
+  INDEX_HEADER header_ = {};
   LARGE_BLOCK store_ = {};
   std::optional<std::pmr::monotonic_buffer_resource> scratch_;
   const uint64_t* ownHashes_ = nullptr;
@@ -590,18 +608,16 @@ bool LatinPlaces(const std::vector<uint32_t>& counts, int n, int m, size_t most,
   return true;
 }
 
-// Whether the index at indexPath, read as it stands (nothing checked: a wrong answer only
-// chooses the slower way), says that a Latin query is too broad for it, before anything is
-// opened or mapped for it.
-bool LatinLooksBroad(const WCHAR* indexPath, const WCHAR* query, int n, int m)
+// Whether the index OpenFile opened, read as it stands (nothing checked: a wrong answer only
+// chooses the slower way), says that a Latin query is too broad for it, before anything else
+// is read or taken for it.
+bool LatinLooksBroad(const IndexView& index, const WCHAR* query, int n, int m)
 {
-  HANDLE file = CreateFileW(indexPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  INDEX_HEADER header;
+  const INDEX_HEADER& header = index.Header();
+  HANDLE file = index.File();
   std::vector<uint32_t> counts((size_t)n - 2);
-  bool read = ReadFileAt(file, 0, &header, sizeof header) && memcmp(header.Magic, kMagic, sizeof kMagic) == 0 &&
-              header.Table.Count < UINT32_MAX && header.PostingCount < UINT32_MAX;
+  bool read = memcmp(header.Magic, kMagic, sizeof kMagic) == 0 && header.Table.Count < UINT32_MAX &&
+              header.PostingCount < UINT32_MAX;
   if (read) {
     const size_t body = BodyBytes((size_t)header.Table.Count, (size_t)header.PostingCount, 0);
     const uint64_t countsAt = sizeof header + Pages(body + header.LatinBytes) * sizeof(uint64_t) + body -
@@ -611,7 +627,6 @@ bool LatinLooksBroad(const WCHAR* indexPath, const WCHAR* query, int n, int m)
       read = at < UINT32_MAX && ReadFileAt(file, (DWORD)at, &counts[i], sizeof counts[i]);
     }
   }
-  CloseHandle(file);
   std::vector<std::vector<size_t>> places;
   return read && !LatinPlaces(counts, n, m, (size_t)header.Table.Count / kBroad + kFewest, &places);
 }
@@ -696,13 +711,14 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
   DATABASE_STAMP stamp;
   WCHAR tablePath[MAX_PATH], indexPath[MAX_PATH];
   if (!Locate(fileName, &stamp, tablePath, indexPath)) return -1;
-  if (kind == INDEX_LATIN && LatinLooksBroad(indexPath, query, n, ExactLeadingUnits(n, wholeWord)))
+  IndexView index;
+  if (!index.OpenFile(indexPath)) return -1;
+  if (kind == INDEX_LATIN && LatinLooksBroad(index, query, n, ExactLeadingUnits(n, wholeWord)))
     return INDEX_TOO_BROAD;
   TABLE_VIEW table;
   HANDLE tableFile = OpenTableView(tablePath, stamp, &table);
   if (tableFile == INVALID_HANDLE_VALUE) return -1;
-  IndexView index;
-  if (!index.Open(indexPath, table, false)) {
+  if (!index.Open(table, false)) {
     CloseHandle(tableFile);
     return -1;
   }
@@ -804,7 +820,9 @@ bool KeepLookupIndex(const WCHAR* fileName)
   TABLE_VIEW table;
   HANDLE file = OpenTableView(tablePath, stamp, &table);
   if (file == INVALID_HANDLE_VALUE) return false;
-  bool kept = IndexView().Open(indexPath, table, true);
+  IndexView existing;
+  bool kept = existing.OpenFile(indexPath) && existing.Open(table, true);
+  existing.Close();
   if (kept) {
     CloseHandle(file);
     return false;
