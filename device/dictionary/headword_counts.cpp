@@ -60,10 +60,10 @@ bool MapCounts(const WCHAR* countsPath, const TABLE_VIEW& table, const DATABASE_
 
 // The kept table's file, its header checked, with the counts' path and the list's stamp;
 // INVALID_HANDLE_VALUE when there is no table or no list file.
-HANDLE OpenTableAndList(const WCHAR* fileName, TABLE_VIEW* table, WCHAR countsPath[MAX_PATH], DATABASE_STAMP* list)
+HANDLE OpenTableAndList(const WCHAR* fileName, TABLE_VIEW* table, WCHAR tablePath[MAX_PATH], WCHAR countsPath[MAX_PATH],
+                        DATABASE_STAMP* list)
 {
   DATABASE_STAMP stamp;
-  WCHAR tablePath[MAX_PATH];
   if (!Locate(fileName, &stamp, tablePath, countsPath) || !StampWordFrequencyList(list)) return INVALID_HANDLE_VALUE;
   return OpenTableView(tablePath, stamp, table);
 }
@@ -74,9 +74,9 @@ bool OpenHeadwordCounts(const WCHAR* fileName, HEADWORD_COUNTS* counts)
 {
   *counts = HEADWORD_COUNTS{};
   TABLE_VIEW table;
-  WCHAR countsPath[MAX_PATH];
+  WCHAR tablePath[MAX_PATH], countsPath[MAX_PATH];
   DATABASE_STAMP list;
-  HANDLE tableFile = OpenTableAndList(fileName, &table, countsPath, &list);
+  HANDLE tableFile = OpenTableAndList(fileName, &table, tablePath, countsPath, &list);
   if (tableFile == INVALID_HANDLE_VALUE) return false;
   CloseHandle(tableFile);
   return MapCounts(countsPath, table, list, counts);
@@ -91,9 +91,9 @@ void CloseHeadwordCounts(HEADWORD_COUNTS* counts)
 bool KeepHeadwordCounts(const WCHAR* fileName)
 {
   TABLE_VIEW table;
-  WCHAR countsPath[MAX_PATH];
+  WCHAR tablePath[MAX_PATH], countsPath[MAX_PATH];
   DATABASE_STAMP list, after;
-  HANDLE file = OpenTableAndList(fileName, &table, countsPath, &list);
+  HANDLE file = OpenTableAndList(fileName, &table, tablePath, countsPath, &list);
   if (file == INVALID_HANDLE_VALUE) return false;
   HEADWORD_COUNTS kept;
   if (MapCounts(countsPath, table, list, &kept)) {  // another process made them meanwhile
@@ -114,7 +114,7 @@ bool KeepHeadwordCounts(const WCHAR* fileName)
   bool read = ReadTableThrough(file, table, false, [&values](const TABLE_RUN& run) {
     for (int k = 0; k < run.Count; k++) values[(size_t)run.First + k] = HeadwordFrequency(run.Blocks[k]);
     return true;
-  });
+  }, tablePath);
   CloseHandle(file);
   // A list changed while it was read leaves nothing: the counts might be of neither version.
   read = read && StampWordFrequencyList(&after) && SameStamp(list, after);

@@ -895,7 +895,7 @@ bool KeepLookupIndex(const WCHAR* fileName)
              state.count++;
              return true;
            });
-  });
+  }, tablePath);
   // The two parts are made and written one after the other, each from a reading of its own:
   // the first lookup of a new database, which makes the index, holds one part at a time.
   // Each list: its skips, then its distances.
@@ -936,7 +936,7 @@ bool KeepLookupIndex(const WCHAR* fileName)
         postings[next[u]++] = {entry, records[entry].Offset, (uint32_t)block[0] + 2, records[entry].Hash};
         return true;
       });
-    });
+    }, tablePath);
     read = read && WriteFileAt(place.File, (DWORD)bodyAt, bytes, chineseBytes);
     if (read) ownHashes = PageHashesOf(bytes, chineseBytes);
   } else {
@@ -965,7 +965,7 @@ bool KeepLookupIndex(const WCHAR* fileName)
         state.count++;
         return true;
       });
-    });
+    }, tablePath);
     read = read && WriteFileAt(place.File, (DWORD)(bodyAt + chineseBytes), latinAt, bodyBytes - chineseBytes);
     if (read) {
       std::vector<uint64_t> latinHashes = PageHashesOf(latinAt, bodyBytes - chineseBytes);

@@ -18,5 +18,13 @@
 // them; a reader that does not read them saves that. True when the whole file was read, every block fitted, the slack is zero
 // and the content hash matches; false when a read fails, anything does not fit, onRun
 // stopped or there was no memory.
+//
+// With tablePath (the table's own), the entry blocks come from the table's packed copy beside it
+// (table_packed.h) when it has a whole one: half the bytes to read, hashed as they are read and
+// checked against the copy's own hashes at the end. When it has none, the copy is made as the
+// table is read (best effort: a folder that cannot be written keeps none). A packed copy that
+// fails the reading is removed, and *packedFailed (when given) set: the caller may read again,
+// from the table, which makes the copy anew.
 bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
-                      const std::function<bool(const TABLE_RUN&)>& onRun);
+                      const std::function<bool(const TABLE_RUN&)>& onRun, const WCHAR* tablePath = nullptr,
+                      bool* packedFailed = nullptr);

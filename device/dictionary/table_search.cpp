@@ -113,12 +113,18 @@ int FindFormsThroughTableFile(const WCHAR* fileName, const std::vector<std::u16s
   HANDLE file = OpenTableView(tablePath, stamp, &table);
   if (file == INVALID_HANDLE_VALUE) return -1;
   std::vector<std::unique_ptr<PieceSearch>> searches;
-  bool ready = BeginForms(&searches, forms, matchCase, wholeWord, pinyin, table.ArenaUnits);
-  bool whole = ready && ReadTableThrough(file, table, pinyin != 0, [&searches](const TABLE_RUN& run) {
-                 for (auto& search : searches)
-                   if (!search->Take(run)) return false;
-                 return true;
-               });
+  bool whole = false, packedFailed = true;
+  // A packed copy that fails is removed: the searches begin again over the table itself.
+  for (int attempt = 0; attempt < 2 && !whole && packedFailed; attempt++) {
+    searches.clear();
+    bool ready = BeginForms(&searches, forms, matchCase, wholeWord, pinyin, table.ArenaUnits);
+    whole = ready && ReadTableThrough(file, table, pinyin != 0, [&searches](const TABLE_RUN& run) {
+              for (auto& search : searches)
+                if (!search->Take(run)) return false;
+              return true;
+            }, tablePath, &packedFailed);
+    packedFailed = ready && packedFailed;
+  }
   CloseHandle(file);
   if (!whole) return -1;
   onStatus(table.Status);

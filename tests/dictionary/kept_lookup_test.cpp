@@ -544,15 +544,77 @@ TEST(TableSearch, ADamagedStaleOrShortTableIsRefused)
     else
       bad.resize(bad.size() - 2);
     WriteBytes(table, bad);
+    std::remove((table + ".packed").c_str());  // no packed copy to read instead
     EXPECT_EQ(-1, ReadThrough(u"king", 0, 0)) << at;
     EXPECT_TRUE(g_told.empty()) << at;
     EXPECT_EQ(-1, g_status) << at;
+    EXPECT_TRUE(ReadBytes(table + ".packed").empty()) << at;  // none made from a damaged table
   }
   WriteBytes(table, good);
   EXPECT_EQ(1, ReadThrough(u"king", 0, 0));
   lines[0] = u"王一 [wang2] /king again/";  // the database rewritten: the table is stale
   WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
   EXPECT_EQ(-1, ReadThrough(u"king", 0, 0));
+}
+
+// The packed copy of the table that read-throughs make and then read: one that is damaged (its
+// header, its pieces' sizes, a piece's own header, a unit, the marks, cut short) or belongs to
+// another table is passed over, the lookup answers from the table as the whole table would,
+// and the copy is made again as it was.
+TEST(TableSearch, ADamagedOrStalePackedCopyIsPassedOverAndMadeAgain)
+{
+  // Chinese definitions first (a piece kept as its units), then Latin ones (pieces of bytes and patches).
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 1500; i++) {
+    std::u16string chinese;
+    for (int k = 0; k < 30; k++) chinese += (char16_t)(0x4E00 + (i * 7 + k) % 500);
+    lines.push_back(u"王" + std::u16string(1, (char16_t)(0x4E00 + i % 300)) + u" [wang2] /king " + chinese + u"/");
+  }
+  for (const std::u16string& line : LinesOfEverySize(3000, 97)) lines.push_back(line);
+  const std::string folder = FolderWith(lines), table = folder + "cedict.gb.dat.table", packed = table + ".packed";
+  LoadDictionary(u"cedict.gb.dat");
+  ASSERT_EQ(LOAD_OK, LoadDictionaryStatus());
+  auto expectAnswers = [](const std::string& what) {
+    for (int pinyin = 1; pinyin >= 0; pinyin--)
+      for (const char16_t* query : {pinyin ? u"wang2" : u"king", pinyin ? u"zhong" : u"china"}) {
+        std::vector<Told> scanned = Scanned(query, 0, 0, pinyin);
+        ASSERT_EQ(1, ReadThrough(query, 0, 0, pinyin)) << what;
+        EXPECT_TRUE(g_told == scanned) << what;
+      }
+  };
+  ASSERT_TRUE(ReadBytes(packed).empty());
+  expectAnswers("made");
+  const std::vector<BYTE> good = ReadBytes(packed);
+  ASSERT_FALSE(good.empty());
+  EXPECT_LT(good.size(), ReadBytes(table).size() * 3 / 4);
+  // The header (88 bytes), the pieces' sizes, then the pieces: the first one's header, a unit of
+  // the first (kept as units) and of the second (its patches at its end), and the first entry's
+  // marks (where its pronunciation starts: a PinYin search would miss it).
+  uint64_t pieces = 0;
+  uint32_t sizes[2];
+  memcpy(&pieces, good.data() + 40, sizeof pieces);
+  memcpy(sizes, good.data() + 88, sizeof sizes);
+  ASSERT_GE(pieces, 3u);
+  const size_t first = 88 + 4 * pieces;
+  ASSERT_GT(sizes[0], 100000u);  // the Chinese piece is kept as its units
+  for (size_t at : {(size_t)12, (size_t)90, first, first + 5000, first + sizes[0] + sizes[1] - 7,
+                    good.size() - 4 * lines.size(), good.size()}) {
+    std::vector<BYTE> bad = good;
+    if (at < good.size())
+      bad[at] ^= 4;
+    else
+      bad.resize(bad.size() - 8);
+    WriteBytes(packed, bad);
+    expectAnswers(std::to_string(at));
+    EXPECT_TRUE(ReadBytes(packed) == good) << at;
+  }
+  // Another table: the database rewritten, its table and copy made again.
+  lines[1] = u"王一 [wang2] /king again/";
+  WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
+  LoadDictionary(u"cedict.gb.dat");
+  expectAnswers("stale");
+  EXPECT_FALSE(ReadBytes(packed) == good);
+  expectAnswers("remade");
 }
 
 }  // namespace

@@ -1,0 +1,96 @@
+// The kept table's entry blocks packed a byte a unit, kept beside it
+// (cedict.gb.dat.table.packed), for lookups that read the whole table through: nineteen units in
+// twenty are ASCII, so the packed copy is a little over half the table's size, and reading it
+// costs about half as much (the read waits on memory, not on the processor).
+//
+// The file holds a header, the size of each piece, the pieces, then the table's entry marks as
+// they are. A piece packs 65,536 units of the table's arena (the last one what is left): each
+// unit below 0x80 as its byte, each other one as a zero byte and a patch (its place in the piece
+// and its value); a piece whose patches would take more room than its units is kept as the units
+// themselves. Unpacked, the arena is the table's, unit for unit.
+//
+// The copy belongs to one table (the table's header hash, size and number of entries) and vouches
+// for itself: its header's hash covers the pieces' sizes and the hashes of the pieces and of the
+// marks. A copy that does not match is ignored and made again by the next reading of the table.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "device/dictionary/large_block.h"
+#include "device/dictionary/table_file.h"
+#include "device/dictionary/table_hash.h"
+
+// Units of the arena one piece packs.
+#define PACKED_PIECE_UNITS 65536
+
+// The packed copy of a table whose header checked out: where each piece lies and what hashes the
+// pieces and the marks must give.
+struct PACKED_VIEW {
+  std::vector<uint32_t> PieceBytes;  // of each piece, header included
+  size_t PiecesOffset;               // bytes from the start of the file to the first piece
+  size_t MarksOffset;
+  size_t MarkBytes;
+  uint64_t PiecesHash, MarksHash;
+};
+
+// The path of the packed copy of the table at tablePath; false when it would be too long.
+bool PackedTablePath(const WCHAR* tablePath, WCHAR packedPath[MAX_PATH]);
+
+// Opens the packed copy at packedPath when it belongs to table and its header, sizes and pieces'
+// directory add up: the open file, or INVALID_HANDLE_VALUE.
+HANDLE OpenPackedTable(const WCHAR* packedPath, const TABLE_VIEW& table, PACKED_VIEW* packed);
+
+// The most bytes a piece of units units takes, header included.
+size_t PackedPieceMostBytes(size_t units);
+
+// A piece of a packed copy whose header checked out, unpacked a range at a time, in order.
+struct PACKED_PIECE {
+  const uint8_t* Body;
+  size_t Units;
+  uint32_t Patches;    // or PACKED_RAW: the body holds the units as they are
+  uint32_t NextPatch;  // the first patch not yet applied
+};
+#define PACKED_RAW 0xFFFFFFFFu
+
+// Starts unpacking the piece at piece (bytes long, as the directory says); false when it is not
+// a piece of units units that fits its bytes.
+bool BeginUnpack(const uint8_t* piece, size_t bytes, size_t units, PACKED_PIECE* state);
+// Unpacks units [from, from + count) of the piece into out, the ranges taken in order; false when
+// a patch is out of order or outside the piece.
+bool UnpackRange(PACKED_PIECE* piece, size_t from, size_t count, WCHAR* out);
+// Whether every patch of a piece unpacked to its end was applied.
+inline bool UnpackedWhole(const PACKED_PIECE& piece)
+{
+  return piece.Patches == PACKED_RAW || piece.NextPatch == piece.Patches;
+}
+
+// Writes the packed copy of a table as the table is read through, piece by piece, and puts it in
+// place when finished: nothing is left behind unless Finish succeeds.
+class PackedWriter {
+ public:
+  ~PackedWriter() { Abandon(); }
+  // Starts the copy of table at packedPath; false when it cannot be (a folder that cannot be
+  // written, no memory).
+  bool Begin(const WCHAR* packedPath, const TABLE_VIEW& table);
+  // Packs the next units of the arena (a whole number of pieces, but for the arena's last).
+  bool Add(const WCHAR* units, size_t count);
+  // Adds the next bytes of the table's marks, as they are, once every piece is in.
+  bool AddMarks(const void* marks, size_t bytes);
+  // Adds the header when the marks added are markBytes long; true when the copy is in place.
+  bool Finish(size_t markBytes);
+
+ private:
+  void Abandon();
+  // Adds bytes to the file, written 2 MiB at a time.
+  void Put(const void* data, size_t bytes);
+  void Flush();
+  FILE_IN_PLACE file_;
+  LARGE_BLOCK out_ = {};
+  TABLE_TIE tie_ = {};
+  size_t arenaUnits_ = 0, packedUnits_ = 0, markBytes_ = 0, waiting_ = 0;  // waiting_: bytes not yet written
+  std::vector<uint32_t> pieceBytes_;
+  TableHash hash_, marksHash_;
+  bool ok_ = false;
+};
