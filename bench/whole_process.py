@@ -113,7 +113,7 @@ def first_and_later(ours, folder, rounds, queries):
         for _ in range(rounds):
             for measure, into in ((run, (first, later)), (peak_kib, (first_peak, later_peak))):
                 for name in os.listdir(folder):
-                    if name.endswith(".table") or name.endswith(".index"):
+                    if name.endswith((".table", ".index", ".packed")):
                         os.remove(os.path.join(folder, name))
                 into[0].append(measure(command))
                 into[1].append(measure(command))
@@ -196,7 +196,7 @@ def main():
     # right after a build tends to get small ones, and so does one the kernel dropped and read
     # back in from the disk here). The database was written so above, before its table was made
     # (written again, it would be a new file, and its table stale).
-    write_afresh([database + ".table", database + ".table.index", words,
+    write_afresh([database + ".table", database + ".table.index", database + ".table.packed", words,
                   os.path.join(build, "bin", "wordfreq.txt"), os.path.join(build, "bin", "scriptkeys.dat")] +
                  ([os.path.join(dictionary, f) for f in os.listdir(dictionary)] if dictionary else []))
     # The word-frequency list is a new file now: the headword counts kept from it are made again
@@ -255,7 +255,7 @@ def main():
     # Cold: each file the command reads is dropped from the page cache before it runs (this
     # system gives back the page cache of files left alone for a while, so a lookup after a
     # pause reads from the disk). The programs themselves stay in memory.
-    ours_files = [database + ".table", database + ".table.index", database]
+    ours_files = [database + ".table", database + ".table.index", database + ".table.packed", database]
     cold_rounds = max(5, rounds // 3)
     cold = {}
     for _ in range(cold_rounds):
