@@ -193,6 +193,7 @@ bool PackedWriter::Begin(const WCHAR* packedPath, const TABLE_VIEW& table)
   packedUnits_ = 0;
   markBytes_ = 0;
   waiting_ = 0;
+  total_ = 0;
   TableHashReset(&marksHash_);
   pieceBytes_.assign(PieceCount(arenaUnits_), 0);
   TableHashReset(&hash_);
@@ -214,6 +215,8 @@ bool PackedWriter::Begin(const WCHAR* packedPath, const TABLE_VIEW& table)
 void PackedWriter::Put(const void* data, size_t bytes)
 {
   const uint8_t* from = static_cast<const uint8_t*>(data);
+  total_ += bytes;
+  ok_ = ok_ && total_ < INVALID_FILE_SIZE;  // its reader's offsets are 32 bits
   while (ok_ && bytes > 0) {
     const size_t n = kWriteBytes - waiting_ < bytes ? kWriteBytes - waiting_ : bytes;
     memcpy(static_cast<uint8_t*>(out_.Data) + waiting_, from, n);

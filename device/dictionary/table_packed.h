@@ -89,7 +89,9 @@ class PackedWriter {
   FILE_IN_PLACE file_;
   LARGE_BLOCK out_ = {};
   TABLE_TIE tie_ = {};
-  size_t arenaUnits_ = 0, packedUnits_ = 0, markBytes_ = 0, waiting_ = 0;  // waiting_: bytes not yet written
+  size_t arenaUnits_ = 0, packedUnits_ = 0, markBytes_ = 0;
+  size_t waiting_ = 0;  // bytes not yet written
+  uint64_t total_ = 0;  // bytes of the file
   std::vector<uint32_t> pieceBytes_;
   TableHash hash_, marksHash_;
   bool ok_ = false;
