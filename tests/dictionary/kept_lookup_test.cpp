@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -608,6 +609,23 @@ TEST(TableSearch, ADamagedOrStalePackedCopyIsPassedOverAndMadeAgain)
     expectAnswers(std::to_string(at));
     EXPECT_TRUE(ReadBytes(packed) == good) << at;
   }
+  // A read of the copy that fails midway: the table is read instead, and the copy made again. A
+  // disk that fills while it is written: the answers are the table's, and nothing is left behind.
+  platform::FileFaults faults;
+  faults.pathContains = ".packed";
+  faults.readBudget = 200000;
+  platform::SetFileFaults(faults);
+  expectAnswers("a read fails");
+  platform::ClearFileFaults();
+  EXPECT_TRUE(ReadBytes(packed) == good);
+  std::remove(packed.c_str());
+  faults.readBudget = -1;
+  faults.writeBudget = 100000;
+  platform::SetFileFaults(faults);
+  expectAnswers("the disk full");
+  platform::ClearFileFaults();
+  for (const auto& file : std::filesystem::directory_iterator(folder))
+    EXPECT_EQ(std::string::npos, file.path().string().find(".packed")) << file.path();
   // Another table: the database rewritten, its table and copy made again.
   lines[1] = u"王一 [wang2] /king again/";
   WriteBytes(folder + "cedict.gb.dat", DictionaryImage(lines));
