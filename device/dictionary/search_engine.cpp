@@ -266,21 +266,35 @@ static void SetProbes(const Scan* s, CandidateProbes* probes)
 #define CANDIDATE_BUFFER 2048
 
 // Scans the entries first to first + count - 1, entry first + k's block at run[k]; the blocks
-// lie one after another in memory.
+// lie one after another in memory. With bytes (a search of units below 0x80 alone, on a path
+// that has a byte scanner), the units from narrowFrom on are scanned as their bytes, narrow[i]
+// standing for narrowFrom[i]: half the data, twice the positions a step.
 static void ScanRun(Scan* s, const CandidateProbes* probes, CandidateScanner scanner,
-                    const DictionaryEntry* const* run, int first, int count)
+                    const DictionaryEntry* const* run, int first, int count, ByteCandidateScanner bytes = nullptr,
+                    const uint8_t* narrow = nullptr, const WCHAR* narrowFrom = nullptr)
 {
   const DictionaryEntry* lastEntry = run[count - 1];
   const WCHAR* from = run[0];
   const WCHAR* to = lastEntry + lastEntry[0] + 2;
   const WCHAR* found[CANDIDATE_BUFFER];
+  const uint8_t* foundBytes[CANDIDATE_BUFFER];
+  // The units scanned as units: those before the bytes begin.
+  const WCHAR* unitsTo = to;
+  if (bytes && narrow && narrowFrom <= to) unitsTo = narrowFrom > from ? narrowFrom : from;
 
   int k = 0;
   const DictionaryEntry* entry = run[k];
   const WCHAR* entryEnd = entry + entry[0] + 2;
   while (from < to) {
     int n = 0;
-    from = scanner(probes, from, to, found, &n, CANDIDATE_BUFFER);
+    if (from < unitsTo) {
+      from = scanner(probes, from, unitsTo, found, &n, CANDIDATE_BUFFER);
+    } else {
+      const uint8_t* at = bytes(probes, narrow + (from - narrowFrom), narrow + (to - narrowFrom), foundBytes, &n,
+                                CANDIDATE_BUFFER);
+      from = narrowFrom + (at - narrow);
+      for (int c = 0; c < n; c++) found[c] = narrowFrom + (foundBytes[c] - narrow);
+    }
     for (int c = 0; c < n; c++) {
       const WCHAR* x = found[c];
       while (x >= entryEnd) {
@@ -521,6 +535,7 @@ struct RUN_SEARCH {
   Scan scan;
   CandidateProbes probes;
   CandidateScanner scanner;
+  ByteCandidateScanner bytes;  // null unless runs may be scanned as their bytes
   int pinyin;
   WCHAR query[MAX_QUERY_UNITS + 1];
 };
@@ -536,13 +551,21 @@ RUN_SEARCH* BeginRunSearch(const WCHAR* query, int matchCase, int wholeWord, int
   r->pinyin = pinyin;
   r->scanner = EffectiveScanner();
   SetProbes(&r->scan, &r->probes);
+  // Bytes stand for units only where every unit of the query is below 0x80, and only on the path
+  // that has a scanner for them.
+  bool narrow = !pinyin && EffectivePath() == SEARCH_PATH_AVX2;
+  for (int p = 0; p < n; p++) narrow = narrow && r->query[p] < 0x80;
+  r->bytes = narrow ? ScanCandidateBytesAvx2 : nullptr;
   return r;
 }
 
 const int* SearchRun(RUN_SEARCH* search, const DictionaryEntry* const* run, const ENTRY_MARKS* marks, LONG first,
-                     int count, int* accepted)
+                     int count, int* accepted, const uint8_t* narrow, const WCHAR* narrowFrom)
 {
-  ScanEntries(&search->scan, &search->probes, search->scanner, search->pinyin, run, marks, (int)first, count);
+  if (narrow && search->bytes && count > 0)
+    ScanRun(&search->scan, &search->probes, search->scanner, run, (int)first, count, search->bytes, narrow, narrowFrom);
+  else
+    ScanEntries(&search->scan, &search->probes, search->scanner, search->pinyin, run, marks, (int)first, count);
   *accepted = search->scan.count;
   return search->scan.entries;
 }

@@ -2,6 +2,8 @@
 // accepted entries go to the caller's sink best first, then the end signal.
 #pragma once
 
+#include <cstdint>
+
 #include "device/dictionary/database.h"
 #include "platform/windows.h"
 
@@ -93,9 +95,12 @@ RUN_SEARCH* BeginRunSearch(const WCHAR* query, int matchCase, int wholeWord, int
 // in memory, with readable memory from one unit before the first to 32 units past the last,
 // and whose marks are marks[k] (read with PinYin on only). Returns the indices of every entry
 // accepted so far, ascending, and their number in accepted: the caller keeps a copy of each
-// new one's block, as the run may go.
+// new one's block, as the run may go. narrow, when given, holds a byte for each unit from
+// narrowFrom (inside the run) to the run's end, the unit itself below 0x80 and zero for any
+// other, readable from one byte before narrowFrom to 48 past the run's end: a search that can
+// scans those bytes instead of the units, with the same results.
 const int* SearchRun(RUN_SEARCH* search, const DictionaryEntry* const* run, const ENTRY_MARKS* marks, LONG first,
-                     int count, int* accepted);
+                     int count, int* accepted, const uint8_t* narrow = nullptr, const WCHAR* narrowFrom = nullptr);
 
 // Sends the search's reports to sink over a table of tableCount entries, kept[r] being the
 // block of the r-th accepted entry, and frees the search; with sink null it only frees it.

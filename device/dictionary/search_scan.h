@@ -3,6 +3,8 @@
 // scored in full, so a needless candidate costs time, never a wrong result.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/windows.h"
 
 #define MAX_COUNTED_PROBES 8
@@ -50,3 +52,13 @@ const WCHAR* ScanCandidatesPortable(const CandidateProbes* probes, const WCHAR* 
 // The x86 paths; null on other processors.
 extern const CandidateScanner ScanCandidatesSse2;
 extern const CandidateScanner ScanCandidatesAvx2;
+
+// The same tests over bytes, one for each unit (a unit of 0x80 or more as a zero byte), for a
+// query whose units are all below 0x80: a zero byte holds no probe, as its unit would not, and
+// passes the boundary test (its unit may be one of U+3014..U+3016), so the positions found are
+// those the units give, with perhaps a few more beside a boundary. 32 positions at a time; reads
+// from from - 1 up to the largest offset plus 32 bytes past to. Null where there is no AVX2.
+#define CANDIDATE_BYTE_CHUNK 32
+typedef const uint8_t* (*ByteCandidateScanner)(const CandidateProbes* probes, const uint8_t* from, const uint8_t* to,
+                                               const uint8_t** out, int* count, int capacity);
+extern const ByteCandidateScanner ScanCandidateBytesAvx2;

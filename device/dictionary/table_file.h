@@ -54,8 +54,7 @@ bool SameStamp(const DATABASE_STAMP& a, const DATABASE_STAMP& b);
 const BYTE* MapWholeFile(HANDLE file, bool onDemand = false);
 
 // Whole entry blocks of one piece: entry First + k's block is Blocks[k] and its marks Marks[k]
-// (Marks null when the marks are not kept),
-// and the blocks lie one after another in memory, readable from one unit before the first to
+// (Marks null when the marks are not kept), and the blocks lie one after another in memory, readable from one unit before the first to
 // 32 units past the last. FirstUnit is where the first block starts in the table's arena, in
 // units. The blocks are valid until the handler returns.
 struct TABLE_RUN {
@@ -64,6 +63,10 @@ struct TABLE_RUN {
   int Count;
   LONG First;
   size_t FirstUnit;
+  // When the run was read from a packed copy: a byte for each unit from NarrowFrom (inside the
+  // run) to the run's end, the unit itself below 0x80 and zero for any other (SearchRun).
+  const uint8_t* Narrow = nullptr;
+  const WCHAR* NarrowFrom = nullptr;
 };
 
 // A table file whose header alone was checked (it belongs to stamp, and its size and layout

@@ -81,10 +81,15 @@ struct ArenaSource {
     }
     PACKED_PIECE& unpack = unpacking[from / PACKED_PIECE_UNITS];
     const size_t at = from % PACKED_PIECE_UNITS;
+    narrow = unpack.Patches == PACKED_RAW ? nullptr : unpack.Body + at;
+    narrowFrom = piece + from;
     return UnpackRange(&unpack, at, units, piece + from) && (at + units < unpack.Units || UnpackedWhole(unpack));
   }
 
   PACKED_PIECE unpacking[2];
+  // The bytes of the part prepared last, when it came packed: the units from narrowFrom on.
+  const uint8_t* narrow = nullptr;
+  const WCHAR* narrowFrom = nullptr;
 };
 
 }  // namespace
@@ -99,7 +104,8 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
   // A table smaller than a piece takes only the room it needs, and no huge page.
   const size_t pieceUnits = table.ArenaUnits < kPieceUnits ? table.ArenaUnits : kPieceUnits;
   const size_t pieceBytes = ((kCarryUnits + pieceUnits + kTailUnits) * sizeof(WCHAR) + 63) & ~(size_t)63;
-  const size_t packedRoom = 2 * PackedPieceMostBytes(PACKED_PIECE_UNITS);
+  // The packed pieces, and after them what a scan of their bytes may read past the last one.
+  const size_t packedRoom = 2 * PackedPieceMostBytes(PACKED_PIECE_UNITS) + 64;
   if (!run || !AllocLargeBlock(&buffer, pieceUnits < kPieceUnits ? pieceBytes + packedRoom : kHugePage)) return false;
   WCHAR* piece = static_cast<WCHAR*>(buffer.Data) + kCarryUnits;
 
@@ -173,7 +179,8 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
         walked += length + 2;
         entry++;
       }
-      if (count > 0 && !onRun(TABLE_RUN{run.get(), marks ? marks + first : nullptr, count, first, firstUnit})) {
+      if (count > 0 && !onRun(TABLE_RUN{run.get(), marks ? marks + first : nullptr, count, first, firstUnit,
+                                        source.narrow, source.narrowFrom})) {
         stopped = true;
         return false;
       }

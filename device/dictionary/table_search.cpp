@@ -28,7 +28,7 @@ class PieceSearch {
   bool Take(const TABLE_RUN& run)
   {
     int accepted = 0;
-    const int* index = SearchRun(search_, run.Blocks, run.Marks, run.First, run.Count, &accepted);
+    const int* index = SearchRun(search_, run.Blocks, run.Marks, run.First, run.Count, &accepted, run.Narrow, run.NarrowFrom);
     for (size_t k = kept_.Count(); k < (size_t)accepted; k++)
       if (!kept_.Keep(run.Blocks[index[k] - run.First])) return false;
     return true;

@@ -411,7 +411,7 @@ using KeptLookup = std::function<int(const std::u16string&, int, int, int)>;
 void ExpectAsTheWholeTable(int queries, const KeptLookup& lookUp = ReadThrough)
 {
   std::mt19937 random(11);
-  std::set<std::u16string> chosen = {u"xyzzy", u"a", u"to eat", u"Z", u"zhong", u"zhong guo", u"wang"};
+  std::set<std::u16string> chosen = {u"xyzzy", u"a", u"to eat", u"Z", u"zhong", u"zhong guo", u"wang", u"king"};
   while ((int)chosen.size() < queries) {
     std::u16string text = EntryText((int)(random() % EntryTable.Count));
     size_t at = random() % text.size(), units = 1 + random() % 16;
@@ -433,12 +433,15 @@ void ExpectAsTheWholeTable(int queries, const KeptLookup& lookUp = ReadThrough)
 std::vector<std::u16string> LinesOfEverySize(int count, int longEvery)
 {
   std::mt19937 random(3);
-  const char16_t* words[] = {u"to", u"eat", u"China", u"beautiful", u"compute", u"Wang", u"king", u"(bird)"};
+  // Latin words beside other units too: a boundary of U+3014..U+3016, a vowel with a tone mark,
+  // a character straight before a word.
+  const char16_t* words[] = {u"to",     u"eat",  u"China",     u"beautiful", u"compute",
+                             u"Wang",   u"king", u"(bird)",    u"〔king〕",  u"Zhōng", u"中king"};
   std::vector<std::u16string> lines;
   for (int i = 0; i < count; i++) {
     std::u16string definition;
     for (int k = (i % longEvery == 5 ? 6000 : 1 + (int)(random() % 12)); k > 0; k--)
-      definition += std::u16string(words[random() % 8]) + (random() % 5 ? u" " : u"/");
+      definition += std::u16string(words[random() % 11]) + (random() % 5 ? u" " : u"/");
     const char16_t* sounds[] = {u"zhong1", u"wang2 guo2", u"zhong1 guo2 ren2", u"chi1"};
     lines.push_back(u"中" + std::u16string(1, (char16_t)(0x4E00 + i % 300)) + u" [" + sounds[i % 4] + u"] /" + definition + u"/");
   }
