@@ -42,16 +42,15 @@ struct PATCH {
 // patches after them, and the next piece, stay aligned.
 size_t Padded32(size_t bytes) { return (bytes + 31) & ~(size_t)31; }
 
+static_assert(sizeof(PIECE_HEADER) == 8, "PackedPieceMostBytes counts a piece's header as 8 bytes");
+
 size_t PieceBytes(size_t units, uint32_t patches)
 {
-  if (patches == kRawPiece) return sizeof(PIECE_HEADER) + Padded32(units * sizeof(WCHAR));
+  if (patches == kRawPiece) return PackedPieceMostBytes(units);
   return sizeof(PIECE_HEADER) + Padded32(units) + patches * sizeof(PATCH);
 }
 
 uint64_t HeaderHash(const PACKED_HEADER& header) { return XXH3_64bits(&header, offsetof(PACKED_HEADER, HeaderHash)); }
-
-// The most a piece of PACKED_PIECE_UNITS takes: its units as they are.
-#define PIECE_BYTES_MOST (sizeof(PIECE_HEADER) + PACKED_PIECE_UNITS * sizeof(WCHAR))
 
 size_t PieceCount(size_t arenaUnits) { return (arenaUnits + PACKED_PIECE_UNITS - 1) / PACKED_PIECE_UNITS; }
 
@@ -100,12 +99,6 @@ bool PackedTablePath(const WCHAR* tablePath, WCHAR packedPath[MAX_PATH])
   return true;
 }
 
-size_t PackedPieceMostBytes(size_t units)
-{
-  // A piece is kept as its units once its patches would take as much room.
-  return PieceBytes(units, kRawPiece);
-}
-
 HANDLE OpenPackedTable(const WCHAR* packedPath, const TABLE_VIEW& table, PACKED_VIEW* packed)
 {
   HANDLE file = CreateFileW(packedPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -139,7 +132,6 @@ HANDLE OpenPackedTable(const WCHAR* packedPath, const TABLE_VIEW& table, PACKED_
   }
   packed->PiecesOffset = sizeof header + pieces * sizeof(uint32_t);
   packed->MarksOffset = (size_t)at;
-  packed->MarkBytes = markBytes;
   packed->PiecesHash = header.PiecesHash;
   packed->MarksHash = header.MarksHash;
   return file;
@@ -182,7 +174,7 @@ namespace {
 const size_t kWriteBytes = (size_t)2 << 20;
 // After the bytes waiting to be written, room for one piece packed, its patches apart until it
 // is known whether it is kept packed.
-const size_t kScratchBytes = PIECE_BYTES_MOST + PACKED_PIECE_UNITS * sizeof(PATCH);
+const size_t kScratchBytes = PackedPieceMostBytes(PACKED_PIECE_UNITS) + PACKED_PIECE_UNITS * sizeof(PATCH);
 }  // namespace
 
 bool PackedWriter::Begin(const WCHAR* packedPath, const TABLE_VIEW& table)
@@ -246,7 +238,7 @@ bool PackedWriter::Add(const WCHAR* units, size_t count)
     }
     uint8_t* piece = static_cast<uint8_t*>(out_.Data) + kWriteBytes;
     uint8_t* body = piece + sizeof(PIECE_HEADER);
-    PATCH* patches = reinterpret_cast<PATCH*>(piece + PIECE_BYTES_MOST);
+    PATCH* patches = reinterpret_cast<PATCH*>(piece + PackedPieceMostBytes(PACKED_PIECE_UNITS));
     const WCHAR* p = units + from;
     uint32_t patched = 0;
     for (size_t i = 0; i < n; i++) {

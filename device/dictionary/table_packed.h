@@ -30,8 +30,7 @@
 struct PACKED_VIEW {
   std::vector<uint32_t> PieceBytes;  // of each piece, header included
   size_t PiecesOffset;               // bytes from the start of the file to the first piece
-  size_t MarksOffset;
-  size_t MarkBytes;
+  size_t MarksOffset;  // the marks, as many bytes as the table's
   uint64_t PiecesHash, MarksHash;
 };
 
@@ -42,8 +41,9 @@ bool PackedTablePath(const WCHAR* tablePath, WCHAR packedPath[MAX_PATH]);
 // directory add up: the open file, or INVALID_HANDLE_VALUE.
 HANDLE OpenPackedTable(const WCHAR* packedPath, const TABLE_VIEW& table, PACKED_VIEW* packed);
 
-// The most bytes a piece of units units takes, header included.
-size_t PackedPieceMostBytes(size_t units);
+// The most bytes a piece of units units takes: its own header (8 bytes) and its units as they
+// are, padded to 32 (a piece is kept so once its patches would take as much room).
+constexpr size_t PackedPieceMostBytes(size_t units) { return 8 + ((units * sizeof(WCHAR) + 31) & ~(size_t)31); }
 
 // A piece of a packed copy whose header checked out, unpacked a range at a time, in order.
 struct PACKED_PIECE {

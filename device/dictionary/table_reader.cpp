@@ -27,8 +27,11 @@ const size_t kHugePage = (size_t)2 << 20;
 // A piece is two pieces of a packed copy, read in one call into the same page after the piece's
 // room, then unpacked into it.
 static_assert(kPieceUnits == 2 * PACKED_PIECE_UNITS, "a piece unpacks two packed ones");
-const size_t kPieceBytes = ((kCarryUnits + kPieceUnits + kTailUnits) * sizeof(WCHAR) + 63) & ~(size_t)63;
-static_assert(kPieceBytes + 2 * (PACKED_PIECE_UNITS * sizeof(WCHAR) + 64) <= kHugePage, "the piece fits its page");
+// The room a piece of units takes, with the carry before it and the tail after it, in whole
+// cache lines; then two packed pieces and what a scan of their bytes may read past them.
+constexpr size_t PieceRoomBytes(size_t units) { return ((kCarryUnits + units + kTailUnits) * sizeof(WCHAR) + 63) & ~(size_t)63; }
+constexpr size_t kPackedRoomBytes = 2 * PackedPieceMostBytes(PACKED_PIECE_UNITS) + 64;
+static_assert(PieceRoomBytes(kPieceUnits) + kPackedRoomBytes <= kHugePage, "the piece fits its page");
 // The most whole blocks one part hands on: those ending in it, after at most one block that
 // began before it (or the part of one carried in front of the piece); two units each at least.
 const size_t kRunEntries = (kCarryUnits + kPartUnits) / 2 + 1;
@@ -103,10 +106,8 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
   std::unique_ptr<const DictionaryEntry*[]> run(new (std::nothrow) const DictionaryEntry*[kRunEntries]);
   // A table smaller than a piece takes only the room it needs, and no huge page.
   const size_t pieceUnits = table.ArenaUnits < kPieceUnits ? table.ArenaUnits : kPieceUnits;
-  const size_t pieceBytes = ((kCarryUnits + pieceUnits + kTailUnits) * sizeof(WCHAR) + 63) & ~(size_t)63;
-  // The packed pieces, and after them what a scan of their bytes may read past the last one.
-  const size_t packedRoom = 2 * PackedPieceMostBytes(PACKED_PIECE_UNITS) + 64;
-  if (!run || !AllocLargeBlock(&buffer, pieceUnits < kPieceUnits ? pieceBytes + packedRoom : kHugePage)) return false;
+  const size_t pieceBytes = PieceRoomBytes(pieceUnits);
+  if (!run || !AllocLargeBlock(&buffer, pieceUnits < kPieceUnits ? pieceBytes + kPackedRoomBytes : kHugePage)) return false;
   WCHAR* piece = static_cast<WCHAR*>(buffer.Data) + kCarryUnits;
 
   // The packed copy when there is a whole one, else the table, packed into a new copy as it goes.
