@@ -266,13 +266,13 @@ bool ReadRange(HANDLE h, const FILE_RANGE& range, void* into) {
 
 // The ranges read through one io_uring, a ring's worth per submission: each read the ring
 // did not do whole (cut short, refused, not submitted) is done again alone, which reads on or
-// says why it cannot. False when there is no ring (the kernel or a sandbox refuses it) or a
-// read fails alone too.
-bool ReadRangesThroughRing(HANDLE h, File* f, const FILE_RANGE* ranges, void* const* into, DWORD count) {
+// says why it cannot. 1 when all were read, 0 when a read failed alone too, -1 when there is no
+// ring (the kernel or a sandbox refuses it) and nothing was read.
+int ReadRangesThroughRing(HANDLE h, File* f, const FILE_RANGE* ranges, void* const* into, DWORD count) {
   const unsigned kRing = 64;
   io_uring ring;
   if (io_uring_queue_init(kRing, &ring, IORING_SETUP_SINGLE_ISSUER) != 0 && io_uring_queue_init(kRing, &ring, 0) != 0)
-    return false;
+    return -1;
   bool read = true, usable = true;
   for (DWORD first = 0; read && first < count; first += kRing) {
     const DWORD last = std::min<DWORD>(first + kRing, count);
@@ -304,7 +304,7 @@ bool ReadRangesThroughRing(HANDLE h, File* f, const FILE_RANGE* ranges, void* co
       if (!whole[i - first]) read = ReadRange(h, ranges[i], into[i]);
   }
   io_uring_queue_exit(&ring);
-  return read;
+  return read ? 1 : 0;
 }
 
 }  // namespace
@@ -316,7 +316,9 @@ BOOL ReadFileRanges(HANDLE h, const FILE_RANGE* ranges, void* const* into, DWORD
   // takes about 0.1 ms to set up. Injected faults are counted read by read.
   bool small = true;
   for (DWORD i = 0; small && i < count; i++) small = ranges[i].Bytes <= (1u << 30);
-  if (count >= 64 && small && !f->faulty && ReadRangesThroughRing(h, f, ranges, into, count)) return TRUE;
+  // A ring that read on until a read failed is not read again range by range.
+  const int ring = count >= 64 && small && !f->faulty ? ReadRangesThroughRing(h, f, ranges, into, count) : -1;
+  if (ring >= 0) return ring ? TRUE : FALSE;
   for (DWORD i = 0; i < count; i++)
     if (!ReadRange(h, ranges[i], into[i])) return FALSE;
   return TRUE;

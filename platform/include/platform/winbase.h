@@ -246,7 +246,6 @@ DWORD GetCurrentProcessId();
 HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId);
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
 [[noreturn]] void ExitProcess(UINT exitCode);
-// The command line after the program name, as one UTF-16 text.
 
 #define INFINITE 0xFFFFFFFF
 #define WAIT_OBJECT_0 0x00000000L
