@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <memory_resource>
 #include <optional>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "device/dictionary/large_block.h"
 #include "device/dictionary/table_file.h"
 #include "device/dictionary/table_hash.h"
+#include "device/dictionary/table_packed.h"
 #include "device/dictionary/table_reader.h"
 
 namespace {
@@ -31,6 +33,11 @@ const size_t kBuckets = (size_t)1 << 16;
 // many: each entry read costs about a read call, and a query with more is read through faster
 // with the whole table.
 const size_t kBroad = 128;
+// The same where the entries are unpacked from the table's packed copy, mapped: each costs a
+// few misses of the processor's cache, not a call. china's 4,444 entries were found in 4.5 ms
+// (processor, whole process) against 5.1 for the whole table read through; chinese's 6,208 and
+// person's 8,420 took 0.8 and 1.1 ms longer than the whole table.
+const size_t kBroadPacked = 24;
 // However small the table, this many are always read through the index.
 const size_t kFewest = 64;
 // A Latin list says where every this many-th of its entries starts, so that a lookup that
@@ -300,7 +307,7 @@ class IndexView {
       const size_t hashBytes = pages * sizeof(uint64_t), whereBytes = Pages(pages * sizeof(uint64_t)) * kPage;
       scratchAt_ = Pages(hashBytes) * kPage + whereBytes;
       dataAt_ = scratchAt_ + kScratch;
-      storeBytes_ = dataAt_ + (whole ? kWholePiecePages * kPage : 2 * pages * kPage + table.ArenaUnits * sizeof(WCHAR));
+      storeBytes_ = dataAt_ + (whole ? kWholePiecePages * kPage : 2 * pages * kPage + table.ArenaUnits * sizeof(WCHAR)) + kTail;
       sound = AllocLargeBlock(&store_, storeBytes_) &&
               ReadFileAt(file_, sizeof header, store_.Data, hashBytes) &&
               TableHashOf(store_.Data, hashBytes) == header.ContentHash;
@@ -337,15 +344,21 @@ class IndexView {
   std::pmr::memory_resource* Scratch() { return &*scratch_; }
 
   // Room for bytes more in the store (for entry blocks read from the table), or null when
-  // there is none left.
+  // there is none left. The store keeps kTail bytes after the last room, which the candidate
+  // scan may read past a block's end.
   BYTE* Take(size_t bytes)
   {
     const size_t taken = (bytes + 63) & ~(size_t)63;  // each on a cache line of its own
-    if (taken < bytes || taken > storeBytes_ - used_) return nullptr;
+    if (taken < bytes || taken + kTail > storeBytes_ - used_) return nullptr;
     BYTE* room = static_cast<BYTE*>(store_.Data) + used_;
     used_ += taken;
     return room;
   }
+
+  // How far the store is used, and giving back what was taken after it (blocks that did not
+  // check out), to be taken again.
+  size_t Used() const { return used_; }
+  void GiveBack(size_t used) { used_ = used < used_ ? used : used_; }
 
   // The records of entries first to last, or null when they are not all there.
   const ENTRY_RECORD* Records(size_t first, size_t last)
@@ -449,6 +462,7 @@ class IndexView {
   }
 
   static constexpr size_t kScratch = 256 << 10;
+  static constexpr size_t kTail = ENTRY_TABLE_SLACK * sizeof(WCHAR);
   static constexpr size_t kWholePiecePages = 64;
 
   HANDLE file_ = INVALID_HANDLE_VALUE;
@@ -513,6 +527,41 @@ class CandidateReader {
     return Fits(*extent);
   }
 
+  // Unpacks the blocks at extents (ascending) from the table's packed copy, mapped, into
+  // entries; false at the first block that does not unpack or check, or when a page of the copy
+  // cannot be read.
+  bool Unpack(const PACKED_MAP& packed, const std::pmr::vector<Extent>& extents,
+              std::pmr::vector<const DictionaryEntry*>* entries)
+  {
+    entries->resize(extents.size());
+    const size_t used = index_.Used();
+    struct Work {
+      CandidateReader* reader;
+      const PACKED_MAP& packed;
+      const std::pmr::vector<Extent>& extents;
+      std::pmr::vector<const DictionaryEntry*>& entries;
+    } work{this, packed, extents, *entries};
+    const bool read = ReadMappedGuarded(
+        [](void* context) -> BOOL {
+          Work& w = *static_cast<Work*>(context);
+          const size_t count = w.extents.size();
+          for (size_t j = 0; j < count; j++) {
+            // What the blocks a few ahead need asked for early: the loads of one block wait on
+            // each other (the place of its first patch, then the patch), those of several need not.
+            if (j + 8 < count) PrefetchUnitsAt(w.packed, w.extents[j + 8].begin, w.extents[j + 8].end, false);
+            if (j + 4 < count) PrefetchUnitsAt(w.packed, w.extents[j + 4].begin, w.extents[j + 4].end, true);
+            const Extent& e = w.extents[j];
+            WCHAR* block = reinterpret_cast<WCHAR*>(w.reader->index_.Take((e.end - e.begin) * sizeof(WCHAR)));
+            if (!block || !UnpackUnitsAt(w.packed, e.begin, e.end, block) || !Sound(block, e)) return FALSE;
+            w.entries[j] = block;
+          }
+          return TRUE;
+        },
+        &work);
+    if (!read) index_.GiveBack(used);
+    return read;
+  }
+
   // Reads the blocks at extents (ascending) into entries; false at the first read or check
   // that fails.
   bool Read(const std::pmr::vector<Extent>& extents, std::pmr::vector<const DictionaryEntry*>* entries)
@@ -556,9 +605,7 @@ class CandidateReader {
       for (; j < last; j++) {
         const Extent& e = extents[j];
         const WCHAR* block = span + (e.begin - spanBegin);
-        size_t length = block[0];
-        if (length + 2 != e.end - e.begin || block[length + 1] != 0 || BlockHash(block, length + 2) != e.hash)
-          return false;
+        if (!Sound(block, e)) return false;
         (*entries)[j] = block;
       }
     }
@@ -567,6 +614,14 @@ class CandidateReader {
 
  private:
   static const size_t kSpanUnits = 32 * 1024;
+
+  // Whether the block read for extent e is the one the index vouches for: its length and zero
+  // in place, its hash the record's.
+  static bool Sound(const WCHAR* block, const Extent& e)
+  {
+    size_t length = block[0];
+    return length + 2 == e.end - e.begin && block[length + 1] == 0 && BlockHash(block, length + 2) == e.hash;
+  }
 
   bool Fits(const Extent& extent) const
   {
@@ -611,7 +666,7 @@ bool LatinPlaces(const std::vector<uint32_t>& counts, int n, int m, size_t most,
 // Whether the index OpenFile opened, read as it stands (nothing checked: a wrong answer only
 // chooses the slower way), says that a Latin query is too broad for it, before anything else
 // is read or taken for it.
-bool LatinLooksBroad(const IndexView& index, const WCHAR* query, int n, int m)
+bool LatinLooksBroad(const IndexView& index, const WCHAR* query, int n, int m, size_t broad)
 {
   const INDEX_HEADER& header = index.Header();
   HANDLE file = index.File();
@@ -628,7 +683,7 @@ bool LatinLooksBroad(const IndexView& index, const WCHAR* query, int n, int m)
     }
   }
   std::vector<std::vector<size_t>> places;
-  return read && !LatinPlaces(counts, n, m, (size_t)header.Table.Count / kBroad + kFewest, &places);
+  return read && !LatinPlaces(counts, n, m, (size_t)header.Table.Count / broad + kFewest, &places);
 }
 
 // The entries that may hold a window the search accepts for the Latin query: a window
@@ -713,7 +768,13 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
   if (!Locate(fileName, &stamp, tablePath, indexPath)) return -1;
   IndexView index;
   if (!index.OpenFile(indexPath)) return -1;
-  if (kind == INDEX_LATIN && LatinLooksBroad(index, query, n, ExactLeadingUnits(n, wholeWord)))
+  // The entries come from the table's packed copy when it has a whole one (which the folder
+  // tells before anything is read, and its header once the table's is), else from the table.
+  WCHAR packedPath[MAX_PATH];
+  const bool packable = PackedTablePath(tablePath, packedPath);
+  if (kind == INDEX_LATIN &&
+      LatinLooksBroad(index, query, n, ExactLeadingUnits(n, wholeWord),
+                      packable && GetFileAttributesW(packedPath) != INVALID_FILE_ATTRIBUTES ? kBroadPacked : kBroad))
     return INDEX_TOO_BROAD;
   TABLE_VIEW table;
   HANDLE tableFile = OpenTableView(tablePath, stamp, &table);
@@ -722,12 +783,17 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
     CloseHandle(tableFile);
     return -1;
   }
+  PACKED_VIEW packedView;
+  HANDLE packed = packable ? OpenPackedTable(packedPath, table, &packedView) : INVALID_HANDLE_VALUE;
+  std::unique_ptr<void, void (*)(void*)> closePacked(packed == INVALID_HANDLE_VALUE ? nullptr : packed,
+                                                     [](void* handle) { CloseHandle(handle); });
 
   std::pmr::vector<int> candidates(index.Scratch());
   bool sound = true;
   if (kind == INDEX_LATIN) {
     bool broad = false;
-    sound = LatinCandidates(index, query, n, ExactLeadingUnits(n, wholeWord), table.Count / kBroad + kFewest,
+    sound = LatinCandidates(index, query, n, ExactLeadingUnits(n, wholeWord),
+                            table.Count / (packed != INVALID_HANDLE_VALUE ? kBroadPacked : kBroad) + kFewest,
                             &candidates, &broad);
     if (sound && broad) {
       CloseHandle(tableFile);
@@ -767,7 +833,17 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
     sound = reader.Place(posting, &extents.back());
   }
   std::pmr::vector<const DictionaryEntry*> entries(index.Scratch());
-  sound = sound && (kind == INDEX_CHINESE || reader.Locate(candidates, &extents)) && reader.Read(extents, &entries);
+  sound = sound && (kind == INDEX_CHINESE || reader.Locate(candidates, &extents));
+  // A packed copy whose blocks do not match is removed (the next reading of the table through
+  // makes it again), and the table read instead.
+  bool unpacked = false;
+  PACKED_MAP map;
+  if (sound && packed != INVALID_HANDLE_VALUE && MapPackedTable(packed, packedView, table.ArenaUnits, &map)) {
+    unpacked = reader.Unpack(map, extents, &entries);
+    UnmapPackedTable(&map);
+    if (!unpacked) DeleteFileW(packedPath);
+  }
+  sound = sound && (unpacked || reader.Read(extents, &entries));
   int results = 0;
   std::pmr::vector<Call> calls(index.Scratch());
   calls.reserve(candidates.size() + 100);  // the results, the progress reports, the end

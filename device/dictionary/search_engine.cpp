@@ -509,20 +509,28 @@ void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const in
     return;
   }
   Scan s = StartScan(query, n, matchCase, wholeWord);
-  // The same blocks and reports as the scan of the whole table; within a block every window
-  // is scored, or when the first unit must match, every window that starts with it: a
-  // superset of the scan's candidates.
-  const bool firstExact = ExactLeadingUnits(n, wholeWord) > 0;
+  CandidateProbes probes;
+  SetProbes(&s, &probes);
+  const CandidateScanner scanner = EffectiveScanner();
+  const WCHAR* found[CANDIDATE_BUFFER];
+  // The same blocks and reports as the scan of the whole table, and within a block the same
+  // candidates, each scored.
   int k = 0;
   for (LONG first = 0; first < tableCount; first += 1000) {
     ReportProgress(first, tableCount, sink);
     LONG last = first + 1000 < tableCount ? first + 1000 : tableCount;
     for (; k < candidates && index[k] < last; k++) {
       const DictionaryEntry* entry = entries[k];
-      int length = entry[0];
+      const int length = entry[0];
       const WCHAR* text = entry + 1;
-      for (int i = 0; i <= length - n; i++)
-        if (!firstExact || (matchCase ? text[i] : FoldUnit(text[i])) == query[0]) TryWindow(&s, k, text, length, i);
+      for (const WCHAR* from = text; from < text + length;) {
+        int count = 0;
+        from = scanner(&probes, from, text + length, found, &count, CANDIDATE_BUFFER);
+        for (int c = 0; c < count; c++) {
+          const int i = (int)(found[c] - text);
+          if (i <= length - n) TryWindow(&s, k, text, length, i);
+        }
+      }
     }
   }
   Deliver(&s, sink, Accepted{index, entries});

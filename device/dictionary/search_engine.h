@@ -78,7 +78,8 @@ int ExactLeadingUnits(int n, int wholeWord);
 // SearchDictionary (PinYin off) over the given entries alone, for a caller that knows that no
 // other entry has a window the search accepts (for instance when CandidatesSuffice holds and
 // every other entry lacks a unit of the query): entries[k] is the text block of entry index[k],
-// index ascending, of a table of tableCount entries. The sink then receives exactly the calls
+// index ascending, of a table of tableCount entries, with readable memory up to
+// ENTRY_TABLE_SLACK units past its end (the candidate scan reads ahead). The sink then receives exactly the calls
 // SearchDictionary would make over that table: the same progress reports, the same results in
 // the same order, then the end.
 void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const int* index,

@@ -11,7 +11,7 @@
 
 namespace {
 
-const char kMagic[8] = {'O', 'R', 'L', 'P', 'A', 'C', 'K', '1'};
+const char kMagic[8] = {'O', 'R', 'L', 'P', 'A', 'C', 'K', '2'};
 
 struct PACKED_HEADER {
   char Magic[8];
@@ -39,15 +39,20 @@ struct PATCH {
 };
 
 // The packed bytes of a piece are padded to 32 so that they are read 32 at a time, and so that the
-// patches after them, and the next piece, stay aligned.
+// stretches' first patches and the patches after them, and the next piece, stay aligned.
 size_t Padded32(size_t bytes) { return (bytes + 31) & ~(size_t)31; }
 
 static_assert(sizeof(PIECE_HEADER) == 8, "PackedPieceMostBytes counts a piece's header as 8 bytes");
 
+// A packed piece's body: its bytes, then for each stretch the number of its patches before it
+// (a piece has fewer than 2^14), then the patches.
+size_t StretchBytes(size_t units) { return Padded32((units + PACKED_STRETCH_UNITS - 1) / PACKED_STRETCH_UNITS * sizeof(uint16_t)); }
+size_t PatchesAt(size_t units) { return Padded32(units) + StretchBytes(units); }
+
 size_t PieceBytes(size_t units, uint32_t patches)
 {
   if (patches == kRawPiece) return PackedPieceMostBytes(units);
-  return sizeof(PIECE_HEADER) + Padded32(units) + patches * sizeof(PATCH);
+  return sizeof(PIECE_HEADER) + PatchesAt(units) + patches * sizeof(PATCH);
 }
 
 uint64_t HeaderHash(const PACKED_HEADER& header) { return XXH3_64bits(&header, offsetof(PACKED_HEADER, HeaderHash)); }
@@ -157,7 +162,7 @@ bool UnpackRange(PACKED_PIECE* piece, size_t from, size_t count, WCHAR* out)
     return true;
   }
   Widen(piece->Body + from, count, out);
-  const PATCH* patches = reinterpret_cast<const PATCH*>(piece->Body + Padded32(piece->Units));
+  const PATCH* patches = reinterpret_cast<const PATCH*>(piece->Body + PatchesAt(piece->Units));
   const size_t end = from + count;
   uint32_t k = piece->NextPatch;
   for (; k < piece->Patches && patches[k].At < end; k++) {
@@ -165,6 +170,86 @@ bool UnpackRange(PACKED_PIECE* piece, size_t from, size_t count, WCHAR* out)
     out[patches[k].At - from] = patches[k].Unit;
   }
   piece->NextPatch = k;
+  return true;
+}
+
+bool MapPackedTable(HANDLE file, const PACKED_VIEW& packed, size_t arenaUnits, PACKED_MAP* map)
+{
+  UnmapPackedTable(map);
+  const size_t pieces = packed.PieceBytes.size();
+  map->View = MapWholeFile(file, true);
+  if (!map->View) return false;
+  map->Bytes = packed.MarksOffset;  // the pieces end there; the marks are not unpacked
+  map->ArenaUnits = arenaUnits;
+  map->PieceAt.resize(pieces + 1);
+  size_t at = packed.PiecesOffset;
+  for (size_t k = 0; k < pieces; k++) {
+    map->PieceAt[k] = at;
+    at += packed.PieceBytes[k];
+  }
+  map->PieceAt[pieces] = at;
+  return at == packed.MarksOffset || (UnmapPackedTable(map), false);
+}
+
+void UnmapPackedTable(PACKED_MAP* map)
+{
+  if (map->View) UnmapViewOfFile(map->View);
+  map->View = nullptr;
+  map->PieceAt.clear();
+}
+
+void PrefetchUnitsAt(const PACKED_MAP& map, size_t begin, size_t end, bool patches)
+{
+  if (begin >= end || end > map.ArenaUnits) return;
+  const size_t k = begin / PACKED_PIECE_UNITS, from = begin % PACKED_PIECE_UNITS;
+  const uint8_t* piece = map.View + map.PieceAt[k];
+  const size_t units = k + 2 < map.PieceAt.size() ? PACKED_PIECE_UNITS : map.ArenaUnits - k * PACKED_PIECE_UNITS;
+  const size_t bytes = map.PieceAt[k + 1] - map.PieceAt[k];
+  if (bytes == PackedPieceMostBytes(units)) {
+    for (size_t at = from * sizeof(WCHAR); at < (end - begin + from) * sizeof(WCHAR) && at < bytes; at += 64)
+      __builtin_prefetch(piece + sizeof(PIECE_HEADER) + at);
+    return;
+  }
+  const uint8_t* body = piece + sizeof(PIECE_HEADER);
+  const uint8_t* first = body + Padded32(units) + from / PACKED_STRETCH_UNITS * sizeof(uint16_t);
+  if (!patches) {
+    for (size_t at = from; at < from + (end - begin) && at < units; at += 64) __builtin_prefetch(body + at);
+    __builtin_prefetch(first);
+    return;
+  }
+  uint16_t j;
+  memcpy(&j, first, sizeof j);
+  if (PatchesAt(units) + (size_t)j * sizeof(PATCH) < bytes) __builtin_prefetch(body + PatchesAt(units) + (size_t)j * sizeof(PATCH));
+}
+
+bool UnpackUnitsAt(const PACKED_MAP& map, size_t begin, size_t end, WCHAR* out)
+{
+  if (begin > end || end > map.ArenaUnits) return false;
+  while (begin < end) {
+    const size_t k = begin / PACKED_PIECE_UNITS, from = begin % PACKED_PIECE_UNITS;
+    const size_t units = k + 1 < map.PieceAt.size() - 1 ? PACKED_PIECE_UNITS : map.ArenaUnits - k * PACKED_PIECE_UNITS;
+    const size_t to = end - k * PACKED_PIECE_UNITS < units ? end - k * PACKED_PIECE_UNITS : units;
+    const uint8_t* piece = map.View + map.PieceAt[k];
+    PIECE_HEADER header;
+    memcpy(&header, piece, sizeof header);
+    if (header.Units != units || (header.Patches != kRawPiece && header.Patches > units) ||
+        PieceBytes(units, header.Patches) != map.PieceAt[k + 1] - map.PieceAt[k])
+      return false;
+    const uint8_t* body = piece + sizeof header;
+    if (header.Patches == kRawPiece) {
+      memcpy(out, body + from * sizeof(WCHAR), (to - from) * sizeof(WCHAR));
+    } else {
+      Widen(body + from, to - from, out);
+      // The patches from the first of the stretch that holds from on, up to the first past to.
+      uint16_t first;
+      memcpy(&first, body + Padded32(units) + from / PACKED_STRETCH_UNITS * sizeof first, sizeof first);
+      const PATCH* patches = reinterpret_cast<const PATCH*>(body + PatchesAt(units));
+      for (uint32_t j = first; j < header.Patches && patches[j].At < to; j++)
+        if (patches[j].At >= from) out[patches[j].At - from] = patches[j].Unit;
+    }
+    out += to - from;
+    begin = k * PACKED_PIECE_UNITS + to;
+  }
   return true;
 }
 
@@ -253,7 +338,13 @@ bool PackedWriter::Add(const WCHAR* units, size_t count)
       memset(body + n * sizeof(WCHAR), 0, Padded32(n * sizeof(WCHAR)) - n * sizeof(WCHAR));
     } else {
       memset(body + n, 0, Padded32(n) - n);
-      memcpy(body + Padded32(n), patches, patched * sizeof(PATCH));
+      uint16_t* before = reinterpret_cast<uint16_t*>(body + Padded32(n));
+      memset(before, 0, StretchBytes(n));
+      for (uint32_t t = 0, j = 0; t * PACKED_STRETCH_UNITS < n; t++) {
+        while (j < patched && patches[j].At < t * PACKED_STRETCH_UNITS) j++;
+        before[t] = (uint16_t)j;
+      }
+      memcpy(body + PatchesAt(n), patches, patched * sizeof(PATCH));
     }
     memcpy(piece, &header, sizeof header);
     const size_t bytes = PieceBytes(n, header.Patches);

@@ -6,8 +6,10 @@
 // The file holds a header, the size of each piece, the pieces, then the table's entry marks as
 // they are. A piece packs 65,536 units of the table's arena (the last one what is left): each
 // unit below 0x80 as its byte, each other one as a zero byte and a patch (its place in the piece
-// and its value); a piece whose patches would take more room than its units is kept as the units
-// themselves. Unpacked, the arena is the table's, unit for unit.
+// and its value), and says for each stretch of 256 of its units how many of its patches come
+// before it, so that the few units of one entry block can be unpacked where they lie; a piece
+// whose patches would take more room than its units is kept as the units themselves. Unpacked,
+// the arena is the table's, unit for unit.
 //
 // The copy belongs to one table (the table's header hash, size and number of entries) and vouches
 // for itself: its header's hash covers the pieces' sizes and the hashes of the pieces and of the
@@ -22,8 +24,9 @@
 #include "device/dictionary/table_file.h"
 #include "device/dictionary/table_hash.h"
 
-// Units of the arena one piece packs.
+// Units of the arena one piece packs, and of each stretch of a piece whose first patch it says.
 #define PACKED_PIECE_UNITS 65536
+#define PACKED_STRETCH_UNITS 256
 
 // The packed copy of a table whose header checked out: where each piece lies and what hashes the
 // pieces and the marks must give.
@@ -65,6 +68,29 @@ inline bool UnpackedWhole(const PACKED_PIECE& piece)
 {
   return piece.Patches == PACKED_RAW || piece.NextPatch == piece.Patches;
 }
+
+// A packed copy whose header checked out, mapped whole, from which a lookup unpacks the few entry
+// blocks it wants where they lie instead of reading the table's pages around them. The view's
+// pages are the page cache's: a read of one costs a touch, not a call, and with the copy kept in
+// large pieces there a few faults map all of it. Nothing in it is believed but its size: a block
+// unpacked from it must match a hash the caller has, and its reads must be guarded against the
+// file being cut short under them (ReadMappedGuarded).
+struct PACKED_MAP {
+  const uint8_t* View = nullptr;
+  size_t Bytes = 0;
+  size_t ArenaUnits = 0;
+  std::vector<size_t> PieceAt;  // where each piece starts in the view, and where the last one ends
+};
+
+// Maps the packed copy opened by OpenPackedTable (file, packed); false when it cannot be mapped.
+bool MapPackedTable(HANDLE file, const PACKED_VIEW& packed, size_t arenaUnits, PACKED_MAP* map);
+void UnmapPackedTable(PACKED_MAP* map);
+// Unpacks the arena's units [begin, end) into out; false when the copy says something impossible
+// on the way (a piece's header or a stretch's first patch that does not fit).
+bool UnpackUnitsAt(const PACKED_MAP& map, size_t begin, size_t end, WCHAR* out);
+// Asks the processor for what UnpackUnitsAt will read of [begin, end): its bytes and where its
+// patches begin, or with patches (once those are in) its first patches.
+void PrefetchUnitsAt(const PACKED_MAP& map, size_t begin, size_t end, bool patches);
 
 // Writes the packed copy of a table as the table is read through, piece by piece, and puts it in
 // place when finished: nothing is left behind unless Finish succeeds.

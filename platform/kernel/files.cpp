@@ -1,4 +1,6 @@
 #include <fcntl.h>
+#include <setjmp.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -485,6 +487,40 @@ LPVOID MapViewOfFile(HANDLE h, DWORD access, DWORD offsetHigh, DWORD offsetLow, 
   g_views[view] = m->size;
   SetLastError(ERROR_SUCCESS);
   return view;
+}
+
+namespace {
+// Where a guarded read goes back to when a page of a view cannot be read (SIGBUS).
+thread_local sigjmp_buf* t_readGuard = nullptr;
+
+void OnBusError(int signal, siginfo_t*, void*) {
+  if (t_readGuard) siglongjmp(*t_readGuard, 1);
+  // Not in a guarded read: the process ends as it would have.
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+}  // namespace
+
+BOOL ReadMappedGuarded(BOOL (*read)(void* context), void* context) {
+  struct sigaction guard = {}, before = {};
+  guard.sa_sigaction = OnBusError;
+  guard.sa_flags = SA_SIGINFO | SA_NODEFER;
+  sigemptyset(&guard.sa_mask);
+  if (t_readGuard || ::sigaction(SIGBUS, &guard, &before) != 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  sigjmp_buf back;
+  BOOL result = FALSE;
+  if (sigsetjmp(back, 1) == 0) {
+    t_readGuard = &back;
+    result = read(context);
+  } else {
+    SetLastError(ERROR_READ_FAULT);
+  }
+  t_readGuard = nullptr;
+  ::sigaction(SIGBUS, &before, nullptr);
+  return result;
 }
 
 BOOL UnmapViewOfFile(LPCVOID view) {

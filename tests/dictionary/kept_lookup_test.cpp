@@ -336,11 +336,13 @@ TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
   EXPECT_TRUE(g_told == scanned);
   EXPECT_EQ(LOAD_OK, g_status);
 
-  std::string table = folder + "cedict.gb.dat.table", index = table + ".index";
-  std::vector<BYTE> goodTable = ReadBytes(table), goodIndex = ReadBytes(index);
+  std::string table = folder + "cedict.gb.dat.table", index = table + ".index", packed = table + ".packed";
+  std::vector<BYTE> goodTable = ReadBytes(table), goodIndex = ReadBytes(index), goodPacked = ReadBytes(packed);
+  ASSERT_FALSE(goodPacked.empty());  // made as the index was, and read instead of the table
   // One unit of the entry found ("middle" to "middlf"), a byte of the index's postings for 丁
   // (entry 1, the only one that holds it), the index cut short: each is refused,
-  // and the table loaded and the index made again.
+  // and the table loaded and the index made again. (The table's packed copy, whole, would
+  // answer instead of the damaged table: it goes first.)
   for (int damage = 0; damage < 3; damage++) {
     std::vector<BYTE> bad = damage == 0 ? goodTable : goodIndex;
     if (damage == 0) {
@@ -366,6 +368,7 @@ TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
     } else {
       bad.resize(bad.size() - 4);
     }
+    if (damage == 0) std::remove(packed.c_str());
     WriteBytes(damage == 0 ? table : index, bad);
     EXPECT_EQ(-1, Indexed(u"中丁", 0, 0)) << damage;
     EXPECT_TRUE(g_told.empty()) << damage;
@@ -385,6 +388,27 @@ TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
   EXPECT_TRUE(g_told.empty());
   platform::ClearFileFaults();
   EXPECT_EQ(1, Indexed(u"中丁", 0, 0));
+
+  // The entry's unit damaged in the packed copy: the lookup answers from the table, and the copy
+  // is removed, to be made again by the next reading of the table through; cut short, the copy
+  // is passed over.
+  ASSERT_FALSE(ReadBytes(packed).empty());
+  const std::string middle = " [zhong1] /middle";
+  for (int damage = 0; damage < 2; damage++) {
+    std::vector<BYTE> bad = goodPacked;
+    if (damage == 0) {
+      auto at = std::search(bad.begin(), bad.end(), middle.begin(), middle.end());  // entry 0's
+      at = std::search(at + 1, bad.end(), middle.begin(), middle.end());            // entry 1's
+      ASSERT_NE(bad.end(), at);
+      at[middle.size() - 1] = 'f';
+    } else {
+      bad.resize(bad.size() / 2);
+    }
+    WriteBytes(packed, bad);
+    ASSERT_EQ(1, Indexed(u"中丁", 0, 0)) << damage;
+    EXPECT_TRUE(g_told == scanned) << damage;
+    EXPECT_EQ(damage == 0, ReadBytes(packed).empty()) << damage;
+  }
 
   // The database rewritten: the table and its index are stale.
   lines[1] = u"中丁 [zhong1] /middle again/";

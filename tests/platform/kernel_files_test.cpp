@@ -253,6 +253,41 @@ TEST_F(KernelFiles, ReadsManyRangesIntoTheirBuffers) {
   CloseHandle(h);
 }
 
+// A view of a file cut short under it: a guarded read of its pages past the new end fails
+// instead of ending the process, reads of the pages left still succeed, and the process goes
+// on, a second guarded read included.
+TEST_F(KernelFiles, AGuardedReadOfAViewCutShortFailsInsteadOfEndingTheProcess) {
+  std::string bytes(64 << 10, 'x');
+  std::ofstream((dir_ / "cut.bin").string(), std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size());
+  HANDLE h = CreateFileW(Path("cut.bin").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  HANDLE mapping = CreateFileMappingW(h, nullptr, PAGE_READONLY, 0, 0, nullptr);
+  ASSERT_NE(mapping, nullptr);
+  const char* view = static_cast<const char*>(MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_ON_DEMAND, 0, 0, 0));
+  ASSERT_NE(view, nullptr);
+  std::filesystem::resize_file(dir_ / "cut.bin", 4096);
+  struct Read {
+    const char* at;
+    size_t bytes;
+    long sum;
+  };
+  auto sum = [](void* context) -> BOOL {
+    Read& r = *static_cast<Read*>(context);
+    for (size_t i = 0; i < r.bytes; i += 512) r.sum += r.at[i];
+    return TRUE;
+  };
+  for (int round = 0; round < 2; round++) {
+    Read past{view, bytes.size(), 0};
+    EXPECT_FALSE(ReadMappedGuarded(sum, &past)) << round;
+    Read kept{view, 4096, 0};
+    EXPECT_TRUE(ReadMappedGuarded(sum, &kept)) << round;
+    EXPECT_EQ(8 * 'x', kept.sum) << round;
+  }
+  UnmapViewOfFile(view);
+  CloseHandle(mapping);
+  CloseHandle(h);
+}
+
 TEST(KernelModules, ProgramFileNameAndMissingLibrary) {
   WCHAR name[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, name, MAX_PATH);

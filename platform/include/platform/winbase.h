@@ -138,6 +138,11 @@ BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION inform
 // The layer's own flag, with FILE_MAP_READ: each page is read in when it is first touched,
 // for a reader of a few pages of a large file.
 #define FILE_MAP_ON_DEMAND 0x40000000
+// The layer's own: calls read(context) and returns what it returns, or FALSE when a page of a
+// view it touched could not be read (its file was cut short under the view, or the disk
+// failed), which would otherwise end the process. read must hold nothing that needs undoing
+// when it is left midway; calls do not nest.
+BOOL ReadMappedGuarded(BOOL (*read)(void* context), void* context);
 HANDLE CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES security, DWORD protect, DWORD maximumSizeHigh,
                           DWORD maximumSizeLow, LPCWSTR name);
 LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes);
