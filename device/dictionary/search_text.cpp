@@ -110,23 +110,29 @@ static inline bool PutUnit(WCHAR c, bool slashes, char*& out, int& slashCount)
 }
 
 // The units [from, to) in UTF-8 into out (room for three bytes a unit), each '/' as ", " with
-// slashes, and how many there were: the bytes, or -1 at a surrogate. Runs of eight ASCII units
-// without one go at once.
+// slashes, and how many there were: the bytes, or -1 at a surrogate. The ASCII units up to the
+// next other one (or '/') go eight at a time; that one alone.
 static int Utf8Of(const WCHAR* from, const WCHAR* to, bool slashes, char* out, int& slashCount)
 {
   char* start = out;
 #if defined(__SSE2__)
   const __m128i high = _mm_set1_epi16((short)0xFF80), slash = _mm_set1_epi16(slashes ? u'/' : 0);
-  for (; to - from >= 8; from += 8) {
+  while (to - from >= 8) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
     __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(v, slash), _mm_cmpeq_epi16(_mm_and_si128(v, high), _mm_setzero_si128()));
-    if (_mm_movemask_epi8(plain) == 0xFFFF) {
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
+    // All eight written: those before the first other unit are right, and the rest is written
+    // again (at least 24 bytes of room are left: eight units at least are).
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
+    const unsigned other = ~(unsigned)_mm_movemask_epi8(plain) & 0xFFFF;
+    if (other == 0) {
       out += 8;
+      from += 8;
       continue;
     }
-    for (int k = 0; k < 8; k++)
-      if (!PutUnit(from[k], slashes, out, slashCount)) return -1;
+    const int k = __builtin_ctz(other) / 2;
+    out += k;
+    from += k;
+    if (!PutUnit(*from++, slashes, out, slashCount)) return -1;
   }
 #endif
   for (; from < to; from++)
