@@ -123,11 +123,12 @@ BOOL StampDatabase(HANDLE file, DWORD size, DATABASE_STAMP* stamp)
   return SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0;
 }
 
-const BYTE* MapWholeFile(HANDLE file, bool onDemand)
+const BYTE* MapWholeFile(HANDLE file, bool onDemand, bool largePages)
 {
   HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
   if (!mapping) return nullptr;
-  const void* view = MapViewOfFile(mapping, FILE_MAP_READ | (onDemand ? FILE_MAP_ON_DEMAND : 0), 0, 0, 0);
+  const void* view = MapViewOfFile(
+      mapping, FILE_MAP_READ | (onDemand ? FILE_MAP_ON_DEMAND : 0) | (largePages ? FILE_MAP_LARGE_PAGES : 0), 0, 0, 0);
   CloseHandle(mapping);  // the view keeps what it needs
   return static_cast<const BYTE*>(view);
 }

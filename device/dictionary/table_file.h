@@ -50,8 +50,9 @@ BOOL StampDatabase(HANDLE file, DWORD size, DATABASE_STAMP* stamp);
 bool SameStamp(const DATABASE_STAMP& a, const DATABASE_STAMP& b);
 
 // The whole open file, mapped read-only (each page read in when first touched with onDemand,
-// else all at once); null when it cannot be. UnmapViewOfFile frees it.
-const BYTE* MapWholeFile(HANDLE file, bool onDemand = false);
+// else all at once; with largePages the pages read in through it held in huge pages); null when
+// it cannot be. UnmapViewOfFile frees it.
+const BYTE* MapWholeFile(HANDLE file, bool onDemand = false, bool largePages = false);
 
 // Whole entry blocks of one piece: entry First + k's block is Blocks[k] and its marks Marks[k]
 // (Marks null when the marks are not kept), and the blocks lie one after another in memory, readable from one unit before the first to

@@ -173,11 +173,25 @@ bool UnpackRange(PACKED_PIECE* piece, size_t from, size_t count, WCHAR* out)
   return true;
 }
 
+bool PackedTableInMemory(HANDLE file, const PACKED_VIEW& packed)
+{
+  const size_t pieces = packed.PieceBytes.size();
+  FILE_RANGE ranges[3];
+  DWORD count = 0;
+  size_t at = packed.PiecesOffset;
+  for (size_t k = 0; k < pieces; k++) {
+    if (k == 0 || k == pieces / 2 || k + 1 == pieces) ranges[count++] = {at, packed.PieceBytes[k]};
+    if (count == 3) break;
+    at += packed.PieceBytes[k];
+  }
+  return FileRangesInMemory(file, ranges, count);
+}
+
 bool MapPackedTable(HANDLE file, const PACKED_VIEW& packed, size_t arenaUnits, PACKED_MAP* map)
 {
   UnmapPackedTable(map);
   const size_t pieces = packed.PieceBytes.size();
-  map->View = MapWholeFile(file, true);
+  map->View = MapWholeFile(file, true, true);
   if (!map->View) return false;
   map->Bytes = packed.MarksOffset;  // the pieces end there; the marks are not unpacked
   map->ArenaUnits = arenaUnits;
@@ -188,8 +202,16 @@ bool MapPackedTable(HANDLE file, const PACKED_VIEW& packed, size_t arenaUnits, P
     at += packed.PieceBytes[k];
   }
   map->PieceAt[pieces] = at;
-  return at == packed.MarksOffset || (UnmapPackedTable(map), false);
+  const bool large = ReadMappedGuarded(
+      [](void* context) -> BOOL {
+        const PACKED_MAP& m = *static_cast<const PACKED_MAP*>(context);
+        return ViewMapsLargePages(m.View, m.Bytes);
+      },
+      map);
+  return (at == packed.MarksOffset && large) || (UnmapPackedTable(map), false);
 }
+
+PACKED_MAP::~PACKED_MAP() { UnmapPackedTable(this); }
 
 void UnmapPackedTable(PACKED_MAP* map)
 {

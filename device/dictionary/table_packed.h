@@ -76,13 +76,22 @@ inline bool UnpackedWhole(const PACKED_PIECE& piece)
 // unpacked from it must match a hash the caller has, and its reads must be guarded against the
 // file being cut short under them (ReadMappedGuarded).
 struct PACKED_MAP {
+  PACKED_MAP() = default;
+  PACKED_MAP(const PACKED_MAP&) = delete;
+  PACKED_MAP& operator=(const PACKED_MAP&) = delete;
+  ~PACKED_MAP();  // unmaps it
   const uint8_t* View = nullptr;
   size_t Bytes = 0;
   size_t ArenaUnits = 0;
   std::vector<size_t> PieceAt;  // where each piece starts in the view, and where the last one ends
 };
 
-// Maps the packed copy opened by OpenPackedTable (file, packed); false when it cannot be mapped.
+// Whether the page cache holds the packed copy opened by OpenPackedTable (its first, middle and
+// last piece tell; this system gives back the cache of files left alone a while).
+bool PackedTableInMemory(HANDLE file, const PACKED_VIEW& packed);
+// Maps the packed copy opened by OpenPackedTable (file, packed), asking for its pages in huge
+// pages; false when it cannot be mapped, or when the page cache holds it in small pieces (a few
+// pages a fault: read back in by reads after the system gave it back).
 bool MapPackedTable(HANDLE file, const PACKED_VIEW& packed, size_t arenaUnits, PACKED_MAP* map);
 void UnmapPackedTable(PACKED_MAP* map);
 // Unpacks the arena's units [begin, end) into out; false when the copy says something impossible

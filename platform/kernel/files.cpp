@@ -2,6 +2,7 @@
 #include <setjmp.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -235,12 +236,11 @@ BOOL FlushFileBuffers(HANDLE h) {
   return TRUE;
 }
 
-BOOL PrefetchFileRanges(HANDLE h, const FILE_RANGE* ranges, DWORD count) {
-  File* f = AsFile(h);
-  if (!f || f->faulty || (!ranges && count)) return FALSE;
-  // A file the system gave back is gone whole, as a file just read is there whole: the first
-  // byte of the first, middle and last range tell which (a read that takes only what is in
-  // memory). Asking whether every page is there would look each up: 0.3 ms for 中's spans.
+namespace {
+// A file the system gave back is gone whole, as a file just read is there whole: the first
+// byte of the first, middle and last range tell which (a read that takes only what is in
+// memory). Asking whether every page is there would look each up: 0.3 ms for 中's spans.
+bool RangesMissing(File* f, const FILE_RANGE* ranges, DWORD count) {
   bool missing = false;
   for (DWORD i : {0u, count / 2, count - 1}) {
     if (i >= count || missing || ranges[i].Bytes == 0) continue;
@@ -248,6 +248,20 @@ BOOL PrefetchFileRanges(HANDLE h, const FILE_RANGE* ranges, DWORD count) {
     struct iovec into = {&byte, 1};
     missing = ::preadv2(f->fd, &into, 1, static_cast<off_t>(ranges[i].Offset), RWF_NOWAIT) < 0 && errno == EAGAIN;
   }
+  return missing;
+}
+}  // namespace
+
+BOOL FileRangesInMemory(HANDLE h, const FILE_RANGE* ranges, DWORD count) {
+  File* f = AsFile(h);
+  // A file whose reads are made to fail is taken as there: its reader reads it, and meets them.
+  return f && (ranges || !count) && (f->faulty || !RangesMissing(f, ranges, count));
+}
+
+BOOL PrefetchFileRanges(HANDLE h, const FILE_RANGE* ranges, DWORD count) {
+  File* f = AsFile(h);
+  if (!f || f->faulty || (!ranges && count)) return FALSE;
+  const bool missing = RangesMissing(f, ranges, count);
   for (DWORD i = 0; missing && i < count; i++)
     if (ranges[i].Bytes > 0)
       ::posix_fadvise(f->fd, static_cast<off_t>(ranges[i].Offset), static_cast<off_t>(ranges[i].Bytes),
@@ -472,8 +486,8 @@ HANDLE CreateFileMappingW(HANDLE h, LPSECURITY_ATTRIBUTES, DWORD protect, DWORD 
 
 LPVOID MapViewOfFile(HANDLE h, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes) {
   auto* m = static_cast<FileMapping*>(LookUpHandle(h, KernelObject::Kind::FileMapping));
-  bool onDemand = (access & FILE_MAP_ON_DEMAND) != 0;
-  access &= ~static_cast<DWORD>(FILE_MAP_ON_DEMAND);
+  bool onDemand = (access & FILE_MAP_ON_DEMAND) != 0, large = (access & FILE_MAP_LARGE_PAGES) != 0;
+  access &= ~static_cast<DWORD>(FILE_MAP_ON_DEMAND | FILE_MAP_LARGE_PAGES);
   if (!m || access != FILE_MAP_READ || offsetHigh != 0 || offsetLow != 0 || (bytes != 0 && bytes != m->size)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
@@ -483,10 +497,21 @@ LPVOID MapViewOfFile(HANDLE h, DWORD access, DWORD offsetHigh, DWORD offsetLow, 
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
+  if (large) ::madvise(view, m->size, MADV_HUGEPAGE);  // a hint: without it the view still reads
   std::lock_guard<std::mutex> lock(g_viewMutex);
   g_views[view] = m->size;
   SetLastError(ERROR_SUCCESS);
   return view;
+}
+
+BOOL ViewMapsLargePages(LPCVOID view, SIZE_T bytes) {
+  const uintptr_t huge = 2u << 20, start = (reinterpret_cast<uintptr_t>(view) + huge - 1) & ~(huge - 1);
+  if (!view || start + huge > reinterpret_cast<uintptr_t>(view) + bytes) return TRUE;
+  rusage before, after;
+  if (::getrusage(RUSAGE_THREAD, &before) != 0) return TRUE;
+  for (uintptr_t at = start; at < start + huge; at += huge / 4) (void)*reinterpret_cast<const volatile char*>(at);
+  if (::getrusage(RUSAGE_THREAD, &after) != 0) return TRUE;
+  return after.ru_minflt + after.ru_majflt - before.ru_minflt - before.ru_majflt <= 1;
 }
 
 namespace {

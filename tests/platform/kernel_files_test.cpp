@@ -182,6 +182,7 @@ TEST_F(KernelFiles, PrefetchBringsBackTheRangesOfAFileNotInMemory) {
   HANDLE h = CreateFileW(Path("ranges.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   const FILE_RANGE ranges[] = {{3 * page + 100, 2 * page}, {100 * page, 10}, {250 * page, 6 * page}};
+  EXPECT_TRUE(FileRangesInMemory(h, ranges, 3));
   EXPECT_TRUE(PrefetchFileRanges(h, ranges, 3));  // in memory: nothing asked
 
   // Written back and dropped from memory (where the system allows it: not on a memory file
@@ -205,6 +206,7 @@ TEST_F(KernelFiles, PrefetchBringsBackTheRangesOfAFileNotInMemory) {
     CloseHandle(h);
     GTEST_SKIP() << "this file system keeps the file in memory";
   }
+  EXPECT_FALSE(FileRangesInMemory(h, ranges, 3));
   EXPECT_TRUE(PrefetchFileRanges(h, ranges, 3));
   bool back = false;
   for (int wait = 0; wait < 200 && !back; wait++) {
@@ -212,6 +214,7 @@ TEST_F(KernelFiles, PrefetchBringsBackTheRangesOfAFileNotInMemory) {
     if (!back) ::usleep(5000);
   }
   EXPECT_TRUE(back) << "the ranges are not in memory a second after the hint";
+  EXPECT_TRUE(!back || FileRangesInMemory(h, ranges, 3));
   ::munmap(view, bytes.size());
   ::close(fd);
   char got[16];

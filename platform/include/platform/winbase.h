@@ -123,6 +123,10 @@ typedef struct _FILE_RANGE {
   ULONGLONG Bytes;
 } FILE_RANGE;
 BOOL PrefetchFileRanges(HANDLE file, const FILE_RANGE* ranges, DWORD count);
+// The layer's own: whether the file is in memory where the ranges lie, as PrefetchFileRanges
+// tells it (the first byte of the first, middle and last range); FALSE when one is not. A file
+// whose reads are made to fail (file_faults.h) is taken as there, so that its reader reads it.
+BOOL FileRangesInMemory(HANDLE file, const FILE_RANGE* ranges, DWORD count);
 // Reads each range whole into its buffer (ranges[i].Bytes bytes into into[i]): many ranges in a
 // few calls (the system's asynchronous reads, submitted a batch at a time, where it allows
 // them), else a read each. FALSE when a read fails or the file ends before a range does.
@@ -138,6 +142,14 @@ BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION inform
 // The layer's own flag, with FILE_MAP_READ: each page is read in when it is first touched,
 // for a reader of a few pages of a large file.
 #define FILE_MAP_ON_DEMAND 0x40000000
+// With FILE_MAP_READ: the view asks for the file's pages in pieces as large as a huge page, so
+// that pages read in through it are held so by the page cache and a few faults map all of it.
+#define FILE_MAP_LARGE_PAGES 0x20000000
+// The layer's own: whether a view made with FILE_MAP_LARGE_PAGES maps its file in huge pages
+// (its first whole huge page comes in one fault), as it does when the page cache holds the file
+// so; a file read into the cache in small pieces is mapped a few pages a fault. Reads the view
+// (call it under ReadMappedGuarded); TRUE for a view too small to hold a huge page.
+BOOL ViewMapsLargePages(LPCVOID view, SIZE_T bytes);
 // The layer's own: calls read(context) and returns what it returns, or FALSE when a page of a
 // view it touched could not be read (its file was cut short under the view, or the disk
 // failed), which would otherwise end the process. read must hold nothing that needs undoing
