@@ -38,8 +38,20 @@ const size_t kBroad = 128;
 // (processor, whole process) against 5.1 for the whole table read through; chinese's 6,208 and
 // person's 8,420 took 0.8 and 1.1 ms longer than the whole table.
 const size_t kBroadPacked = 24;
+// And never more than this many: each costs more as the copy grows past the processor's caches
+// (china at ten times the list, 44,440 entries: 67 ms against 40 for the whole table read
+// through).
+const size_t kMostPacked = 16384;
 // However small the table, this many are always read through the index.
 const size_t kFewest = 64;
+
+// The most entries a Latin query may lead to and still be read through the index, of a table of
+// count entries, with the entries unpacked from the packed copy or read from the table.
+size_t MostCandidates(size_t count, bool packed)
+{
+  return (packed ? std::min(count / kBroadPacked, kMostPacked) : count / kBroad) + kFewest;
+}
+
 // A Latin list says where every this many-th of its entries starts, so that a lookup that
 // wants a few entries of a long list decodes the stretches that may hold them, not all of it.
 const size_t kSkipEvery = 64;
@@ -666,7 +678,7 @@ bool LatinPlaces(const std::vector<uint32_t>& counts, int n, int m, size_t most,
 // Whether the index OpenFile opened, read as it stands (nothing checked: a wrong answer only
 // chooses the slower way), says that a Latin query is too broad for it, before anything else
 // is read or taken for it.
-bool LatinLooksBroad(const IndexView& index, const WCHAR* query, int n, int m, size_t broad)
+bool LatinLooksBroad(const IndexView& index, const WCHAR* query, int n, int m, bool packed)
 {
   const INDEX_HEADER& header = index.Header();
   HANDLE file = index.File();
@@ -683,7 +695,7 @@ bool LatinLooksBroad(const IndexView& index, const WCHAR* query, int n, int m, s
     }
   }
   std::vector<std::vector<size_t>> places;
-  return read && !LatinPlaces(counts, n, m, (size_t)header.Table.Count / broad + kFewest, &places);
+  return read && !LatinPlaces(counts, n, m, MostCandidates((size_t)header.Table.Count, packed), &places);
 }
 
 // The entries that may hold a window the search accepts for the Latin query: a window
@@ -772,8 +784,8 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
   // tells before anything is read, and its header once the table's is), else from the table.
   WCHAR packedPath[MAX_PATH];
   const bool packable = PackedTablePath(tablePath, packedPath);
-  const size_t share = packable && GetFileAttributesW(packedPath) != INVALID_FILE_ATTRIBUTES ? kBroadPacked : kBroad;
-  if (kind == INDEX_LATIN && LatinLooksBroad(index, query, n, ExactLeadingUnits(n, wholeWord), share))
+  const bool packedThere = packable && GetFileAttributesW(packedPath) != INVALID_FILE_ATTRIBUTES;
+  if (kind == INDEX_LATIN && LatinLooksBroad(index, query, n, ExactLeadingUnits(n, wholeWord), packedThere))
     return INDEX_TOO_BROAD;
   TABLE_VIEW table;
   HANDLE tableFile = OpenTableView(tablePath, stamp, &table);
@@ -794,8 +806,8 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
   std::unique_ptr<void, void (*)(void*)> closePacked(packed == INVALID_HANDLE_VALUE ? nullptr : packed,
                                                      [](void* handle) { CloseHandle(handle); });
   // Without it, a Latin query weighed for it is weighed again as the table's reads take it.
-  if (kind == INDEX_LATIN && share != kBroad && packed == INVALID_HANDLE_VALUE &&
-      LatinLooksBroad(index, query, n, ExactLeadingUnits(n, wholeWord), kBroad)) {
+  if (kind == INDEX_LATIN && packedThere && packed == INVALID_HANDLE_VALUE &&
+      LatinLooksBroad(index, query, n, ExactLeadingUnits(n, wholeWord), false)) {
     CloseHandle(tableFile);
     return INDEX_TOO_BROAD;
   }
@@ -809,7 +821,7 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
   if (kind == INDEX_LATIN) {
     bool broad = false;
     sound = LatinCandidates(index, query, n, ExactLeadingUnits(n, wholeWord),
-                            table.Count / (packed != INVALID_HANDLE_VALUE ? kBroadPacked : kBroad) + kFewest,
+                            MostCandidates(table.Count, packed != INVALID_HANDLE_VALUE),
                             &candidates, &broad);
     if (sound && broad) {
       CloseHandle(tableFile);
