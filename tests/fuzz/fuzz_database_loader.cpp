@@ -109,13 +109,18 @@ void CheckLookupIndex(const uint8_t* data, size_t size)
   answer = FindThroughTableFile(u"cedict.gb.dat", query.c_str(), 0, 0, 0, IgnoreStatus, Hear);
   FUZZ_CHECK(answer == 1 ? Heard == whole : Heard.empty());
   FUZZ_CHECK(answer != 0 || !found);
-  // Its packed copy, which that reading made when the table was whole, one byte changed: read
-  // as the whole table, or not at all.
+  // Its packed copy, which that reading made when the table was whole, one byte changed: its
+  // blocks unpacked through the index, or the whole copy read through, answer as the whole table,
+  // or not at all.
   std::vector<unsigned char> packed;
   if (size > 3 && ReadWhole(database + ".table.packed", &packed) && !packed.empty()) {
     packed[(size * 104729) % packed.size()] ^= (unsigned char)(1 + data[3] % 255);
     WriteWhole(database + ".table.packed", packed.data(), packed.size());
     Heard.clear();
+    answer = FindThroughIndex(u"cedict.gb.dat", query.c_str(), 0, 0, 0, IgnoreStatus, Hear);
+    FUZZ_CHECK(answer == 1 ? Heard == whole : Heard.empty());
+    FUZZ_CHECK(answer != 0 || !found);
+    Heard.clear();  // the copy still damaged, unless the lookup found it so and removed it
     answer = FindThroughTableFile(u"cedict.gb.dat", query.c_str(), 0, 0, 0, IgnoreStatus, Hear);
     FUZZ_CHECK(answer == 1 ? Heard == whole : Heard.empty());
     FUZZ_CHECK(answer != 0 || !found);
