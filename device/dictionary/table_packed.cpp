@@ -58,6 +58,11 @@ size_t PieceBytes(size_t units, uint32_t patches)
 uint64_t HeaderHash(const PACKED_HEADER& header) { return XXH3_64bits(&header, offsetof(PACKED_HEADER, HeaderHash)); }
 
 size_t PieceCount(size_t arenaUnits) { return (arenaUnits + PACKED_PIECE_UNITS - 1) / PACKED_PIECE_UNITS; }
+// The units piece k of an arena of arenaUnits packs: PACKED_PIECE_UNITS, the last one what is left.
+size_t PieceUnits(size_t arenaUnits, size_t k)
+{
+  return arenaUnits - k * PACKED_PIECE_UNITS < PACKED_PIECE_UNITS ? arenaUnits - k * PACKED_PIECE_UNITS : PACKED_PIECE_UNITS;
+}
 
 // Each byte of bytes as a unit, 32 at a time where there is AVX2.
 #if defined(__x86_64__)
@@ -126,7 +131,7 @@ HANDLE OpenPackedTable(const WCHAR* packedPath, const TABLE_VIEW& table, PACKED_
   // Every piece's size possible for its units, and all of them with the marks filling the file.
   uint64_t at = sizeof header + pieces * sizeof(uint32_t);
   for (size_t k = 0; fits && k < pieces; k++) {
-    const size_t units = k + 1 < pieces ? PACKED_PIECE_UNITS : table.ArenaUnits - k * PACKED_PIECE_UNITS;
+    const size_t units = PieceUnits(table.ArenaUnits, k);
     const uint32_t bytes = packed->PieceBytes[k];
     fits = bytes >= PieceBytes(units, 0) && bytes <= PackedPieceMostBytes(units);
     at += bytes;
@@ -193,7 +198,6 @@ bool MapPackedTable(HANDLE file, const PACKED_VIEW& packed, size_t arenaUnits, P
   const size_t pieces = packed.PieceBytes.size();
   map->View = MapWholeFile(file, true, true);
   if (!map->View) return false;
-  map->Bytes = packed.MarksOffset;  // the pieces end there; the marks are not unpacked
   map->ArenaUnits = arenaUnits;
   map->PieceAt.resize(pieces + 1);
   size_t at = packed.PiecesOffset;
@@ -205,7 +209,7 @@ bool MapPackedTable(HANDLE file, const PACKED_VIEW& packed, size_t arenaUnits, P
   const bool large = ReadMappedGuarded(
       [](void* context) -> BOOL {
         const PACKED_MAP& m = *static_cast<const PACKED_MAP*>(context);
-        return ViewMapsLargePages(m.View, m.Bytes);
+        return ViewMapsLargePages(m.View, m.PieceAt.back());
       },
       map);
   return (at == packed.MarksOffset && large) || (UnmapPackedTable(map), false);
@@ -225,7 +229,7 @@ void PrefetchUnitsAt(const PACKED_MAP& map, size_t begin, size_t end, bool patch
   if (begin >= end || end > map.ArenaUnits) return;
   const size_t k = begin / PACKED_PIECE_UNITS, from = begin % PACKED_PIECE_UNITS;
   const uint8_t* piece = map.View + map.PieceAt[k];
-  const size_t units = k + 2 < map.PieceAt.size() ? PACKED_PIECE_UNITS : map.ArenaUnits - k * PACKED_PIECE_UNITS;
+  const size_t units = PieceUnits(map.ArenaUnits, k);
   const size_t bytes = map.PieceAt[k + 1] - map.PieceAt[k];
   if (bytes == PackedPieceMostBytes(units)) {
     for (size_t at = from * sizeof(WCHAR); at < (end - begin + from) * sizeof(WCHAR) && at < bytes; at += 64)
@@ -249,7 +253,7 @@ bool UnpackUnitsAt(const PACKED_MAP& map, size_t begin, size_t end, WCHAR* out)
   if (begin > end || end > map.ArenaUnits) return false;
   while (begin < end) {
     const size_t k = begin / PACKED_PIECE_UNITS, from = begin % PACKED_PIECE_UNITS;
-    const size_t units = k + 1 < map.PieceAt.size() - 1 ? PACKED_PIECE_UNITS : map.ArenaUnits - k * PACKED_PIECE_UNITS;
+    const size_t units = PieceUnits(map.ArenaUnits, k);
     const size_t to = end - k * PACKED_PIECE_UNITS < units ? end - k * PACKED_PIECE_UNITS : units;
     const uint8_t* piece = map.View + map.PieceAt[k];
     PIECE_HEADER header;
@@ -338,8 +342,7 @@ bool PackedWriter::Add(const WCHAR* units, size_t count)
   for (size_t from = 0; ok_ && from < count; from += PACKED_PIECE_UNITS) {
     const size_t k = packedUnits_ / PACKED_PIECE_UNITS;
     const size_t n = count - from < PACKED_PIECE_UNITS ? count - from : PACKED_PIECE_UNITS;
-    const size_t expected = k + 1 < pieceBytes_.size() ? PACKED_PIECE_UNITS : arenaUnits_ - k * PACKED_PIECE_UNITS;
-    if (k >= pieceBytes_.size() || n != expected) {
+    if (k >= pieceBytes_.size() || n != PieceUnits(arenaUnits_, k)) {
       ok_ = false;
       break;
     }

@@ -81,9 +81,8 @@ struct PACKED_MAP {
   PACKED_MAP& operator=(const PACKED_MAP&) = delete;
   ~PACKED_MAP();  // unmaps it
   const uint8_t* View = nullptr;
-  size_t Bytes = 0;
   size_t ArenaUnits = 0;
-  std::vector<size_t> PieceAt;  // where each piece starts in the view, and where the last one ends
+  std::vector<size_t> PieceAt;  // where each piece starts in the view, and where the last one ends (the marks start)
 };
 
 // Whether the page cache holds the packed copy opened by OpenPackedTable (its first, middle and
