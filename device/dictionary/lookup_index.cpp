@@ -8,7 +8,6 @@
 #include <cstring>
 #include <memory>
 #include <memory_resource>
-#include <optional>
 #include <vector>
 
 #define XXH_INLINE_ALL
@@ -271,6 +270,9 @@ bool Locate(const WCHAR* fileName, DATABASE_STAMP* stamp, WCHAR tablePath[MAX_PA
 // instead of faulting the process.
 class IndexView {
  public:
+  IndexView() = default;
+  IndexView(const IndexView&) = delete;  // its lists' room points back at it
+  IndexView& operator=(const IndexView&) = delete;
   ~IndexView() { Close(); }
 
   // Opens the file at indexPath and reads its header, nothing checked yet: false when there is
@@ -330,8 +332,8 @@ class IndexView {
       ownHashes_ = reinterpret_cast<const uint64_t*>(store);
       where_ = reinterpret_cast<uint64_t*>(store + Pages(pages() * sizeof(uint64_t)) * kPage);
       memset(where_, 0, pages() * sizeof(uint64_t));
-      scratch_.emplace(store + scratchAt_, kScratch);
-      used_ = dataAt_;
+      scratch_.Reset(store, storeBytes_, scratchAt_, kScratch);
+      used_ = kept_ = dataAt_;
       directory_ = count_ * sizeof(ENTRY_RECORD);
       postings_ = directory_ + Padded((kUnits + 1) * sizeof(uint32_t));
       latinDirectory_ = ChineseBytes(count_, postingCount_);
@@ -347,14 +349,16 @@ class IndexView {
   {
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
-    scratch_.reset();
+    scratch_.Close();
     FreeLargeBlock(&store_);
   }
 
   // Where the lookup's lists and vectors live while the view is open: in the store, whose
   // first huge page the page hashes already took, so that they take no fresh small pages
-  // (about 12 µs each here; computer's lookup took 15 of them). Past its room, the heap.
-  std::pmr::memory_resource* Scratch() { return &*scratch_; }
+  // (about 12 µs each here; computer's lookup took 15 of them, china's 17 for its results'
+  // list alone when it went to the heap). Past its room, the store's room after what is
+  // taken; with the store full, the heap.
+  std::pmr::memory_resource* Scratch() { return &scratch_; }
 
   // Room for bytes more in the store (for entry blocks read from the table), or null when
   // there is none left. The store keeps kTail bytes after the last room, which the candidate
@@ -369,9 +373,9 @@ class IndexView {
   }
 
   // How far the store is used, and giving back what was taken after it (blocks that did not
-  // check out), to be taken again.
+  // check out), to be taken again: never what the lists took, which stays theirs.
   size_t Used() const { return used_; }
-  void GiveBack(size_t used) { used_ = used < used_ ? used : used_; }
+  void GiveBack(size_t used) { used_ = std::max(std::min(used, used_), kept_); }
 
   // The records of entries first to last, or null when they are not all there.
   const ENTRY_RECORD* Records(size_t first, size_t last)
@@ -482,7 +486,53 @@ class IndexView {
   DWORD fileBytes_ = 0;
   INDEX_HEADER header_ = {};
   LARGE_BLOCK store_ = {};
-  std::optional<std::pmr::monotonic_buffer_resource> scratch_;
+  // The lists' memory: the scratch room, bytes at a time, then the store's room (Take), never
+  // given back while the view is open; the heap's only when the store is full.
+  class ListRoom : public std::pmr::memory_resource {
+   public:
+    explicit ListRoom(IndexView* view) : view_(view) {}
+    // The scratch room of a store of storeBytes at store; a store's room stays known after it
+    // is closed, so that what a list took of it is never handed to the heap.
+    void Reset(BYTE* store, size_t storeBytes, size_t roomAt, size_t roomBytes)
+    {
+      store_ = store;
+      storeEnd_ = store + storeBytes;
+      room_ = store + roomAt;
+      left_ = roomBytes;
+    }
+    void Close() { room_ = nullptr, left_ = 0; }
+
+   private:
+    void* do_allocate(size_t bytes, size_t alignment) override
+    {
+      void* at = room_;
+      if (room_ && std::align(alignment, bytes, at, left_)) {
+        room_ = static_cast<BYTE*>(at) + bytes;
+        left_ -= bytes;
+        return at;
+      }
+      if (alignment <= 64 && view_->store_.Data) {
+        if (BYTE* taken = view_->Take(bytes)) {
+          view_->kept_ = view_->used_;
+          return taken;
+        }
+      }
+      return std::pmr::new_delete_resource()->allocate(bytes, alignment);
+    }
+    void do_deallocate(void* at, size_t bytes, size_t alignment) override
+    {
+      const BYTE* p = static_cast<const BYTE*>(at);
+      if (!store_ || p < store_ || p >= storeEnd_) std::pmr::new_delete_resource()->deallocate(at, bytes, alignment);
+    }
+    bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override { return this == &other; }
+
+    IndexView* view_;
+    const BYTE *store_ = nullptr, *storeEnd_ = nullptr;
+    BYTE* room_ = nullptr;
+    size_t left_ = 0;
+  };
+  ListRoom scratch_{this};
+  size_t kept_ = 0;  // how far the lists took the store
   const uint64_t* ownHashes_ = nullptr;
   uint64_t* where_ = nullptr;
   size_t count_ = 0, postingCount_ = 0, latinBytes_ = 0, bodyBytes_ = 0;
@@ -879,8 +929,9 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
   if (sound) {
     WCHAR copy[MAX_QUERY_UNITS + 1] = {};
     std::copy(query, query + n, copy);
+    std::pmr::vector<int> room(3 * candidates.size(), index.Scratch());  // the search's accepted entries
     SearchCandidateEntries(copy, matchCase, wholeWord, candidates.data(), entries.data(), (int)candidates.size(),
-                           (LONG)table.Count, Record);
+                           (LONG)table.Count, Record, room.data());
     for (const Call& call : calls) results += call.code >= 0;
   }
   g_calls = nullptr;

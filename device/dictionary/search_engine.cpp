@@ -104,6 +104,7 @@ struct Scan {
   int* scores;
   int count;
   int capacity;
+  int* order;  // room for Deliver's order, given with the arrays (which then never grow), or null
 };
 
 // ScoreWindow for the window at position i of text, read in place. Any value
@@ -133,6 +134,7 @@ static void Accept(Scan* s, int entry, int score)
     return;
   }
   if (s->count == s->capacity) {
+    if (s->order) return;  // given room holds every entry the search can accept
     int capacity = s->capacity ? s->capacity * 2 : 256;
     int* entries = static_cast<int*>(realloc(s->entries, capacity * sizeof(int)));
     if (entries) s->entries = entries;
@@ -410,11 +412,11 @@ static void Deliver(const Scan* s, ResultSink sink, Accepted accepted = {nullptr
   }
   int buckets = high - low + 1;
   int* start = static_cast<int*>(calloc(buckets + 1, sizeof(int)));
-  int* order = static_cast<int*>(malloc(s->count * sizeof(int)));
+  int* order = s->order ? s->order : static_cast<int*>(malloc(s->count * sizeof(int)));
   if (!start || !order) {
     // Without memory for the sort, fall back to repeated minimum selection.
     free(start);
-    free(order);
+    if (order != s->order) free(order);
     char* done = static_cast<char*>(calloc(s->count, 1));
     for (int k = 0; done && k < s->count; k++) {
       int best = -1;
@@ -431,7 +433,7 @@ static void Deliver(const Scan* s, ResultSink sink, Accepted accepted = {nullptr
   for (int r = 0; r < s->count; r++) order[start[s->scores[r] - low]++] = r;
   for (int k = 0; k < s->count; k++) accepted.Send(sink, s->entries[order[k]]);
   free(start);
-  free(order);
+  if (order != s->order) free(order);
 }
 
 // Before the block of entries from first on: the share of the table scanned.
@@ -501,7 +503,8 @@ int CandidatesSuffice(const WCHAR* query, int wholeWord)
 }
 
 void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const int* index,
-                            const DictionaryEntry* const* entries, int candidates, LONG tableCount, ResultSink sink)
+                            const DictionaryEntry* const* entries, int candidates, LONG tableCount, ResultSink sink,
+                            int* room)
 {
   int n = QueryUnits(query);
   if (n == 0) {
@@ -509,6 +512,12 @@ void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const in
     return;
   }
   Scan s = StartScan(query, n, matchCase, wholeWord);
+  if (room && candidates > 0) {  // an entry is accepted once at most
+    s.entries = room;
+    s.scores = room + candidates;
+    s.order = room + 2 * candidates;
+    s.capacity = candidates;
+  }
   CandidateProbes probes;
   SetProbes(&s, &probes);
   const CandidateScanner scanner = EffectiveScanner();
@@ -535,6 +544,7 @@ void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const in
   }
   Deliver(&s, sink, Accepted{index, entries});
   sink(-1, 0, nullptr);
+  if (s.order) return;
   free(s.entries);
   free(s.scores);
 }

@@ -81,9 +81,11 @@ int ExactLeadingUnits(int n, int wholeWord);
 // index ascending, of a table of tableCount entries, with readable memory up to
 // ENTRY_TABLE_SLACK units past its end (the candidate scan reads ahead). The sink then receives exactly the calls
 // SearchDictionary would make over that table: the same progress reports, the same results in
-// the same order, then the end.
+// the same order, then the end. With room (3 * candidates ints, or null), the search keeps its
+// accepted entries and their order there instead of taking memory as they come.
 void SearchCandidateEntries(WCHAR* query, int matchCase, int wholeWord, const int* index,
-                            const DictionaryEntry* const* entries, int candidates, LONG tableCount, ResultSink sink);
+                            const DictionaryEntry* const* entries, int candidates, LONG tableCount, ResultSink sink,
+                            int* room = nullptr);
 
 // SearchDictionary over a table its caller reads through in runs of whole entries, never
 // holding all of it: BeginRunSearch (null for an empty query or without memory), then
