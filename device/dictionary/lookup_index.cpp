@@ -377,6 +377,16 @@ class IndexView {
   size_t Used() const { return used_; }
   void GiveBack(size_t used) { used_ = std::max(std::min(used, used_), kept_); }
 
+  // Gives back the store's room from used on, with the pages of the body read into it (read
+  // again when asked for again): for pages a lookup needs once, such as its candidates'
+  // records, so that the blocks read after them take their room.
+  void Forget(size_t used)
+  {
+    GiveBack(used);
+    for (size_t page = 0; page < pages(); page++)
+      if (where_[page] > used_) where_[page] = 0;
+  }
+
   // The records of entries first to last, or null when they are not all there.
   const ENTRY_RECORD* Records(size_t first, size_t last)
   {
@@ -562,6 +572,9 @@ class CandidateReader {
   {
     const size_t perPage = 4096 / sizeof(ENTRY_RECORD), gap = 8 * perPage;
     extents->resize(candidates.size());
+    // The records are read once: their room is the blocks' afterwards (china's 900 KB of
+    // records would otherwise take a second huge page, zeroed, for its blocks).
+    const size_t used = index_.Used();
     for (size_t j = 0; j < candidates.size();) {
       const size_t first = (size_t)candidates[j];
       size_t last = j + 1;
@@ -578,6 +591,7 @@ class CandidateReader {
         if (!Fits(extent)) return false;
       }
     }
+    index_.Forget(used);
     return true;
   }
 
