@@ -6,16 +6,16 @@ bool EntryCopies::Add(int length, const WCHAR* text)
 {
   const size_t need = units_ + (size_t)length + 2;
   if (need > capacity_) {
-    size_t capacity = capacity_ ? 2 * capacity_ : first_ > ((size_t)1 << 20) ? first_ : (size_t)1 << 20;
+    size_t capacity = block_.Data ? 2 * capacity_ : first_ > ((size_t)1 << 20) ? first_ : (size_t)1 << 20;
     while (capacity < need) capacity *= 2;
     LARGE_BLOCK larger;
     if (!AllocLargeBlock(&larger, capacity * sizeof(WCHAR))) return false;
-    if (units_) memcpy(larger.Data, block_.Data, units_ * sizeof(WCHAR));
+    if (units_) memcpy(larger.Data, Units(), units_ * sizeof(WCHAR));
     FreeLargeBlock(&block_);
     block_ = larger;
     capacity_ = capacity;
   }
-  WCHAR* to = static_cast<WCHAR*>(block_.Data) + units_;
+  WCHAR* to = Units() + units_;
   to[0] = (WCHAR)length;
   memcpy(to + 1, text, (size_t)length * sizeof(WCHAR));
   to[length + 1] = 0;
@@ -28,6 +28,7 @@ void EntryCopies::Clear()
 {
   FreeLargeBlock(&block_);
   block_ = LARGE_BLOCK{};
+  lent_ = nullptr;
   units_ = capacity_ = 0;
   starts_.clear();
 }

@@ -19,16 +19,25 @@ class EntryCopies {
   EntryCopies(const EntryCopies&) = delete;
   EntryCopies& operator=(const EntryCopies&) = delete;
 
+  // Room the caller keeps for the first copies (before any is added), in memory it has already
+  // taken: the copies move to a block of their own when it is full.
+  void Lend(void* room, size_t bytes)
+  {
+    lent_ = static_cast<WCHAR*>(room);
+    capacity_ = bytes / sizeof(WCHAR);
+  }
   // Appends a copy of the block of length units of text; false, and nothing kept, without memory.
   bool Add(int length, const WCHAR* text);
   bool Keep(const DictionaryEntry* block) { return Add(block[0], block + 1); }
   size_t Count() const { return starts_.size(); }
-  const DictionaryEntry* Copy(size_t k) const { return static_cast<const WCHAR*>(block_.Data) + starts_[k]; }
+  const DictionaryEntry* Copy(size_t k) const { return Units() + starts_[k]; }
   // Forgets every copy and gives the block back.
   void Clear();
 
  private:
+  WCHAR* Units() const { return block_.Data ? static_cast<WCHAR*>(block_.Data) : lent_; }
   LARGE_BLOCK block_ = {};
+  WCHAR* lent_ = nullptr;
   size_t first_, units_ = 0, capacity_ = 0;
   std::vector<size_t> starts_;
 };

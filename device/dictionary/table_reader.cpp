@@ -97,8 +97,14 @@ struct ArenaSource {
 
 }  // namespace
 
+size_t TableReadingBytes(const TABLE_VIEW& table)
+{
+  return PieceRoomBytes(table.ArenaUnits < kPieceUnits ? table.ArenaUnits : kPieceUnits) + kPackedRoomBytes;
+}
+
 bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
-                      const std::function<bool(const TABLE_RUN&)>& onRun, const WCHAR* tablePath, bool* packedFailed)
+                      const std::function<bool(const TABLE_RUN&)>& onRun, const WCHAR* tablePath, bool* packedFailed,
+                      void* room)
 {
   if (packedFailed) *packedFailed = false;
   LARGE_BLOCK buffer = {};
@@ -107,12 +113,14 @@ bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
   // A table smaller than a piece takes only the room it needs, and no huge page.
   const size_t pieceUnits = table.ArenaUnits < kPieceUnits ? table.ArenaUnits : kPieceUnits;
   const size_t pieceBytes = PieceRoomBytes(pieceUnits);
-  if (!run || !AllocLargeBlock(&buffer, pieceUnits < kPieceUnits ? pieceBytes + kPackedRoomBytes : kHugePage)) return false;
-  WCHAR* piece = static_cast<WCHAR*>(buffer.Data) + kCarryUnits;
+  if (!run || (!room && !AllocLargeBlock(&buffer, pieceUnits < kPieceUnits ? TableReadingBytes(table) : kHugePage)))
+    return false;
+  BYTE* data = static_cast<BYTE*>(room ? room : buffer.Data);
+  WCHAR* piece = reinterpret_cast<WCHAR*>(data) + kCarryUnits;
 
   // The packed copy when there is a whole one, else the table, packed into a new copy as it goes.
   ArenaSource source(file, table);
-  source.packedRoom = static_cast<uint8_t*>(buffer.Data) + pieceBytes;
+  source.packedRoom = data + pieceBytes;
   PackedWriter writer;
   WCHAR packedPath[MAX_PATH];
   const bool packable = tablePath && PackedTablePath(tablePath, packedPath);

@@ -25,6 +25,12 @@
 // table is read (best effort: a folder that cannot be written keeps none). A packed copy that
 // fails the reading is removed, and *packedFailed (when given) set: the caller may read again,
 // from the table, which makes the copy anew.
+//
+// With room (at least TableReadingBytes(table) bytes, the caller's), the reading works in it
+// instead of memory of its own: a caller that keeps what it is handed may put it after that, in
+// the huge page the reading has already taken.
 bool ReadTableThrough(HANDLE file, const TABLE_VIEW& table, bool withMarks,
                       const std::function<bool(const TABLE_RUN&)>& onRun, const WCHAR* tablePath = nullptr,
-                      bool* packedFailed = nullptr);
+                      bool* packedFailed = nullptr, void* room = nullptr);
+// The bytes of room a reading of table through takes, in whole cache lines.
+size_t TableReadingBytes(const TABLE_VIEW& table);
