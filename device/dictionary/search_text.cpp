@@ -110,16 +110,20 @@ static inline bool PutUnit(WCHAR c, bool slashes, char*& out, int& slashCount)
 }
 
 // The units [from, to) in UTF-8 into out (room for three bytes a unit), each '/' as ", " with
-// slashes, and how many there were: the bytes, or -1 at a surrogate. The ASCII units up to the
-// next other one (or '/') go eight at a time; that one alone.
-static int Utf8Of(const WCHAR* from, const WCHAR* to, bool slashes, char* out, int& slashCount)
+// slashes, and how many there were: the bytes, or -1 at a surrogate. With a stop unit (else -1)
+// the units end at the first of it. *ended says where they ended. The ASCII units up to the
+// next other one (or '/', or the stop) go eight at a time; that one alone.
+static int Utf8Of(const WCHAR* from, const WCHAR* to, bool slashes, int stop, char* out, int& slashCount,
+                  const WCHAR** ended)
 {
   char* start = out;
 #if defined(__SSE2__)
-  const __m128i high = _mm_set1_epi16((short)0xFF80), slash = _mm_set1_epi16(slashes ? u'/' : 0);
+  const __m128i high = _mm_set1_epi16((short)0xFF80), slash = _mm_set1_epi16(slashes ? u'/' : 0),
+                stopper = _mm_set1_epi16((short)(stop < 0 ? 0xFFFF : stop));
   while (to - from >= 8) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-    __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(v, slash), _mm_cmpeq_epi16(_mm_and_si128(v, high), _mm_setzero_si128()));
+    __m128i marked = _mm_or_si128(_mm_cmpeq_epi16(v, slash), _mm_cmpeq_epi16(v, stopper));
+    __m128i plain = _mm_andnot_si128(marked, _mm_cmpeq_epi16(_mm_and_si128(v, high), _mm_setzero_si128()));
     // All eight written: those before the first other unit are right, and the rest is written
     // again (at least 24 bytes of room are left: eight units at least are).
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
@@ -132,29 +136,48 @@ static int Utf8Of(const WCHAR* from, const WCHAR* to, bool slashes, char* out, i
     const int k = __builtin_ctz(other) / 2;
     out += k;
     from += k;
+    if (*from == stop) break;
     if (!PutUnit(*from++, slashes, out, slashCount)) return -1;
   }
 #endif
-  for (; from < to; from++)
+  for (; from < to && *from != stop; from++)
     if (!PutUnit(*from, slashes, out, slashCount)) return -1;
+  *ended = from;
   return (int)(out - start);
 }
 
 int HeadwordRowUtf8(const WCHAR* text, int length, char* out)
 {
   int end = FindMarker(text, length, true), slashes = 0;
-  return end < ROW_TEXT_SIZE ? Utf8Of(text, text + end, false, out, slashes) : -1;
+  const WCHAR* ended;
+  return end < ROW_TEXT_SIZE ? Utf8Of(text, text + end, false, -1, out, slashes, &ended) : -1;
 }
 
 int DefinitionRowUtf8(const WCHAR* text, int length, char* out)
 {
-  int i, end;
-  DefinitionSpan(text, length, &i, &end);
-  if (i >= end) return 0;
-  // Each '/' becomes two units: a row that may reach the cut is left to DefinitionRowText.
-  if (end - i >= ROW_TEXT_SIZE) return -1;
-  int slashes = 0, size = Utf8Of(text + i, text + end, true, out, slashes);
-  return size >= 0 && end - i + slashes < ROW_TEXT_SIZE ? size : -1;
+  // The row DefinitionSpan gives, found without first looking for the '#' that ends the
+  // definitions (the conversion stops at it): each leading note is checked for one in it.
+  int slash = length > 1 ? (int)(FindUnit(text + 1, text + length, u'/') - text) : length;
+  if (slash >= length) return 0;
+  int i = slash + 1;  // [slash + 1, i) holds no '#'
+  bool noted = false;  // the notes reach the end of the definitions
+  for (int group = 0; group < 2 && i < length && text[i] == u'('; group++) {
+    const WCHAR* close = FindUnit(text + i + 1, text + length, u')');
+    if (close == text + length || FindUnit(text + i + 1, close, u'#') < close) break;  // unclosed
+    if (close + 1 == text + length || close[1] == u'#') {
+      noted = true;
+      break;
+    }
+    i = (int)(close - text) + 2;
+  }
+  noted = noted || i >= length || text[i] == u'#';
+  const int from = noted ? slash + 1 : i;
+  // At most the units the row can show. Each '/' becomes two units: a row that may reach the
+  // cut is left to DefinitionRowText (one cut with no '/' is what it shows).
+  const WCHAR* limit = length - from >= ROW_TEXT_SIZE ? text + from + ROW_TEXT_SIZE - 1 : text + length;
+  const WCHAR* end;
+  int slashes = 0, size = Utf8Of(text + from, limit, true, u'#', out, slashes, &end);
+  return size >= 0 && (end - text) - from + slashes < ROW_TEXT_SIZE ? size : -1;
 }
 
 int ResultCountText(int count, WCHAR* out)

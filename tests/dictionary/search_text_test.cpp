@@ -112,7 +112,7 @@ TEST(RowTexts, TheUtf8RowsAreTheRowTextsInUtf8)
   // Texts of markers, notes, ASCII, two- and three-byte units and surrogates (whole and
   // lone), of every length around the cut, in runs long enough for the eight-unit steps.
   const std::u16string pieces[] = {u"/", u"#", u"(", u")", u"[", u" ", u"a", u"bcdefghij", u"é", u"中",
-                                    u"\U00020000", u"\xD800", u"/(n) ", u"x/y/", u"\u00FF\u0080\u07FF\u0800"};
+                                    u"\U00020000", u"\xD800", u"/(n) ", u"/(n)#", u"x/y/", u"\u00FF\u0080\u07FF\u0800"};
   std::mt19937 random(5);
   int fast = 0, general = 0;
   for (int round = 0; round < 4000; round++) {
