@@ -1,7 +1,9 @@
 #include "device/dictionary/search_text.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#include <cstdint>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #endif
 
 int TrimQuery(WCHAR* text)
@@ -109,37 +111,79 @@ static inline bool PutUnit(WCHAR c, bool slashes, char*& out, int& slashCount)
   return true;
 }
 
-// The units [from, to) in UTF-8 into out (room for three bytes a unit), each '/' as ", " with
-// slashes, and how many there were: the bytes, or -1 at a surrogate. With a stop unit (else -1)
-// the units end at the first of it. *ended says where they ended. The ASCII units up to the
-// next other one (or '/', or the stop) go eight at a time; that one alone.
-static int Utf8Of(const WCHAR* from, const WCHAR* to, bool slashes, int stop, char* out, int& slashCount,
-                  const WCHAR** ended)
+#if defined(__x86_64__) || defined(__i386__)
+#define SEARCH_TEXT_SSSE3 __attribute__((target("ssse3,popcnt")))
+
+// For each set of slashes among eight ASCII units (a bit each), where each byte of their UTF-8
+// comes from: the unit's own byte, or for a slash ',' and ' ' (bytes 8 and 9 of the source).
+struct SlashSpreads {
+  uint8_t at[256][16];
+  constexpr SlashSpreads() : at()
+  {
+    for (int mask = 0; mask < 256; mask++) {
+      int o = 0;
+      for (int i = 0; i < 8; i++) {
+        if ((mask >> i) & 1) {
+          at[mask][o++] = 8;
+          at[mask][o++] = 9;
+        } else {
+          at[mask][o++] = (uint8_t)i;
+        }
+      }
+      while (o < 16) at[mask][o++] = 0x80;
+    }
+  }
+};
+static constexpr SlashSpreads kSlashSpreads;
+
+// Utf8Of's units eight at a time while they are ASCII: their bytes, each '/' spread to ", " in
+// the same step; the first other unit (or the stop) alone.
+SEARCH_TEXT_SSSE3 static int Utf8OfSsse3(const WCHAR* from, const WCHAR* to, bool slashes, int stop, char* out,
+                                         int& slashCount, const WCHAR** ended)
 {
   char* start = out;
-#if defined(__SSE2__)
-  const __m128i high = _mm_set1_epi16((short)0xFF80), slash = _mm_set1_epi16(slashes ? u'/' : 0),
-                stopper = _mm_set1_epi16((short)(stop < 0 ? 0xFFFF : stop));
+  const __m128i high = _mm_set1_epi16((short)0xFF80), slash = _mm_set1_epi16((short)(slashes ? u'/' : 0xFFFF)),
+                stopper = _mm_set1_epi16((short)(stop < 0 ? 0xFFFF : stop)), commaSpace = _mm_set1_epi16(0x202C);
   while (to - from >= 8) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-    __m128i marked = _mm_or_si128(_mm_cmpeq_epi16(v, slash), _mm_cmpeq_epi16(v, stopper));
-    __m128i plain = _mm_andnot_si128(marked, _mm_cmpeq_epi16(_mm_and_si128(v, high), _mm_setzero_si128()));
-    // All eight written: those before the first other unit are right, and the rest is written
-    // again (at least 24 bytes of room are left: eight units at least are).
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(v, stopper),
+                                           _mm_cmpeq_epi16(_mm_and_si128(v, high), _mm_setzero_si128()));
     const unsigned other = ~(unsigned)_mm_movemask_epi8(plain) & 0xFFFF;
-    if (other == 0) {
-      out += 8;
-      from += 8;
-      continue;
-    }
-    const int k = __builtin_ctz(other) / 2;
-    out += k;
+    const int k = other ? __builtin_ctz(other) / 2 : 8;
+    // All eight written, with room for their slashes: those before the first other unit are
+    // right, and the rest is written again (at least 24 bytes of room are left).
+    const unsigned spread = (unsigned)_mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(v, slash), _mm_setzero_si128())) &
+                            ((1u << k) - 1);
+    const __m128i source = _mm_unpacklo_epi64(_mm_packus_epi16(v, v), commaSpace);
+    const __m128i bytes = _mm_shuffle_epi8(source, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlashSpreads.at[spread])));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
+    const int spreads = __builtin_popcount(spread);
+    out += k + spreads;
+    slashCount += spreads;
     from += k;
+    if (k == 8) continue;
     if (*from == stop) break;
     if (!PutUnit(*from++, slashes, out, slashCount)) return -1;
   }
+  for (; from < to && *from != stop; from++)
+    if (!PutUnit(*from, slashes, out, slashCount)) return -1;
+  *ended = from;
+  return (int)(out - start);
+}
+
+static const bool kHasSsse3 = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3") && __builtin_cpu_supports("popcnt"));
 #endif
+
+// The units [from, to) in UTF-8 into out (room for three bytes a unit), each '/' as ", " with
+// slashes, and how many there were: the bytes, or -1 at a surrogate. With a stop unit (else -1)
+// the units end at the first of it. *ended says where they ended.
+static int Utf8Of(const WCHAR* from, const WCHAR* to, bool slashes, int stop, char* out, int& slashCount,
+                  const WCHAR** ended)
+{
+#if defined(__x86_64__) || defined(__i386__)
+  if (kHasSsse3) return Utf8OfSsse3(from, to, slashes, stop, out, slashCount, ended);
+#endif
+  char* start = out;
   for (; from < to && *from != stop; from++)
     if (!PutUnit(*from, slashes, out, slashCount)) return -1;
   *ended = from;
