@@ -149,19 +149,27 @@ SEARCH_TEXT_SSSE3 static int Utf8OfSsse3(const WCHAR* from, const WCHAR* to, boo
     const __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(v, stopper),
                                            _mm_cmpeq_epi16(_mm_and_si128(v, high), _mm_setzero_si128()));
     const unsigned other = ~(unsigned)_mm_movemask_epi8(plain) & 0xFFFF;
-    const int k = other ? __builtin_ctz(other) / 2 : 8;
-    // All eight written, with room for their slashes: those before the first other unit are
-    // right, and the rest is written again (at least 24 bytes of room are left).
-    const unsigned spread = (unsigned)_mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(v, slash), _mm_setzero_si128())) &
-                            ((1u << k) - 1);
+    // The eight as bytes with each slash spread, written whole: those before the first other
+    // unit are right, and the rest is written again (at least 24 bytes of room are left).
+    unsigned spread = (unsigned)_mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(v, slash), _mm_setzero_si128()));
     const __m128i source = _mm_unpacklo_epi64(_mm_packus_epi16(v, v), commaSpace);
-    const __m128i bytes = _mm_shuffle_epi8(source, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlashSpreads.at[spread])));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
+    if (other == 0) {  // a branch, not a choice of k: the next load waits on nothing
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                       _mm_shuffle_epi8(source, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlashSpreads.at[spread]))));
+      const int spreads = __builtin_popcount(spread);
+      out += 8 + spreads;
+      slashCount += spreads;
+      from += 8;
+      continue;
+    }
+    const int k = __builtin_ctz(other) / 2;
+    spread &= (1u << k) - 1;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     _mm_shuffle_epi8(source, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlashSpreads.at[spread]))));
     const int spreads = __builtin_popcount(spread);
     out += k + spreads;
     slashCount += spreads;
     from += k;
-    if (k == 8) continue;
     if (*from == stop) break;
     if (!PutUnit(*from++, slashes, out, slashCount)) return -1;
   }
