@@ -323,6 +323,25 @@ TEST(LookupIndex, AnIndexChangedWithItsHashesLeadsOnlyToWhatTheTableHolds)
   EXPECT_GT(refused, 5);  // some changes were read, and found impossible
 }
 
+// Twelve thousand entries holding 中, each found: the lookup's lists (its candidates, their
+// places and blocks, its results) outgrow the room set apart for them and go on among the
+// blocks it reads, which must not take the same room.
+TEST(LookupIndex, ALookupOfThousandsOfEntriesAnswersAsTheWholeTable)
+{
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 12000; i++)
+    lines.push_back(u"中" + std::u16string(1, (char16_t)(0x4E00 + i % 3000)) + u" [zhong1] /middle " +
+                    std::u16string(1 + i % 7, (char16_t)(u'a' + i % 26)) + u"/");
+  FolderWith(lines);
+  LoadDictionary(u"cedict.gb.dat");
+  KeepLookupIndex(u"cedict.gb.dat");
+  for (const std::u16string& query : {std::u16string(u"中"), std::u16string(u"中丁")}) {
+    std::vector<Told> scanned = Scanned(query, 0, 0);
+    ASSERT_EQ(1, Indexed(query, 0, 0));
+    EXPECT_TRUE(g_told == scanned) << g_told.size() << " calls against " << scanned.size();
+  }
+}
+
 TEST(LookupIndex, ADamagedOrStaleTableOrIndexIsRefusedAndMadeAgain)
 {
   std::vector<std::u16string> lines;
