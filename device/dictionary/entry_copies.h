@@ -1,7 +1,8 @@
 // Copies of entry blocks (database.h) that a search keeps: one after another in a large block
 // whose huge pages are taken as the copies reach them, moved to one twice as large when it
-// fills. A lookup that accepts thousands of entries would otherwise take hundreds of fresh
-// small pages, which cost more here than the copies.
+// fills (or first in room the caller lends, in a huge page it has already taken). A lookup
+// that accepts thousands of entries would otherwise take hundreds of fresh small pages, which
+// cost more here than the copies.
 #pragma once
 
 #include <cstddef>
