@@ -50,25 +50,29 @@ static const WCHAR* FindUnit(const WCHAR* from, const WCHAR* to, WCHAR c)
   return from;
 }
 
+// Where the definitions the right column shows begin: after the first '/' from index 1 on,
+// leading notes such as "(surname) " skipped (an unclosed one stays), unless the notes are all
+// there is before the '#' that ends the definitions; length when there is no '/'. The units
+// from the first '/' up to the start hold no '#'.
+static int DefinitionStart(const WCHAR* text, int length)
+{
+  int slash = length > 1 ? (int)(FindUnit(text + 1, text + length, u'/') - text) : length;
+  if (slash >= length) return length;
+  int i = slash + 1;  // [slash + 1, i) holds no '#'
+  for (int group = 0; group < 2 && i < length && text[i] == u'('; group++) {
+    const WCHAR* close = FindUnit(text + i + 1, text + length, u')');
+    if (close == text + length || FindUnit(text + i + 1, close, u'#') < close) break;  // unclosed
+    if (close + 1 == text + length || close[1] == u'#') return slash + 1;  // a note and nothing else
+    i = (int)(close - text) + 2;
+  }
+  return i >= length || text[i] == u'#' ? slash + 1 : i;
+}
+
 // The definitions the right column shows: [*from, *end) of text, empty when there are none.
 static void DefinitionSpan(const WCHAR* text, int length, int* from, int* end)
 {
-  int slash = length > 1 ? (int)(FindUnit(text + 1, text + length, u'/') - text) : length;
-  if (slash >= length) {
-    *from = *end = length;
-    return;
-  }
-  // The definitions end at the first '#' after them.
-  *end = (int)(FindUnit(text + slash + 1, text + length, u'#') - text);
-  int i = slash + 1;
-  // Leading notes such as "(surname) " are skipped; an unclosed one stays.
-  for (int group = 0; group < 2 && i < *end && text[i] == u'('; group++) {
-    int close = (int)(FindUnit(text + i + 1, text + *end, u')') - text);
-    if (close >= *end) break;
-    i = close + 2 < *end ? close + 2 : *end;
-  }
-  // A definition that is a note and nothing else shows the note.
-  *from = i >= *end ? slash + 1 : i;
+  *from = DefinitionStart(text, length);
+  *end = (int)(FindUnit(text + *from, text + length, u'#') - text);
 }
 
 int DefinitionRowText(const WCHAR* text, int length, WCHAR* out)
@@ -136,12 +140,25 @@ struct SlashSpreads {
 };
 static constexpr SlashSpreads kSlashSpreads;
 
-// Utf8Of's units eight at a time while they are ASCII: their bytes, each '/' spread to ", " in
-// the same step; the first other unit (or the stop) alone.
-SEARCH_TEXT_SSSE3 static int Utf8OfSsse3(const WCHAR* from, const WCHAR* to, bool slashes, int stop, char* out,
-                                         int& slashCount, const WCHAR** ended)
+// The first k of eight ASCII units (their bytes in source, ',' and ' ' after them) into out, the
+// slashes among them (a bit each in spread) each spread to ", ".
+SEARCH_TEXT_SSSE3 static inline void PutSpread(__m128i source, int k, unsigned spread, const WCHAR*& from, char*& out,
+                                               int& slashCount)
 {
-  char* start = out;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                   _mm_shuffle_epi8(source, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlashSpreads.at[spread]))));
+  const int spreads = __builtin_popcount(spread);
+  out += k + spreads;
+  slashCount += spreads;
+  from += k;
+}
+
+// Utf8Of's units eight at a time while eight are left and they are ASCII: their bytes, each '/'
+// spread to ", " in the same step; the first other unit alone. Stops at the stop unit, or where
+// fewer than eight are left; false at a surrogate.
+SEARCH_TEXT_SSSE3 static bool Utf8Steps(const WCHAR*& from, const WCHAR* to, bool slashes, int stop, char*& out,
+                                        int& slashCount)
+{
   const __m128i high = _mm_set1_epi16((short)0xFF80), slash = _mm_set1_epi16((short)(slashes ? u'/' : 0xFFFF)),
                 stopper = _mm_set1_epi16((short)(stop < 0 ? 0xFFFF : stop)), commaSpace = _mm_set1_epi16(0x202C);
   while (to - from >= 8) {
@@ -151,32 +168,18 @@ SEARCH_TEXT_SSSE3 static int Utf8OfSsse3(const WCHAR* from, const WCHAR* to, boo
     const unsigned other = ~(unsigned)_mm_movemask_epi8(plain) & 0xFFFF;
     // The eight as bytes with each slash spread, written whole: those before the first other
     // unit are right, and the rest is written again (at least 24 bytes of room are left).
-    unsigned spread = (unsigned)_mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(v, slash), _mm_setzero_si128()));
+    const unsigned spread = (unsigned)_mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(v, slash), _mm_setzero_si128()));
     const __m128i source = _mm_unpacklo_epi64(_mm_packus_epi16(v, v), commaSpace);
-    if (other == 0) {  // a branch, not a choice of k: the next load waits on nothing
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
-                       _mm_shuffle_epi8(source, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlashSpreads.at[spread]))));
-      const int spreads = __builtin_popcount(spread);
-      out += 8 + spreads;
-      slashCount += spreads;
-      from += 8;
+    if (other == 0) {  // a branch, not a choice of how many: the next load waits on nothing
+      PutSpread(source, 8, spread, from, out, slashCount);
       continue;
     }
     const int k = __builtin_ctz(other) / 2;
-    spread &= (1u << k) - 1;
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
-                     _mm_shuffle_epi8(source, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlashSpreads.at[spread]))));
-    const int spreads = __builtin_popcount(spread);
-    out += k + spreads;
-    slashCount += spreads;
-    from += k;
+    PutSpread(source, k, spread & ((1u << k) - 1), from, out, slashCount);
     if (*from == stop) break;
-    if (!PutUnit(*from++, slashes, out, slashCount)) return -1;
+    if (!PutUnit(*from++, slashes, out, slashCount)) return false;
   }
-  for (; from < to && *from != stop; from++)
-    if (!PutUnit(*from, slashes, out, slashCount)) return -1;
-  *ended = from;
-  return (int)(out - start);
+  return true;
 }
 
 static const bool kHasSsse3 = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3") && __builtin_cpu_supports("popcnt"));
@@ -188,10 +191,10 @@ static const bool kHasSsse3 = (__builtin_cpu_init(), __builtin_cpu_supports("sss
 static int Utf8Of(const WCHAR* from, const WCHAR* to, bool slashes, int stop, char* out, int& slashCount,
                   const WCHAR** ended)
 {
-#if defined(__x86_64__) || defined(__i386__)
-  if (kHasSsse3) return Utf8OfSsse3(from, to, slashes, stop, out, slashCount, ended);
-#endif
   char* start = out;
+#if defined(__x86_64__) || defined(__i386__)
+  if (kHasSsse3 && !Utf8Steps(from, to, slashes, stop, out, slashCount)) return -1;
+#endif
   for (; from < to && *from != stop; from++)
     if (!PutUnit(*from, slashes, out, slashCount)) return -1;
   *ended = from;
@@ -207,25 +210,11 @@ int HeadwordRowUtf8(const WCHAR* text, int length, char* out)
 
 int DefinitionRowUtf8(const WCHAR* text, int length, char* out)
 {
-  // The row DefinitionSpan gives, found without first looking for the '#' that ends the
-  // definitions (the conversion stops at it): each leading note is checked for one in it.
-  int slash = length > 1 ? (int)(FindUnit(text + 1, text + length, u'/') - text) : length;
-  if (slash >= length) return 0;
-  int i = slash + 1;  // [slash + 1, i) holds no '#'
-  bool noted = false;  // the notes reach the end of the definitions
-  for (int group = 0; group < 2 && i < length && text[i] == u'('; group++) {
-    const WCHAR* close = FindUnit(text + i + 1, text + length, u')');
-    if (close == text + length || FindUnit(text + i + 1, close, u'#') < close) break;  // unclosed
-    if (close + 1 == text + length || close[1] == u'#') {
-      noted = true;
-      break;
-    }
-    i = (int)(close - text) + 2;
-  }
-  noted = noted || i >= length || text[i] == u'#';
-  const int from = noted ? slash + 1 : i;
-  // At most the units the row can show. Each '/' becomes two units: a row that may reach the
-  // cut is left to DefinitionRowText (one cut with no '/' is what it shows).
+  // The row DefinitionSpan gives, the conversion stopping at the '#' that ends it instead of a
+  // search for the '#' first; at most the units the row can show. Each '/' becomes two units: a
+  // row that may reach the cut is left to DefinitionRowText (one cut with no '/' is what it
+  // shows).
+  const int from = DefinitionStart(text, length);
   const WCHAR* limit = length - from >= ROW_TEXT_SIZE ? text + from + ROW_TEXT_SIZE - 1 : text + length;
   const WCHAR* end;
   int slashes = 0, size = Utf8Of(text + from, limit, true, u'#', out, slashes, &end);

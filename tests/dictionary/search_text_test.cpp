@@ -63,6 +63,9 @@ TEST(RowTexts, DefinitionsJoinedWithoutLeadingNotes)
   // Notes that are the whole definition are shown; the key never is.
   EXPECT_EQ(u"(gem)", Right(u"a [a1] /(gem)#a"));
   EXPECT_EQ(u"(one) (two)", Right(u"a [a1] /(one) (two)#a"));
+  EXPECT_EQ(u"(one) ", Right(u"a [a1] /(one) #a"));
+  // A '#' inside a note ends the definitions there.
+  EXPECT_EQ(u"(a", Right(u"a [a1] /(a#b) x#c"));
   EXPECT_EQ(u"", Right(u"no definitions [a1]#a"));
   EXPECT_EQ(u"", Right(u""));
   // The definitions end at the first '#'.
