@@ -740,14 +740,13 @@ bool LatinPlaces(const std::vector<uint32_t>& counts, int n, int m, size_t most,
   return true;
 }
 
-// Whether the index OpenFile opened, read as it stands (nothing checked: a wrong answer only
-// chooses the slower way), says that a Latin query is too broad for it, before anything else
-// is read or taken for it.
-bool LatinLooksBroad(const IndexView& index, const WCHAR* query, int n, int m, bool packed)
+// How many entries hold each three-unit piece of a Latin query, as the index OpenFile opened
+// says, read as it stands (nothing checked: a wrong answer only chooses the slower way) before
+// anything else is read or taken for it; false when they cannot be read.
+bool LatinPieceCounts(const IndexView& index, const WCHAR* query, int n, std::vector<uint32_t>* counts)
 {
   const INDEX_HEADER& header = index.Header();
-  HANDLE file = index.File();
-  std::vector<uint32_t> counts((size_t)n - 2);
+  counts->assign((size_t)n - 2, 0);
   bool read = memcmp(header.Magic, kMagic, sizeof kMagic) == 0 && header.Table.Count < UINT32_MAX &&
               header.PostingCount < UINT32_MAX;
   if (read) {
@@ -756,11 +755,18 @@ bool LatinLooksBroad(const IndexView& index, const WCHAR* query, int n, int m, b
                               kBuckets * sizeof(uint32_t);
     for (int i = 0; read && i + 2 < n; i++) {
       uint64_t at = countsAt + PieceBucket(query[i], query[i + 1], query[i + 2]) * sizeof(uint32_t);
-      read = at < UINT32_MAX && ReadFileAt(file, (DWORD)at, &counts[i], sizeof counts[i]);
+      read = at < UINT32_MAX && ReadFileAt(index.File(), (DWORD)at, &(*counts)[i], sizeof(uint32_t));
     }
   }
+  return read;
+}
+
+// Whether a Latin query whose pieces' counts are these is too broad for the index of a table
+// of count entries, with the entries unpacked from the packed copy or read from the table.
+bool LatinLooksBroad(const std::vector<uint32_t>& counts, size_t count, int n, int m, bool packed)
+{
   std::vector<std::vector<size_t>> places;
-  return read && !LatinPlaces(counts, n, m, MostCandidates((size_t)header.Table.Count, packed), &places);
+  return !LatinPlaces(counts, n, m, MostCandidates(count, packed), &places);
 }
 
 // The entries that may hold a window the search accepts for the Latin query: a window
@@ -850,7 +856,10 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
   WCHAR packedPath[MAX_PATH];
   const bool packable = PackedTablePath(tablePath, packedPath);
   const bool packedThere = packable && GetFileAttributesW(packedPath) != INVALID_FILE_ATTRIBUTES;
-  if (kind == INDEX_LATIN && LatinLooksBroad(index, query, n, ExactLeadingUnits(n, wholeWord), packedThere))
+  std::vector<uint32_t> pieceCounts;
+  const bool weighed = kind == INDEX_LATIN && LatinPieceCounts(index, query, n, &pieceCounts);
+  const size_t indexedCount = (size_t)index.Header().Table.Count;
+  if (weighed && LatinLooksBroad(pieceCounts, indexedCount, n, ExactLeadingUnits(n, wholeWord), packedThere))
     return INDEX_TOO_BROAD;
   TABLE_VIEW table;
   HANDLE tableFile = OpenTableView(tablePath, stamp, &table);
@@ -872,8 +881,8 @@ int FindThroughIndex(const WCHAR* fileName, const WCHAR* query, int matchCase, i
   std::unique_ptr<void, void (*)(void*)> closePacked(packed == INVALID_HANDLE_VALUE ? nullptr : packed,
                                                      [](void* handle) { CloseHandle(handle); });
   // Without it, a Latin query weighed for it is weighed again as the table's reads take it.
-  if (kind == INDEX_LATIN && packedThere && packed == INVALID_HANDLE_VALUE &&
-      LatinLooksBroad(index, query, n, ExactLeadingUnits(n, wholeWord), false)) {
+  if (weighed && packedThere && packed == INVALID_HANDLE_VALUE &&
+      LatinLooksBroad(pieceCounts, indexedCount, n, ExactLeadingUnits(n, wholeWord), false)) {
     CloseHandle(tableFile);
     return INDEX_TOO_BROAD;
   }
