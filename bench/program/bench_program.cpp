@@ -58,11 +58,13 @@ bool PrepareFolder()
   fs::remove_all(folder, e);
   fs::create_directories(folder / "runtime", e);
   chmod((folder / "runtime").c_str(), 0700);  // running programs find each other here: ours alone
-  for (const char* file : {"orlend-dict", "tovu.dll", "zorwen.dll"}) fs::copy_file(bin / file, folder / file, e);
+  // orlend-dict starts the window program beside it for everything but a command-line lookup.
+  for (const char* file : {"orlend-dict", "orlend-dict-handheld", "tovu.dll", "zorwen.dll"})
+    if (!e) fs::copy_file(bin / file, folder / file, e);
   for (const char* sub : {"res", "help"}) fs::copy(bin / sub, folder / sub, fs::copy_options::recursive, e);
   fs::create_symlink(fs::absolute(database), folder / "cedict.gb.dat", e);
   std::ofstream(folder / "start.script") << "100 end\n";
-  prepared = !e && fs::exists(folder / "orlend-dict") ? 1 : 0;
+  prepared = !e && fs::exists(folder / "orlend-dict") && fs::exists(folder / "orlend-dict-handheld") ? 1 : 0;
   if (!prepared) fprintf(stderr, "orlend-bench-program: cannot prepare %s: %s\n", folder.c_str(), e.message().c_str());
   return prepared == 1;
 }
